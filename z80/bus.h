@@ -1,0 +1,13 @@
+// The processor's only way to memory and ports. The machine links its own
+// implementation; test programs may link a flat 64 KB one instead.
+#pragma once
+
+#include <cstdint>
+
+struct Z80State;
+
+uint8_t memRead(uint16_t address);
+void memWrite(uint16_t address, uint8_t value);
+uint8_t portIn(uint16_t port);
+void portOut(uint16_t port, uint8_t value);
+void patchHook(Z80State& s);  // called by the trap opcode ED FE

@@ -1,0 +1,30 @@
+// The CB set: rotates, shifts, BIT, RES and SET on a register or on (HL).
+#include "z80/unprefixed.h"
+
+using namespace z80;
+
+namespace {
+
+template <int op>
+inline void cbInstruction(Z80State& s)
+{
+    constexpr int group = op >> 6, y = (op >> 3) & 7, r = op & 7;
+    uint8_t v = readOperand<r>(s);
+    if constexpr (group == 0) writeOperand<r>(s, rotateShift(s, y, v));
+    if constexpr (group == 1) testBit(s, y, v);
+    if constexpr (group == 2) writeOperand<r>(s, static_cast<uint8_t>(v & ~(1 << y)));
+    if constexpr (group == 3) writeOperand<r>(s, static_cast<uint8_t>(v | (1 << y)));
+}
+
+}  // namespace
+
+void executeCB(Z80State& s)
+{
+    uint8_t opcode = fetchByte(s);
+    s.cyclesLeft -= cyclesCB[opcode];
+#define CB_INSTRUCTION(n) cbInstruction<n>(s)
+    switch (opcode) {
+        Z80_CASES256(CB_INSTRUCTION)
+    }
+#undef CB_INSTRUCTION
+}

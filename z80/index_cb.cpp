@@ -1,0 +1,36 @@
+// DD CB d op and FD CB d op: the CB operations on the byte at index + d.
+#include "z80/unprefixed.h"
+
+using namespace z80;
+
+namespace {
+
+template <int op>
+inline void indexBitInstruction(Z80State& s, uint16_t address)
+{
+    constexpr int group = op >> 6, y = (op >> 3) & 7, z = op & 7;
+    if constexpr (group == 1) {
+        testBit(s, y, memRead(address));  // every operand field tests (index + d)
+    } else if constexpr (z != 6) {
+        chargeZeroCost(s);  // the register-copy forms do nothing on this processor
+    } else {
+        uint8_t v = memRead(address);
+        if constexpr (group == 0) memWrite(address, rotateShift(s, y, v));
+        if constexpr (group == 2) memWrite(address, static_cast<uint8_t>(v & ~(1 << y)));
+        if constexpr (group == 3) memWrite(address, static_cast<uint8_t>(v | (1 << y)));
+    }
+}
+
+}  // namespace
+
+void executeIndexCB(Z80State& s, uint16_t index)
+{
+    uint16_t address = indexedAddress(s, index);
+    uint8_t opcode = fetchByte(s);
+    s.cyclesLeft -= cyclesIndexCB[opcode];
+#define INDEX_BIT_INSTRUCTION(n) indexBitInstruction<n>(s, address)
+    switch (opcode) {
+        Z80_CASES256(INDEX_BIT_INSTRUCTION)
+    }
+#undef INDEX_BIT_INSTRUCTION
+}

@@ -1,0 +1,57 @@
+// The Z80 processor: its one state record and the operations that run it.
+#pragma once
+
+#include <cstdint>
+
+struct Z80State {
+    uint16_t AF, BC, DE, HL, IX, IY, PC, SP;
+    uint16_t altAF, altBC, altDE, altHL;
+    uint8_t interruptFlags;
+    uint8_t I;
+    int32_t cyclesPerFrame;  // set by the owner before the reset
+    int32_t cyclesLeft;      // budget of the current frame, counting down
+    int32_t cyclesBeforeEi;  // budget saved while the EI delay runs
+    uint16_t interruptRequest;  // vector delivered after an EI delay
+};
+
+// Bits of interruptFlags.
+constexpr uint8_t IFF1 = 0x01;
+constexpr uint8_t IM1 = 0x02;
+constexpr uint8_t IM2 = 0x04;
+constexpr uint8_t EI_PENDING = 0x20;
+constexpr uint8_t IFF2 = 0x40;
+constexpr uint8_t HALTED = 0x80;
+
+// Bits of F.
+constexpr uint8_t FLAG_S = 0x80;
+constexpr uint8_t FLAG_Z = 0x40;
+constexpr uint8_t FLAG_5 = 0x20;
+constexpr uint8_t FLAG_H = 0x10;
+constexpr uint8_t FLAG_3 = 0x08;
+constexpr uint8_t FLAG_PV = 0x04;
+constexpr uint8_t FLAG_N = 0x02;
+constexpr uint8_t FLAG_C = 0x01;
+
+// Interrupt vectors with a meaning of their own.
+constexpr uint16_t VECTOR_NMI = 0x0066;
+constexpr uint16_t VECTOR_NONE = 0xFFFF;
+constexpr uint16_t VECTOR_LEAVE = 0xFFFE;
+// One maskable interrupt per frame: mode 1 calls 0x0038, and in mode 0 the
+// machine's data bus reads as RST 38, which lands at the same address.
+constexpr uint16_t VECTOR_FRAME_END = 0x0038;
+
+// Register pairs hold the high half in bits 8-15 and the low half in bits 0-7.
+inline uint8_t high(uint16_t pair) { return static_cast<uint8_t>(pair >> 8); }
+inline uint8_t low(uint16_t pair) { return static_cast<uint8_t>(pair); }
+inline void setHigh(uint16_t& pair, uint8_t value) { pair = static_cast<uint16_t>((pair & 0x00FF) | (value << 8)); }
+inline void setLow(uint16_t& pair, uint8_t value) { pair = static_cast<uint16_t>((pair & 0xFF00) | value); }
+
+void resetProcessor(Z80State& s);
+uint16_t runFrame(Z80State& s);
+void raiseInterrupt(Z80State& s, uint16_t vector);
+
+uint16_t executeInstruction(Z80State& s);
+void executeCB(Z80State& s);
+void executeED(Z80State& s);
+void executeIndex(Z80State& s, uint16_t& index);
+void executeIndexCB(Z80State& s, uint16_t index);
