@@ -1,0 +1,37 @@
+#include "machine/bus.h"
+
+#include "machine/keyboard_matrix.h"
+
+MemoryImage memoryImage;
+uint8_t outputLatch;
+KeyboardMatrix keyboardMatrix;
+
+static uint8_t* boundMemory = memoryImage;
+
+void bindMemoryImage(MemoryImage& memory) { boundMemory = memory; }
+
+uint8_t readKeyboardWindow(uint16_t address)
+{
+    uint8_t result = 0xFF;
+    for (int row = 0; row < 8; ++row) {
+        if (!(address & (1u << row))) result &= keyboardMatrix.rows[row];
+    }
+    return result;
+}
+
+uint8_t memRead(uint16_t address)
+{
+    if (address >= PROTECTED_END && address <= KEYBOARD_WINDOW_END) return readKeyboardWindow(address);
+    return boundMemory[address];
+}
+
+void memWrite(uint16_t address, uint8_t value)
+{
+    if (address < PROTECTED_END) return;
+    boundMemory[address] = value;
+    if (address <= KEYBOARD_WINDOW_END) outputLatch = value;
+}
+
+uint8_t portIn(uint16_t) { return 0xFF; }
+void portOut(uint16_t, uint8_t) {}
+void patchHook(Z80State&) {}

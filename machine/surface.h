@@ -1,0 +1,33 @@
+// Off-screen pixel surfaces: plain 32-bit 0x00RRGGBB pictures in static
+// storage, the same on every host. Only presenting one is the host's work.
+#pragma once
+
+#include <cstdint>
+
+struct Surface {
+    int width, height;
+    uint32_t* pixels;  // width * height, row by row from the top
+};
+
+constexpr int ATLAS_WIDTH = 320;
+constexpr int ATLAS_HEIGHT = 480;
+constexpr int BACK_BUFFER_WIDTH = 320;
+constexpr int BACK_BUFFER_HEIGHT = 240;
+
+// Every cell picture a screen cell can show, drawn once at machine start.
+extern Surface glyphAtlas;
+// The picture of the current frame.
+extern Surface backBuffer;
+
+constexpr uint32_t rgb(uint8_t red, uint8_t green, uint8_t blue)
+{
+    return (uint32_t{red} << 16) | (uint32_t{green} << 8) | blue;
+}
+
+// A pixel outside the surface is not drawn.
+void setPixel(Surface& surface, int x, int y, uint32_t rgb);
+// Fills the part of the rectangle that lies on the surface.
+void fillRect(Surface& surface, int x, int y, int w, int h, uint32_t rgb);
+// Copies a rectangle pixel for pixel; only the part that lies on both
+// surfaces is copied. The two rectangles must not overlap on one surface.
+void copyRect(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h);

@@ -1,0 +1,100 @@
+#include "machine/video.h"
+
+#include "machine/bus.h"
+#include "machine/loaders.h"
+
+static_assert(BORDER_LEFT * 2 + PICTURE_WIDTH == BACK_BUFFER_WIDTH);
+static_assert(BORDER_TOP * 2 + PICTURE_HEIGHT == BACK_BUFFER_HEIGHT);
+static_assert(ATLAS_TEXT_SET1 == ATLAS_TEXT_SET0 + 8 * TEXT_CELL_HEIGHT);
+static_assert(ATLAS_GRAPHICS_SET0 == ATLAS_TEXT_SET1 + 8 * TEXT_CELL_HEIGHT);
+static_assert(ATLAS_GRAPHICS_SET1 + 8 * GRAPHICS_CELL_HEIGHT <= ATLAS_HEIGHT);
+
+constexpr int GLYPH_LINES = 12;
+constexpr int PIXEL_WIDTH = 2;  // host pixels per graphics pixel
+constexpr int PIXELS_PER_BYTE = 4;
+
+// Codes 0-128 are characters in the colour set's text colour; from 129 on,
+// every 16 codes share one colour, each range ending on a multiple of 16.
+static uint32_t semigraphicColor(int code)
+{
+    constexpr uint32_t rangeColors[8] = {
+        videoPalette.green, videoPalette.yellow, videoPalette.blue,    videoPalette.red,
+        videoPalette.buff,  videoPalette.cyan,   videoPalette.magenta, videoPalette.orange,
+    };
+    return rangeColors[(code - 129) / 16];
+}
+
+static void drawGlyph(int code, int baseLine, uint32_t background, uint32_t foreground)
+{
+    int x = CELL_WIDTH * (code % ATLAS_CELLS_PER_ROW);
+    int y = baseLine + TEXT_CELL_HEIGHT * (code / ATLAS_CELLS_PER_ROW);
+    for (int line = 0; line < GLYPH_LINES; ++line) {
+        uint8_t bits = fontImage[GLYPH_LINES * code + line];
+        for (int column = 0; column < CELL_WIDTH; ++column) {
+            // Bit 0 is the leftmost pixel.
+            setPixel(glyphAtlas, x + column, y + line, (bits >> column) & 1 ? foreground : background);
+        }
+    }
+}
+
+static void drawPattern(int value, int baseLine, const uint32_t colors[4])
+{
+    int x = CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW);
+    int y = baseLine + GRAPHICS_CELL_HEIGHT * (value / ATLAS_CELLS_PER_ROW);
+    for (int pixel = 0; pixel < PIXELS_PER_BYTE; ++pixel) {
+        // Bits 7-6 are the leftmost pixel.
+        uint32_t color = colors[(value >> (6 - 2 * pixel)) & 3];
+        for (int line = 0; line < GRAPHICS_CELL_HEIGHT; ++line) {
+            for (int i = 0; i < PIXEL_WIDTH; ++i) {
+                setPixel(glyphAtlas, x + PIXEL_WIDTH * pixel + i, y + line, color);
+            }
+        }
+    }
+}
+
+void buildGlyphAtlas()
+{
+    fillRect(glyphAtlas, 0, 0, glyphAtlas.width, glyphAtlas.height, videoPalette.black);
+    for (int code = 0; code < 256; ++code) {
+        bool semigraphic = code > 128;
+        uint32_t color = semigraphic ? semigraphicColor(code) : 0;
+        drawGlyph(code, ATLAS_TEXT_SET0, videoPalette.darkGreen, semigraphic ? color : videoPalette.textGreen);
+        drawGlyph(code, ATLAS_TEXT_SET1, videoPalette.darkOrange, semigraphic ? color : videoPalette.textOrange);
+    }
+    // In colour set 1, value 2 is Orange and 3 Magenta.
+    const uint32_t set0[4] = {videoPalette.green, videoPalette.yellow, videoPalette.blue, videoPalette.red};
+    const uint32_t set1[4] = {videoPalette.buff, videoPalette.cyan, videoPalette.orange, videoPalette.magenta};
+    for (int value = 0; value < 256; ++value) {
+        drawPattern(value, ATLAS_GRAPHICS_SET0, set0);
+        drawPattern(value, ATLAS_GRAPHICS_SET1, set1);
+    }
+}
+
+// Copies one atlas cell per video byte; the byte is the atlas index.
+static void copyCells(int rows, int cellHeight, int baseLine)
+{
+    const uint8_t* video = memoryImage + VIDEO_MEMORY;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < SCREEN_COLUMNS; ++column) {
+            uint8_t value = video[SCREEN_COLUMNS * row + column];
+            copyRect(backBuffer, BORDER_LEFT + CELL_WIDTH * column, BORDER_TOP + cellHeight * row, glyphAtlas,
+                     CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW),
+                     baseLine + cellHeight * (value / ATLAS_CELLS_PER_ROW), CELL_WIDTH, cellHeight);
+        }
+    }
+}
+
+void renderScreen()
+{
+    // One read: the mode and colour set hold for the whole frame.
+    uint8_t latch = outputLatch;
+    bool colorSet1 = (latch & LATCH_COLOR_SET) != 0;
+    if (latch & LATCH_GRAPHICS) {
+        uint32_t border = colorSet1 ? videoPalette.buff : videoPalette.green;
+        fillRect(backBuffer, 0, 0, backBuffer.width, backBuffer.height, border);
+        copyCells(GRAPHICS_ROWS, GRAPHICS_CELL_HEIGHT, colorSet1 ? ATLAS_GRAPHICS_SET1 : ATLAS_GRAPHICS_SET0);
+    } else {
+        fillRect(backBuffer, 0, 0, backBuffer.width, backBuffer.height, videoPalette.black);
+        copyCells(TEXT_ROWS, TEXT_CELL_HEIGHT, colorSet1 ? ATLAS_TEXT_SET1 : ATLAS_TEXT_SET0);
+    }
+}
