@@ -7,6 +7,8 @@ int32_t zeroCostAllowance = ZERO_COST_ALLOWANCE_PER_FRAME;
 
 using namespace z80;
 
+uint16_t frameEndVector = VECTOR_FRAME_END;
+
 void resetProcessor(Z80State& s)
 {
     s.PC = 0x0000;
@@ -42,7 +44,7 @@ uint16_t runFrame(Z80State& s)
     } else {
         s.cyclesLeft = s.cyclesPerFrame;  // overshoot is dropped, not carried
         zeroCostAllowance = ZERO_COST_ALLOWANCE_PER_FRAME;
-        vector = VECTOR_FRAME_END;
+        vector = frameEndVector;
     }
 
     if (vector == VECTOR_LEAVE) return s.PC;

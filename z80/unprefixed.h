@@ -103,16 +103,16 @@ inline void enableInterrupts(Z80State& s)
 inline void rotateAccumulator(Z80State& s, int y)
 {
     uint8_t a = regA(s);
-    uint8_t f = regF(s) & 0xEC;
+    int carryIn = regF(s) & FLAG_C;
     uint8_t result;
     uint8_t carry;
     switch (y) {
-    case 0: result = static_cast<uint8_t>(a << 1 | a >> 7); carry = a >> 7; break;             // RLCA
-    case 1: result = static_cast<uint8_t>(a >> 1 | a << 7); carry = a & 1; break;              // RRCA
-    case 2: result = static_cast<uint8_t>(a << 1 | (f & FLAG_C)); carry = a >> 7; break;       // RLA
-    default: result = static_cast<uint8_t>(a >> 1 | (f & FLAG_C) << 7); carry = a & 1; break;  // RRA
+    case 0: result = static_cast<uint8_t>(a << 1 | a >> 7); carry = a >> 7; break;        // RLCA
+    case 1: result = static_cast<uint8_t>(a >> 1 | a << 7); carry = a & 1; break;         // RRCA
+    case 2: result = static_cast<uint8_t>(a << 1 | carryIn); carry = a >> 7; break;       // RLA
+    default: result = static_cast<uint8_t>(a >> 1 | carryIn << 7); carry = a & 1; break;  // RRA
     }
-    s.AF = static_cast<uint16_t>(result << 8 | f | carry);
+    s.AF = static_cast<uint16_t>(result << 8 | (regF(s) & 0xEC) | carry);
 }
 
 inline void decimalAdjust(Z80State& s)

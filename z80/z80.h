@@ -40,6 +40,10 @@ constexpr uint16_t VECTOR_LEAVE = 0xFFFE;
 // machine's data bus reads as RST 38, which lands at the same address.
 constexpr uint16_t VECTOR_FRAME_END = 0x0038;
 
+// The vector runFrame raises when a frame ends. A host without a frame
+// interrupt (a CP/M test program, say) sets VECTOR_NONE.
+extern uint16_t frameEndVector;
+
 // Register pairs hold the high half in bits 8-15 and the low half in bits 0-7.
 inline uint8_t high(uint16_t pair) { return static_cast<uint8_t>(pair >> 8); }
 inline uint8_t low(uint16_t pair) { return static_cast<uint8_t>(pair); }
