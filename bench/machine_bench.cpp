@@ -1,0 +1,40 @@
+// Processor speed over the machine's bus: a program of ours at 0x8000 doing
+// screen writes, block moves, keyboard scans and index-register work.
+#include <cstdio>
+#include <cstring>
+
+#include "bench/bench_common.h"
+#include "machine/bus.h"
+#include "machine/keyboard_matrix.h"
+
+namespace {
+
+constexpr uint64_t WORKLOAD_INSTRUCTIONS = 1'000'000'000;
+constexpr uint16_t WORKLOAD_START = 0x8000;
+
+}  // namespace
+
+int main()
+{
+    uint8_t program[0x1000];
+    std::FILE* file = std::fopen(TESSEL_WORKLOAD, "rb");
+    if (!file) {
+        std::printf("machine bench: %s not found\n", TESSEL_WORKLOAD);
+        return 1;
+    }
+    size_t size = std::fread(program, 1, sizeof program, file);
+    std::fclose(file);
+
+    Z80State s{};
+    s.cyclesPerFrame = BENCH_CYCLES_PER_FRAME;
+    auto prepare = [&] {
+        std::memset(memoryImage, 0, sizeof memoryImage);
+        std::memcpy(memoryImage + WORKLOAD_START, program, size);
+        for (int row = 0; row < 8; ++row) keyboardMatrix.rows[row] = 0x3F;  // no key down
+        bindMemoryImage(memoryImage);
+        resetProcessor(s);
+        s.PC = WORKLOAD_START;
+    };
+    printFigures("(b) VZ200 workload at 0x8000, the machine's bus", medianOfRuns(prepare, s, WORKLOAD_INSTRUCTIONS));
+    return 0;
+}

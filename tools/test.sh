@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds Tessel twice (release, and with address and
+# undefined-behaviour sanitizers) and runs the tests of both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j2
+ctest --test-dir build --output-on-failure
+
+# The long processor suites are left out of the slower sanitizer run.
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=ON
+cmake --build build-sanitize -j2
+ctest --test-dir build-sanitize --output-on-failure -LE suite
