@@ -1,6 +1,7 @@
 // Processor speed over the machine's bus: a program of ours at 0x8000 doing
 // screen writes, block moves, keyboard scans and index-register work.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "bench/bench_common.h"
@@ -14,8 +15,10 @@ constexpr uint16_t WORKLOAD_START = 0x8000;
 
 }  // namespace
 
-int main()
+// An instruction count may be given to shorten the run (for profilers).
+int main(int argc, char** argv)
 {
+    uint64_t limit = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : WORKLOAD_INSTRUCTIONS;
     uint8_t program[0x1000];
     std::FILE* file = std::fopen(TESSEL_WORKLOAD, "rb");
     if (!file) {
@@ -35,6 +38,6 @@ int main()
         resetProcessor(s);
         s.PC = WORKLOAD_START;
     };
-    printFigures("(b) VZ200 workload at 0x8000, the machine's bus", medianOfRuns(prepare, s, WORKLOAD_INSTRUCTIONS));
+    printFigures("(b) VZ200 workload at 0x8000, the machine's bus", medianOfRuns(prepare, s, limit));
     return 0;
 }
