@@ -3,6 +3,7 @@
 
 namespace z80 {
 int32_t zeroCostAllowance = ZERO_COST_ALLOWANCE_PER_FRAME;
+bool haltRan;
 }
 
 using namespace z80;
@@ -25,13 +26,14 @@ void resetProcessor(Z80State& s)
 
 uint16_t runFrame(Z80State& s)
 {
-    // The budget only reaches exactly zero at the end of a frame or on HALT,
-    // so the common path tests one sign per instruction.
+    // The common path tests one sign per instruction. A budget of exactly
+    // zero means either that a HALT just ran or that the frame has one more
+    // instruction to run.
+    haltRan = false;
     for (;;) {
         while (s.cyclesLeft > 0) executeInstruction(s);
-        if (s.cyclesLeft < 0 || (s.interruptFlags & HALTED)) break;
+        if (s.cyclesLeft < 0 || haltRan) break;
         executeInstruction(s);
-        if (s.cyclesLeft == 0 && (s.interruptFlags & HALTED)) break;
     }
 
     uint16_t vector;

@@ -82,11 +82,16 @@ inline void jumpRelative(Z80State& s)
     s.PC = static_cast<uint16_t>(s.PC + e);
 }
 
+// Tells the run loop that the empty budget comes from a HALT, which ends the
+// frame, and not from instructions that happened to spend it exactly.
+extern bool haltRan;
+
 inline void halt(Z80State& s)
 {
     --s.PC;  // stay on the HALT opcode until an interrupt moves past it
     s.interruptFlags |= HALTED;
     s.cyclesLeft = 0;
+    haltRan = true;
 }
 
 inline void enableInterrupts(Z80State& s)

@@ -1,0 +1,61 @@
+#include "tests/z80/recording_bus.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "z80/z80.h"
+
+uint8_t recordedMemory[RECORDED_MEMORY_SIZE];
+std::vector<BusEvent> busLog;
+std::vector<uint8_t> portInputQueue;
+uint8_t portInputValue = 0xFF;
+int patchHookCalls = 0;
+uint16_t patchHookPC = 0;
+
+uint8_t memRead(uint16_t address)
+{
+    uint8_t value = recordedMemory[address];
+    busLog.push_back({Access::READ, address, value});
+    return value;
+}
+
+void memWrite(uint16_t address, uint8_t value)
+{
+    recordedMemory[address] = value;
+    busLog.push_back({Access::WRITE, address, value});
+}
+
+uint8_t portIn(uint16_t port)
+{
+    uint8_t value = portInputValue;
+    if (!portInputQueue.empty()) {
+        value = portInputQueue.front();
+        portInputQueue.erase(portInputQueue.begin());
+    }
+    busLog.push_back({Access::PORT_IN, port, value});
+    return value;
+}
+
+void portOut(uint16_t port, uint8_t value) { busLog.push_back({Access::PORT_OUT, port, value}); }
+
+void patchHook(Z80State& s)
+{
+    ++patchHookCalls;
+    patchHookPC = s.PC;
+}
+
+void resetRecordingBus()
+{
+    std::memset(recordedMemory, 0, sizeof recordedMemory);
+    busLog.clear();
+    portInputQueue.clear();
+    portInputValue = 0xFF;
+    patchHookCalls = 0;
+    patchHookPC = 0;
+}
+
+std::size_t countAccesses(Access kind)
+{
+    return static_cast<std::size_t>(
+        std::count_if(busLog.begin(), busLog.end(), [kind](const BusEvent& e) { return e.kind == kind; }));
+}

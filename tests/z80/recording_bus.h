@@ -1,0 +1,36 @@
+// A flat 64 KB bus that records every memory and port access in order, for
+// tests that check what an instruction reads and writes, and in which order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "z80/bus.h"
+
+constexpr int RECORDED_MEMORY_SIZE = 65536;
+
+enum class Access : uint8_t { READ, WRITE, PORT_IN, PORT_OUT };
+
+struct BusEvent {
+    Access kind;
+    uint16_t address;  // memory address or port number
+    uint8_t value;
+    bool operator==(const BusEvent&) const = default;
+};
+
+extern uint8_t recordedMemory[RECORDED_MEMORY_SIZE];
+extern std::vector<BusEvent> busLog;
+
+// Port reads take the next byte of portInputQueue, then portInputValue.
+extern std::vector<uint8_t> portInputQueue;
+extern uint8_t portInputValue;
+
+// What the trap opcode ED FE saw.
+extern int patchHookCalls;
+extern uint16_t patchHookPC;
+
+// Clears memory, the log, the port input and the trap record.
+void resetRecordingBus();
+
+std::size_t countAccesses(Access kind);
