@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the Windows program, tessel.exe, with mingw-w64: first the ROM and
+# font converters for this machine (a native build), then the cross build
+# that runs them. The native build needs no GTK.
+#
+#   tools/build-windows.sh            -> build-win/shell/tessel.exe
+#
+# TESSEL_HOST_TOOLS=<native build>/rom reuses the converters of an existing
+# native build instead; TESSEL_WIN_BUILD and TESSEL_NATIVE_BUILD choose the
+# build folders (default build-win and build-native-tools).
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+win_build="${TESSEL_WIN_BUILD:-$top/build-win}"
+native_build="${TESSEL_NATIVE_BUILD:-$top/build-native-tools}"
+host_tools="${TESSEL_HOST_TOOLS:-}"
+
+if ! command -v x86_64-w64-mingw32-g++-win32 >/dev/null && ! command -v x86_64-w64-mingw32-g++ >/dev/null; then
+  echo "build-windows: mingw-w64 is missing (apt-get install g++-mingw-w64-x86-64-win32)" >&2
+  exit 1
+fi
+
+if [ -z "$host_tools" ]; then
+  cmake -S "$top" -B "$native_build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=OFF >/dev/null
+  cmake --build "$native_build" -j2 --target tessel_fontc tessel_embed
+  host_tools="$native_build/rom"
+fi
+
+cmake -S "$top" -B "$win_build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+  -DTESSEL_HOST_TOOLS="$host_tools" >/dev/null
+cmake --build "$win_build" -j2 --target tessel
+echo "build-windows: $win_build/shell/tessel.exe"
