@@ -1,0 +1,19 @@
+// Frame pacing: every frame is held back until its deadline on the host
+// clock, so frames reach the window at most fifty times a second.
+#pragma once
+
+#include <cstdint>
+
+constexpr int FRAMES_PER_SECOND = 50;
+constexpr uint32_t FALLBACK_TICKS_PER_FRAME = 1000 / FRAMES_PER_SECOND;  // milliseconds
+
+extern bool perfCounterAvailable;
+extern uint32_t ticksPerFrame;
+extern int64_t nextFrameTime;
+extern int64_t clockNow;
+
+// Chooses the time source and makes "now" the first deadline.
+void initFrameClock();
+// Spins until the deadline, then sets the next one a period after the
+// reading that saw it: a late frame is never made up.
+void waitForFrame();

@@ -1,0 +1,113 @@
+// The headless host: no window and no devices. Messages, held keys, dialog
+// answers and the clock come from a script or a test; presented frames are
+// kept for inspection. Everything it does is recorded in `headless`.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/host.h"
+
+struct HeadlessWindow {
+    bool exists;
+    bool createFails;  // set to make the next creation fail
+    int created, shown, destroyed;
+    std::string title, className;
+    int pictureWidth, pictureHeight, pictureX, pictureY;
+    uint32_t background;
+    std::vector<Menu> menus;
+    WindowProcedure procedure;
+};
+
+// Behaves like a DirectInput keyboard opened exclusive and foreground.
+struct HeadlessKeyboard {
+    int32_t openResult;  // set negative to make the open fail
+    uint8_t keys[256];   // what the user holds down, 0x80 = down
+    bool open, acquired;
+    bool lost;           // taken away when the application went to the back
+    int opens, acquires, unacquires, reads, failedReads, releases;
+};
+
+// Either the host's monotonic clock, or one that moves only when read: each
+// reading returns the value and then adds the step.
+struct HeadlessClock {
+    bool real;
+    bool counterAvailable;
+    int64_t frequency;
+    int64_t counter, counterStep;
+    uint32_t milliseconds, millisecondStep;  // wraps like the host's
+    int readings;
+};
+
+struct HeadlessOpenDialog {
+    bool choose;             // the answer: choose answerPath, or cancel
+    std::string answerPath;
+    int shown;
+    // What the last request asked for.
+    HostWindow owner;
+    std::string title, offeredPath, filters, defaultExtension;  // filters keeps its NULs
+    int filterIndex, pathSize;
+    uint32_t flags;
+};
+
+struct HeadlessErrorBox {
+    int shown;
+    HostWindow owner;
+    std::string text, caption;
+};
+
+struct HeadlessScreen {
+    int presents;
+    int x, y;                     // where the last frame went
+    int width, height;
+    std::vector<uint32_t> pixels;  // the last presented frame
+};
+
+struct HeadlessHost {
+    bool active;  // the application is in front
+    HeadlessWindow window;
+    std::deque<HostMessage> queue;
+    HeadlessKeyboard keyboard;
+    HeadlessClock clock;
+    HeadlessOpenDialog openDialog;
+    HeadlessErrorBox errorBox;
+    HeadlessScreen screen;
+    int translated, dispatched, defaultHandled;
+    // One token per event, separated by spaces: "M<hex>" a message taken,
+    // "E" an empty peek, "T<hex>" translated, "D<hex>" dispatched,
+    // "S<hex>" sent straight to the procedure, "P" a frame presented.
+    std::string log;
+    bool logEvents;
+    // Called after each of these, for scripts and measurements.
+    void (*onPresent)(int frameNumber);
+    void (*onKeyboardRead)();
+    void (*onClockRead)();
+};
+
+extern HeadlessHost headless;
+
+// Back to the start: no window, empty queue, application in front, no key
+// down, keyboard opens, dialogs cancel, a scripted clock with a counter of
+// 1 MHz that advances one frame period per reading.
+void headlessReset();
+void headlessUseRealClock();
+
+// Queues a message for the main window.
+void headlessPost(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+// The user chooses a menu item.
+void headlessCommand(uint16_t commandId);
+// The system close command; the default window procedure destroys the window.
+void headlessClose();
+// Another application comes to the front (false) or this one returns (true):
+// the keyboard loses its acquisition, and WM_ACTIVATEAPP is queued.
+void headlessSetActive(bool active);
+void headlessSetKey(uint8_t keyCode, bool down);
+// The next Open dialog chooses path, or is cancelled when path is null.
+void headlessAnswerOpenDialog(const char* path);
+
+bool headlessWriteScreenshot(const char* path);
+// The pixel of the last presented frame at client position (x, y); the
+// client background where the frame does not reach.
+uint32_t headlessClientPixel(int x, int y);

@@ -1,0 +1,26 @@
+#include "machine/loaders.h"
+#include "shell/emulator.h"
+#include "shell/main_window.h"
+
+char programPath[PROGRAM_PATH_SIZE];
+
+// The list ends with an empty string after the last pair.
+static const char programFilters[] = "VZ Files\0*.vz\0All Files\0*.*\0";
+
+void loadProgramFile()
+{
+    OpenFileRequest request = {
+        .owner = mainWindow,
+        .title = "Open VZ File",
+        .filters = programFilters,
+        .filterIndex = 1,
+        .path = programPath,
+        .pathSize = PROGRAM_PATH_SIZE,
+        .flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+        .defaultExtension = "vz",
+    };
+    if (hostOpenFileDialog(request) != 1) return;
+    // A file that cannot be read changes nothing, and the user has just
+    // seen it in the dialog; there is nothing useful to say.
+    loadProgramFromPath(programPath, z80);
+}

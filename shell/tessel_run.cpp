@@ -1,0 +1,339 @@
+// tessel-run: the emulator on the headless host, for automation and tests.
+// The real start-up, frame loop and shutdown run in the current directory;
+// the options script the user's side: keys, File > Load, closing the window.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "machine/bus.h"
+#include "machine/dik.h"
+#include "machine/video.h"
+#include "shell/emulator.h"
+#include "shell/frame_clock.h"
+#include "shell/host_headless.h"
+#include "shell/main_window.h"
+
+static const char usage[] =
+    "Usage: tessel-run [options]\n"
+    "Runs the Tessel emulator without a window, in the current directory: the\n"
+    "machine files vzrom.v20 and vz200.fnt are read from there, and the built-in\n"
+    "open ROM and font stand in for missing ones. Frames are numbered from 1.\n"
+    "\n"
+    "  --frames N         run N frames, then close the window (default: 150, or\n"
+    "                     longer when --type or --load need it, with 50 to spare)\n"
+    "  --fast             run as fast as possible; otherwise 50 frames a second\n"
+    "  --load FILE        choose File > Load before frame --load-at and answer the\n"
+    "                     Open dialog with FILE (a .vz program)\n"
+    "  --load-at FRAME    the frame before which the load happens (default 100)\n"
+    "  --type TEXT        type TEXT on the host keyboard, each key held 3 frames\n"
+    "                     and released 3 frames, left Shift for shifted characters;\n"
+    "                     \\n (or a newline) is Return. Typeable: letters (lower\n"
+    "                     case as upper case), digits, space , . ; : - and\n"
+    "                     ! \" # $ % & ' ( ) @ + * = < > / ?\n"
+    "  --type-at FRAME    the frame in which the first key goes down (default 50)\n"
+    "  --screenshot FILE  write the last presented frame (320x240) as PNG\n"
+    "  --print-screen     print text video memory 0x7000-0x71FF as 16 lines of 32\n"
+    "                     characters: codes 0x00-0x3F as their characters (up and\n"
+    "                     left arrows as ^ and _), inverse codes 0x40-0x7F as the\n"
+    "                     lower-case letter, or ~ for inverse non-letters (the\n"
+    "                     cursor is an inverse space), semigraphics 0x80-0xFF as #\n"
+    "  --stats            print frames, emulated T-states, host seconds, the ratio\n"
+    "                     to real time, and microseconds per frame for running the\n"
+    "                     processor, rendering and presenting (rendering is timed\n"
+    "                     by drawing each frame a second time, which --fast leaves\n"
+    "                     out of the host seconds; running is the rest of the time\n"
+    "                     from the keyboard poll to the end of drawing)\n"
+    "  --help             show this text\n"
+    "\n"
+    "Exit status 0 after the run, 1 on bad options, files or a failed start.\n";
+
+struct RunOptions {
+    int frames;
+    bool framesGiven;
+    bool fast;
+    const char* loadFile;
+    int loadAt;
+    int typeAt;
+    const char* screenshot;
+    bool printScreen;
+    bool stats;
+};
+
+static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, false, false};
+
+// What --type types, as the keys go down: '\n' is Return.
+constexpr int TEXT_MAX = 4096;
+static char typedText[TEXT_MAX];
+static int typedLength = 0;
+
+static int fail(const char* what, const char* detail)
+{
+    std::fprintf(stderr, "tessel-run: %s%s\n", what, detail);
+    return 1;
+}
+
+static bool parseFrame(const char* text, int& value)
+{
+    char* end = nullptr;
+    long number = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || number < 1 || number > 100000000) return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+// ---- Typing ------------------------------------------------------------------
+
+struct TypedKey {
+    uint8_t key;
+    bool shift;
+};
+
+// The open ROM's legends: what each key gives alone and with Shift.
+static bool keyForCharacter(char c, TypedKey& typed)
+{
+    static const uint8_t letterKeys[26] = {
+        DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G, DIK_H, DIK_I, DIK_J, DIK_K, DIK_L, DIK_M,
+        DIK_N, DIK_O, DIK_P, DIK_Q, DIK_R, DIK_S, DIK_T, DIK_U, DIK_V, DIK_W, DIK_X, DIK_Y, DIK_Z,
+    };
+    static const uint8_t digitKeys[10] = {DIK_0, DIK_1, DIK_2, DIK_3, DIK_4, DIK_5, DIK_6, DIK_7, DIK_8, DIK_9};
+    static const struct {
+        char c;
+        TypedKey typed;
+    } others[] = {
+        {' ', {DIK_SPACE, false}},     {'\n', {DIK_RETURN, false}},  {',', {DIK_COMMA, false}},
+        {'.', {DIK_PERIOD, false}},    {';', {DIK_SEMICOLON, false}}, {':', {DIK_APOSTROPHE, false}},
+        {'-', {DIK_MINUS, false}},     {'!', {DIK_1, true}},          {'"', {DIK_2, true}},
+        {'#', {DIK_3, true}},          {'$', {DIK_4, true}},          {'%', {DIK_5, true}},
+        {'&', {DIK_6, true}},          {'\'', {DIK_7, true}},         {'(', {DIK_8, true}},
+        {')', {DIK_9, true}},          {'@', {DIK_0, true}},          {'+', {DIK_SEMICOLON, true}},
+        {'*', {DIK_APOSTROPHE, true}}, {'=', {DIK_MINUS, true}},      {'<', {DIK_COMMA, true}},
+        {'>', {DIK_PERIOD, true}},     {'/', {DIK_N, true}},          {'?', {DIK_B, true}},
+    };
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c >= 'a' && c <= 'z') {
+        typed = {letterKeys[c - 'a'], false};
+        return true;
+    }
+    if (c >= '0' && c <= '9') {
+        typed = {digitKeys[c - '0'], false};
+        return true;
+    }
+    for (const auto& other : others) {
+        if (other.c == c) {
+            typed = other.typed;
+            return true;
+        }
+    }
+    return false;
+}
+
+constexpr int KEY_HELD_FRAMES = 3;
+constexpr int KEY_RELEASED_FRAMES = 3;
+constexpr int KEY_FRAMES = KEY_HELD_FRAMES + KEY_RELEASED_FRAMES;
+constexpr int SPARE_FRAMES = 50;
+
+// Sets up the user's side for the frame about to run.
+static void scriptFrame(int frame)
+{
+    int step = frame - options.typeAt;
+    if (step >= 0 && step / KEY_FRAMES < typedLength) {
+        TypedKey typed{};
+        keyForCharacter(typedText[step / KEY_FRAMES], typed);
+        bool down = step % KEY_FRAMES < KEY_HELD_FRAMES;
+        headlessSetKey(typed.key, down);
+        headlessSetKey(DIK_LSHIFT, down && typed.shift);
+    }
+    if (options.loadFile && frame == options.loadAt) {
+        headlessAnswerOpenDialog(options.loadFile);
+        headlessCommand(ID_FILE_LOAD);
+    }
+}
+
+// ---- Timing ------------------------------------------------------------------
+
+using Clock = std::chrono::steady_clock;
+
+static struct {
+    Clock::time_point keysRead;   // the poll, just before the processor runs
+    Clock::time_point waitEnded;  // the last clock reading of the wait
+    bool waiting;  // no frame is being measured until the first poll
+    double runAndRender, render, present;  // seconds, summed over the frames
+} timing = {{}, {}, true, 0, 0, 0};
+
+static double secondsBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+static void keysRead()
+{
+    timing.keysRead = Clock::now();
+    timing.waiting = false;
+}
+
+// The first reading of the wait comes right after the frame was drawn.
+static void clockRead()
+{
+    if (!timing.waiting) {
+        timing.waiting = true;
+        Clock::time_point drawn = Clock::now();
+        timing.runAndRender += secondsBetween(timing.keysRead, drawn);
+        // Nothing has changed since the frame was drawn, so drawing it once
+        // more costs what drawing it did.
+        renderScreen();
+        timing.render += secondsBetween(drawn, Clock::now());
+    }
+    timing.waitEnded = Clock::now();
+}
+
+static void measurePresentedFrame() { timing.present += secondsBetween(timing.waitEnded, Clock::now()); }
+
+static void framePresented(int frame)
+{
+    if (options.stats) measurePresentedFrame();
+    if (frame >= options.frames) {
+        headlessClose();
+        return;
+    }
+    scriptFrame(frame + 1);
+}
+
+// ---- Output ------------------------------------------------------------------
+
+static char screenCharacter(uint8_t code)
+{
+    if (code >= 0x80) return '#';
+    if (code >= 0x40) {
+        uint8_t base = static_cast<uint8_t>(code - 0x40);
+        return base >= 0x01 && base <= 0x1A ? static_cast<char>('a' + base - 1) : '~';
+    }
+    if (code >= 0x20) return static_cast<char>(code);
+    return "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_"[code];
+}
+
+static void printScreen()
+{
+    for (int row = 0; row < TEXT_ROWS; ++row) {
+        char line[SCREEN_COLUMNS + 1];
+        for (int column = 0; column < SCREEN_COLUMNS; ++column) {
+            line[column] = screenCharacter(memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * row + column]);
+        }
+        line[SCREEN_COLUMNS] = '\0';
+        std::printf("%s\n", line);
+    }
+}
+
+static void printStats(double hostSeconds)
+{
+    int frames = headless.screen.presents;
+    long long tStates = static_cast<long long>(frames) * CYCLES_PER_FRAME;
+    double emulatedSeconds = static_cast<double>(frames) / FRAMES_PER_SECOND;
+    double perFrame = frames > 0 ? 1e6 / frames : 0.0;
+    // Both figures are measured, so their difference can come out a little
+    // below zero when the processor sleeps through its frames.
+    double run = std::max(0.0, timing.runAndRender - timing.render);
+    std::printf("frames: %d\n", frames);
+    std::printf("emulated T-states: %lld (%.2f s)\n", tStates, emulatedSeconds);
+    std::printf("host seconds: %.3f\n", hostSeconds);
+    std::printf("ratio to real time: %.2f\n", hostSeconds > 0 ? emulatedSeconds / hostSeconds : 0.0);
+    std::printf("per frame (us): run %.1f, render %.1f, present %.1f\n", run * perFrame, timing.render * perFrame,
+                timing.present * perFrame);
+}
+
+// ---- Options -----------------------------------------------------------------
+
+static bool takeText(const char* text)
+{
+    for (const char* p = text; *p; ++p) {
+        char c = *p;
+        if (c == '\\' && p[1] == 'n') {
+            c = '\n';
+            ++p;
+        }
+        TypedKey typed{};
+        if (!keyForCharacter(c, typed) || typedLength == TEXT_MAX) return false;
+        typedText[typedLength++] = c;
+    }
+    return true;
+}
+
+static int parseOptions(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char* option = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (!std::strcmp(option, "--help")) {
+            std::fputs(usage, stdout);
+            std::exit(0);
+        } else if (!std::strcmp(option, "--fast")) {
+            options.fast = true;
+        } else if (!std::strcmp(option, "--print-screen")) {
+            options.printScreen = true;
+        } else if (!std::strcmp(option, "--stats")) {
+            options.stats = true;
+        } else if (!std::strcmp(option, "--frames") || !std::strcmp(option, "--load-at") ||
+                   !std::strcmp(option, "--type-at")) {
+            const char* text = value();
+            if (!text) return fail("missing number after ", option);
+            int& target = !std::strcmp(option, "--frames") ? options.frames
+                          : !std::strcmp(option, "--load-at") ? options.loadAt
+                                                              : options.typeAt;
+            if (!parseFrame(text, target)) return fail("not a frame number (1 or more): ", text);
+            if (!std::strcmp(option, "--frames")) options.framesGiven = true;
+        } else if (!std::strcmp(option, "--load") || !std::strcmp(option, "--type") ||
+                   !std::strcmp(option, "--screenshot")) {
+            const char* text = value();
+            if (!text) return fail("missing value after ", option);
+            if (!std::strcmp(option, "--load")) {
+                std::FILE* file = std::fopen(text, "rb");
+                if (!file) return fail("cannot open the program file ", text);
+                std::fclose(file);
+                options.loadFile = text;
+            } else if (!std::strcmp(option, "--type")) {
+                if (!takeText(text)) return fail("cannot type all of ", text);
+            } else {
+                options.screenshot = text;
+            }
+        } else {
+            return fail("unknown option ", option);
+        }
+    }
+    if (!options.framesGiven) {
+        int typingEnds = typedLength == 0 ? 0 : options.typeAt + KEY_FRAMES * typedLength;
+        int loadEnds = options.loadFile ? options.loadAt : 0;
+        int needed = std::max(typingEnds, loadEnds) + SPARE_FRAMES;
+        if (needed > options.frames) options.frames = needed;
+    }
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (parseOptions(argc, argv) != 0) return 1;
+
+    if (!options.fast) headlessUseRealClock();
+    // A long run would keep a long record for nobody.
+    headless.logEvents = false;
+    if (options.stats) {
+        headless.onKeyboardRead = keysRead;
+        headless.onClockRead = clockRead;
+    }
+    headless.onPresent = framePresented;
+    scriptFrame(1);
+
+    Clock::time_point start = Clock::now();
+    int status = emulatorMain(nullptr, 1);
+    double hostSeconds = secondsBetween(start, Clock::now());
+    // A paced run spends the second drawing inside its wait.
+    if (options.fast) hostSeconds -= timing.render;
+    if (status != EXIT_AFTER_CLOSE) return fail("the emulator did not start", "");
+
+    if (options.printScreen) printScreen();
+    if (options.stats) printStats(hostSeconds);
+    if (options.screenshot && !headlessWriteScreenshot(options.screenshot)) {
+        return fail("cannot write the screenshot ", options.screenshot);
+    }
+    return 0;
+}

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "machine/bus.h"
+#include "machine/dik.h"
+#include "machine/loaders.h"
+#include "rom/open_rom.h"
+#include "shell_test_support.h"
+
+namespace {
+
+struct EmulatorTest : ::testing::Test {
+    void SetUp() override
+    {
+        resetShell();
+        startDirectory = std::filesystem::current_path();
+    }
+    void TearDown() override { std::filesystem::current_path(startDirectory); }
+    std::filesystem::path startDirectory;
+};
+
+// Everything the loop did after the window was shown.
+std::string loopLog() { return headless.log.substr(headless.log.find("S1C ") + 4); }
+
+TEST_F(EmulatorTest, OneMessagePerPassAndFramesOnlyWhenTheQueueIsEmpty)
+{
+    for (int i = 0; i < 3; ++i) headlessCommand(ID_HELP_ABOUT);
+    headless.onPresent = [](int frame) {
+        if (frame == 2) headlessCommand(ID_OPTIONS_SOUND);
+        if (frame == 3) headlessClose();
+    };
+    EXPECT_EQ(emulatorMain(nullptr, 1), 1);
+    // The close is answered by the default procedure, which destroys the
+    // window (S2: WM_DESTROY sent); the quit message that follows is still
+    // translated and dispatched, and no frame runs after it was posted.
+    EXPECT_EQ(loopLog(),
+              "M111 T111 D111 M111 T111 D111 M111 T111 D111 "
+              "E P E P M111 T111 D111 E P "
+              "M10 T10 D10 S2 M12 T12 D12 ");
+}
+
+TEST_F(EmulatorTest, NormalEndShutsDownTwiceAndReleasesOnce)
+{
+    headless.onPresent = [](int) { headlessPost(WM_DESTROY); };
+    EXPECT_EQ(emulatorMain(nullptr, 1), 1);
+    EXPECT_EQ(headless.screen.presents, 1);
+    EXPECT_EQ(headless.keyboard.opens, 1);
+    EXPECT_EQ(headless.keyboard.releases, 1);
+    EXPECT_EQ(headless.keyboard.unacquires, 1);
+    EXPECT_EQ(keyboardDevice, nullptr);
+    EXPECT_FALSE(backBufferHeld());
+    EXPECT_EQ(headless.errorBox.shown, 0);
+}
+
+TEST_F(EmulatorTest, FailedKeyboardStartShowsTheBoxAndNeverEntersTheLoop)
+{
+    headless.keyboard.openResult = static_cast<int32_t>(0x80004005);
+    EXPECT_EQ(emulatorMain(nullptr, 1), -1);
+    EXPECT_EQ(headless.errorBox.shown, 1);
+    EXPECT_EQ(headless.errorBox.text, "Error Initializing DirectInput");
+    EXPECT_EQ(headless.errorBox.caption, "Tessel");
+    EXPECT_EQ(headless.errorBox.owner, nullptr);
+    EXPECT_EQ(headless.window.destroyed, 1);
+    // WM_DESTROY once, shutting down once; no peek, no frame.
+    EXPECT_EQ(loopLog(), "S2 ");
+    EXPECT_EQ(headless.keyboard.releases, 1);
+    EXPECT_FALSE(backBufferHeld());
+    EXPECT_EQ(headless.screen.presents, 0);
+}
+
+TEST_F(EmulatorTest, NoWindowNoStart)
+{
+    headless.window.createFails = true;
+    EXPECT_EQ(emulatorMain(nullptr, 1), -1);
+    EXPECT_EQ(headless.errorBox.shown, 0);
+    EXPECT_EQ(headless.keyboard.opens, 0);
+    EXPECT_TRUE(headless.log.empty());
+}
+
+TEST_F(EmulatorTest, KeysHeldAtDeactivationStayPressedUntilTheNextPollInFront)
+{
+    constexpr uint8_t ROW1_A = 0x10;
+    static int readsWhileInactive;
+    static std::string pressed;  // one letter per frame: A held in the matrix or not
+    readsWhileInactive = 0;
+    pressed.clear();
+    headlessSetKey(DIK_A, true);
+    headless.onPresent = [](int frame) {
+        pressed += (keyboardMatrix.rows[1] & ROW1_A) ? '-' : 'A';
+        if (frame == 2) {
+            headlessSetActive(false);
+            headlessSetKey(DIK_A, false);
+            readsWhileInactive = -headless.keyboard.reads;
+        }
+        if (frame == 4) {
+            readsWhileInactive += headless.keyboard.reads;
+            headlessSetActive(true);
+        }
+        if (frame == 5) headlessClose();
+    };
+    EXPECT_EQ(emulatorMain(nullptr, 1), 1);
+    EXPECT_EQ(pressed, "AAAA-");
+    EXPECT_EQ(readsWhileInactive, 0);
+    EXPECT_TRUE(isActive);
+}
+
+TEST_F(EmulatorTest, StartMachineFallsBackToTheOpenRomAndFontAndSaysSoOnce)
+{
+    std::filesystem::current_path(scratchDirectory("fallback"));
+    ::testing::internal::CaptureStderr();
+    startMachine();
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said,
+              "tessel: no vzrom.v20 here, running the built-in open ROM\n"
+              "tessel: no vz200.fnt here, using the built-in open font\n");
+    EXPECT_EQ(std::memcmp(memoryImage, openRomImage, sizeof openRomImage), 0);
+    EXPECT_EQ(std::memcmp(fontImage, openFontImage, sizeof openFontImage), 0);
+    EXPECT_EQ(z80.cyclesPerFrame, 71600);
+    EXPECT_EQ(z80.cyclesLeft, 71600);  // the reset saw the frame length
+}
+
+TEST_F(EmulatorTest, StartMachineReadsTheMachineFilesOfTheCurrentDirectory)
+{
+    std::filesystem::path dir = scratchDirectory("machine-files");
+    std::ofstream(dir / "vzrom.v20", std::ios::binary) << std::string(100, '\xC3');
+    std::ofstream(dir / "vz200.fnt", std::ios::binary) << std::string(3072, '\x55');
+    std::filesystem::current_path(dir);
+    ::testing::internal::CaptureStderr();
+    startMachine();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(memoryImage[99], 0xC3);
+    EXPECT_EQ(memoryImage[100], 0xFF);  // a short file leaves 0xFF
+    EXPECT_EQ(fontImage[3071], 0x55);
+}
+
+}  // namespace

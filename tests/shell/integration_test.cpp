@@ -1,0 +1,251 @@
+// The whole program on the headless host with the open ROM: through the
+// tessel-run command line, and in this process where the machine's state
+// must be watched frame by frame.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "machine/bus.h"
+#include "machine/dik.h"
+#include "machine/loaders.h"
+#include "machine/video.h"
+#include "rom/open_rom.h"
+#include "shell_test_support.h"
+#include "tools/png_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int status;
+    std::string out, err;
+    std::vector<std::string> lines;
+};
+
+// Runs tessel-run in dir with the given arguments (already quoted for sh).
+RunResult tesselRun(const fs::path& dir, const std::string& arguments)
+{
+    fs::path errFile = dir / "stderr.txt";
+    std::string command = "cd '" + dir.string() + "' && '" TESSEL_RUN "' " + arguments + " 2>'" + errFile.string() + "'";
+    RunResult result{};
+    std::FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+    int raw = pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::ifstream err(errFile);
+    result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    std::istringstream lines(result.out);
+    for (std::string line; std::getline(lines, line);) result.lines.push_back(line);
+    return result;
+}
+
+std::string program(const char* name) { return std::string("'" TESSEL_PROGRAMS "/") + name + "'"; }
+
+struct Picture {
+    std::vector<uint32_t> pixels = std::vector<uint32_t>(320 * 240);
+    int width = 0, height = 0;
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+Picture readPicture(const fs::path& path)
+{
+    Picture p;
+    EXPECT_TRUE(readPng(path.string().c_str(), p.pixels.data(), 320 * 240, p.width, p.height));
+    EXPECT_EQ(p.width, 320);
+    EXPECT_EQ(p.height, 240);
+    return p;
+}
+
+std::string padded(const std::string& text) { return text + std::string(32 - text.size(), ' '); }
+
+struct IntegrationTest : ::testing::Test {
+    void SetUp() override { dir = scratchDirectory(::testing::UnitTest::GetInstance()->current_test_info()->name()); }
+    fs::path dir;
+};
+
+TEST_F(IntegrationTest, OpenRomBootsAndEchoesATypedLine)
+{
+    RunResult run = tesselRun(dir, "--fast --type 'HELLO\\n' --print-screen --screenshot screen.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("built-in open ROM"), std::string::npos);
+    ASSERT_EQ(run.lines.size(), 16u) << run.out;
+    EXPECT_EQ(run.lines[0], padded("TESSEL OPEN ROM 1.0"));
+    int row = -1;
+    for (int i = 0; i < 16; ++i) {
+        if (run.lines[i].rfind(">HELLO", 0) == 0) row = i;
+    }
+    ASSERT_GE(row, 0) << run.out;
+    EXPECT_EQ(run.lines[row + 1], padded("WHAT?"));
+
+    // On the picture: the cell of the typed H is glyph 0x08 of the open font.
+    std::memcpy(fontImage, openFontImage, sizeof fontImage);
+    buildGlyphAtlas();
+    Picture picture = readPicture(dir / "screen.png");
+    const int code = 0x08, column = 1;
+    for (int y = 0; y < TEXT_CELL_HEIGHT; ++y) {
+        for (int x = 0; x < CELL_WIDTH; ++x) {
+            uint32_t atlas = glyphAtlas.pixels[(12 * (code / 32) + y) * ATLAS_WIDTH + 8 * (code % 32) + x];
+            ASSERT_EQ(picture.at(BORDER_LEFT + 8 * column + x, BORDER_TOP + 12 * row + y), atlas) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(picture.at(0, 0), videoPalette.black);
+}
+
+TEST_F(IntegrationTest, ColourCardShowsGraphicsModeInBothSets)
+{
+    const uint32_t set0[] = {videoPalette.green, videoPalette.yellow, videoPalette.blue, videoPalette.red};
+    const uint32_t set1[] = {videoPalette.buff, videoPalette.cyan, videoPalette.orange, videoPalette.magenta};
+    for (int set = 0; set < 2; ++set) {
+        SCOPED_TRACE(set);
+        RunResult run = tesselRun(dir, set ? "--fast --type 'C 1\\n' --screenshot card.png"
+                                           : "--fast --type 'C\\n' --screenshot card.png");
+        ASSERT_EQ(run.status, 0) << run.err;
+        Picture picture = readPicture(dir / "card.png");
+        const uint32_t* colours = set ? set1 : set0;
+        EXPECT_EQ(picture.at(0, 0), colours[0]);  // the border
+        for (int bar = 0; bar < 4; ++bar) {
+            EXPECT_EQ(picture.at(BORDER_LEFT + 64 * bar + 32, 120), colours[bar]) << bar;
+        }
+    }
+}
+
+TEST_F(IntegrationTest, LoadedGraphicsProgramDrawsItsBars)
+{
+    RunResult run = tesselRun(dir, "--fast --load " + program("graphics_bars.vz") +
+                                       " --load-at 60 --frames 62 --screenshot bars.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    Picture picture = readPicture(dir / "bars.png");
+    EXPECT_EQ(picture.at(0, 0), videoPalette.green);  // border of colour set 0
+    // Upper half: pixels green, yellow, blue, red, each 2 host pixels wide.
+    const uint32_t bars[] = {videoPalette.green, videoPalette.yellow, videoPalette.blue, videoPalette.red};
+    for (int x = 0; x < PICTURE_WIDTH; ++x) {
+        ASSERT_EQ(picture.at(BORDER_LEFT + x, BORDER_TOP), bars[(x / 2) % 4]) << x;
+        ASSERT_EQ(picture.at(BORDER_LEFT + x, BORDER_TOP + 95), bars[(x / 2) % 4]) << x;
+        ASSERT_EQ(picture.at(BORDER_LEFT + x, BORDER_TOP + 96), videoPalette.red) << x;
+        ASSERT_EQ(picture.at(BORDER_LEFT + x, BORDER_TOP + 191), videoPalette.red) << x;
+    }
+}
+
+TEST_F(IntegrationTest, LoadedTextProgramShowsOnThePrintedScreen)
+{
+    RunResult run = tesselRun(dir, "--fast --load " + program("hello_text.vz") + " --load-at 30 --frames 31 --print-screen");
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(run.lines.size(), 16u);
+    EXPECT_EQ(run.lines[0], padded("TESSEL OK"));
+    EXPECT_EQ(run.lines[1], padded(""));
+    EXPECT_EQ(run.lines[15], padded("LINE 15"));
+}
+
+TEST_F(IntegrationTest, MachineFilesInTheCurrentDirectoryAreUsed)
+{
+    fs::copy_file(TESSEL_PROGRAMS "/tiny_rom.bin", dir / "vzrom.v20");
+    RunResult run = tesselRun(dir, "--fast --frames 3 --print-screen");
+    ASSERT_EQ(run.status, 0) << run.err;
+    // That ROM does not clear the screen: memory starts zero, code 0x00 is '@'.
+    EXPECT_EQ(run.lines.at(0), "ROM FILE" + std::string(24, '@'));
+    EXPECT_EQ(run.err, "tessel: no vz200.fnt here, using the built-in open font\n");
+}
+
+TEST_F(IntegrationTest, StatsAreReported)
+{
+    RunResult run = tesselRun(dir, "--fast --frames 20 --stats");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("frames: 20\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("emulated T-states: 1432000 "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("per frame (us): run "), std::string::npos) << run.out;
+}
+
+TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLine)
+{
+    const char* bad[] = {
+        "--frames", "--frames 0", "--frames 12x", "--load-at -3", "--load no-such-file.vz",
+        "--type '{'", "--bogus", "--screenshot /no/such/dir/x.png --fast --frames 1",
+    };
+    for (const char* arguments : bad) {
+        RunResult run = tesselRun(dir, arguments);
+        EXPECT_EQ(run.status, 1) << arguments;
+        // One line of ours, the last one (a run that got as far as the
+        // machine has told about its files before).
+        size_t at = run.err.find("tessel-run: ");
+        ASSERT_NE(at, std::string::npos) << arguments;
+        EXPECT_EQ(run.err.find('\n', at), run.err.size() - 1) << arguments << ": " << run.err;
+    }
+    RunResult help = tesselRun(dir, "--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--frames", "--fast", "--load", "--load-at", "--type", "--type-at", "--screenshot",
+                               "--print-screen", "--stats"}) {
+        EXPECT_NE(help.out.find(std::string("  ") + option + " "), std::string::npos) << option;
+    }
+}
+
+// ---- In this process -----------------------------------------------------
+
+struct InProcessTest : IntegrationTest {
+    void SetUp() override
+    {
+        IntegrationTest::SetUp();
+        resetShell();
+        startDirectory = fs::current_path();
+        fs::current_path(dir);
+    }
+    void TearDown() override { fs::current_path(startDirectory); }
+    fs::path startDirectory;
+};
+
+int echoedA()
+{
+    int count = 0;
+    for (int i = 0; i < 512; ++i) count += memoryImage[VIDEO_MEMORY + i] == 0x01;  // 'A'
+    return count;
+}
+
+TEST_F(InProcessTest, KeyHeldWhenTheApplicationLeavesKeepsTypingUntilItReturns)
+{
+    // The ROM echoes one A at the press, then repeats it while the key
+    // stays down in the matrix.
+    static int before, atPress, whileAway, afterReturn, later;
+    headless.onPresent = [](int frame) {
+        if (frame == 49) {
+            before = echoedA();
+            headlessSetKey(DIK_A, true);
+        }
+        if (frame == 52) {
+            atPress = echoedA() - before;
+            headlessSetActive(false);
+            headlessSetKey(DIK_A, false);  // released while another application is in front
+        }
+        if (frame == 120) {
+            whileAway = echoedA() - before;
+            headlessSetActive(true);
+        }
+        if (frame == 125) afterReturn = echoedA();
+        if (frame == 160) {
+            later = echoedA();
+            headlessClose();
+        }
+    };
+    EXPECT_EQ(emulatorMain(nullptr, 1), 1);
+    EXPECT_EQ(atPress, 1);
+    EXPECT_GT(whileAway, 1);
+    EXPECT_EQ(later, afterReturn);
+}
+
+TEST_F(InProcessTest, ClosingTheWindowEndsTheRunningMachineInOrder)
+{
+    headless.onPresent = [](int frame) {
+        if (frame == 60) headlessClose();
+    };
+    EXPECT_EQ(emulatorMain(nullptr, 1), 1);
+    EXPECT_EQ(headless.screen.presents, 60);
+    EXPECT_TRUE(headless.log.ends_with("E P M10 T10 D10 S2 M12 T12 D12 ")) << headless.log.substr(headless.log.size() - 60);
+    EXPECT_EQ(headless.keyboard.releases, 1);
+    EXPECT_FALSE(backBufferHeld());
+    // The machine ran: the banner is on the screen.
+    EXPECT_EQ(memoryImage[VIDEO_MEMORY], 0x14);  // 'T'
+}
+
+}  // namespace

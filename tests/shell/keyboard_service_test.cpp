@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "machine/dik.h"
+#include "shell_test_support.h"
+
+namespace {
+
+constexpr uint8_t ROW1_A = 0x10;  // row 1, bit 4
+
+struct KeyboardServiceTest : ::testing::Test {
+    void SetUp() override
+    {
+        resetShell();
+        ASSERT_TRUE(createMainWindow(nullptr, 1));
+        ASSERT_EQ(initHostKeyboard(mainWindow), 0);
+    }
+    void TearDown() override { releaseHostKeyboard(); }
+};
+
+TEST_F(KeyboardServiceTest, OpeningDoesNotAcquireTheFirstPollDoes)
+{
+    EXPECT_FALSE(headless.keyboard.acquired);
+    headlessSetKey(DIK_A, true);
+    pollKeyboard();
+    // The first read fails and re-acquires; the second one reads.
+    EXPECT_EQ(headless.keyboard.reads, 2);
+    EXPECT_EQ(headless.keyboard.failedReads, 1);
+    EXPECT_EQ(headless.keyboard.acquires, 1);
+    EXPECT_EQ(keyboardMatrix.rows[1], 0x3F & ~ROW1_A);
+}
+
+TEST_F(KeyboardServiceTest, LostInputIsReacquiredAndReadAtTheSamePoll)
+{
+    pollKeyboard();
+    headless.keyboard.acquired = false;
+    headless.keyboard.lost = true;
+    headlessSetKey(DIK_A, true);
+    EXPECT_EQ(readHostKeyState(), 0);
+    EXPECT_EQ(hostKeyState[DIK_A], 0x00);  // this call only re-acquired
+    EXPECT_EQ(readHostKeyState(), 0);
+    EXPECT_EQ(hostKeyState[DIK_A], 0x80);
+}
+
+TEST_F(KeyboardServiceTest, WhileAnotherApplicationIsInFrontReadsGiveUpAndKeepTheLastState)
+{
+    headlessSetKey(DIK_A, true);
+    pollKeyboard();
+    headlessSetActive(false);
+    headlessSetKey(DIK_A, false);
+    int acquiresBefore = headless.keyboard.acquires;
+
+    EXPECT_EQ(readHostKeyState(), DIERR_OTHERAPPHASPRIO);
+    EXPECT_EQ(headless.keyboard.acquires - acquiresBefore, ACQUIRE_ATTEMPTS);
+    EXPECT_EQ(hostKeyState[DIK_A], 0x80);
+
+    // Back in front: the next poll re-acquires and sees the key released.
+    headless.active = true;
+    pollKeyboard();
+    EXPECT_EQ(hostKeyState[DIK_A], 0x00);
+    EXPECT_EQ(keyboardMatrix.rows[1], 0x3F);
+}
+
+TEST_F(KeyboardServiceTest, ReleasingTwiceReleasesOnce)
+{
+    EXPECT_EQ(releaseHostKeyboard(), 0);
+    EXPECT_EQ(releaseHostKeyboard(), 0);
+    EXPECT_EQ(keyboardDevice, nullptr);
+    EXPECT_EQ(headless.keyboard.releases, 1);
+    EXPECT_EQ(headless.keyboard.unacquires, 1);
+}
+
+TEST_F(KeyboardServiceTest, WithoutADeviceNothingReachesTheHost)
+{
+    releaseHostKeyboard();
+    HeadlessKeyboard before = headless.keyboard;
+    EXPECT_EQ(setKeyboardAcquired(), 1);
+    EXPECT_EQ(readHostKeyState(), 0);
+    pollKeyboard();
+    EXPECT_EQ(headless.keyboard.reads, before.reads);
+    EXPECT_EQ(headless.keyboard.acquires, before.acquires);
+    EXPECT_EQ(headless.keyboard.unacquires, before.unacquires);
+}
+
+}  // namespace
