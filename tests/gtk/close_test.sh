@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Closing the window the way a window manager does (WM_DELETE_WINDOW) ends
+# the program with exit status 1, also while a program runs in the machine.
+source "$(dirname "$0")/desktop_lib.sh"
+
+start_x
+start_tessel
+locate_picture "$WINDOW"
+wait_for_text "$(expected_text --frames 150)"
+"$CLOSE_WINDOW" "$WINDOW"
+wait_exit "$TESSEL_PID"
+[ "$EXIT_STATUS" = 1 ] || fail "exit status $EXIT_STATUS after closing, not 1"
+window_gone "$WINDOW" || fail "the window stays"
+echo "closed at the prompt: exit status 1"
+
+# Closing from the File menu's Exit does nothing, the close button does.
+cp "$TEST_PROGRAMS/graphics_bars.vz" "$WORK/bars.vz"
+start_tessel
+load_path "$WORK/bars.vz"
+choose_menu_item 0 2
+still_running || fail "File > Exit ended the program"
+"$CLOSE_WINDOW" "$WINDOW"
+wait_exit "$TESSEL_PID"
+[ "$EXIT_STATUS" = 1 ] || fail "exit status $EXIT_STATUS after closing, not 1"
+echo "closed with a program running: exit status 1"
