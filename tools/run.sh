@@ -10,8 +10,9 @@ cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$top/build" -j2
 
 cd "$here"
-if [ -x "$top/build/shell/tessel" ]; then
+if [ -x "$top/build/shell/tessel" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$top/build/shell/tessel"
 fi
-# Without a desktop build: boot headless, type a command, show the screen.
+# No desktop to show a window on: boot headless, type a command, print the screen.
+echo "run: no display; running the emulator headless (build/shell/tessel-run --help)" >&2
 exec "$top/build/shell/tessel-run" --type 'D 0\n' --frames 200 --print-screen "$@"
