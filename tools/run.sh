@@ -6,7 +6,7 @@ here="$(pwd)"
 top="$(cd "$(dirname "$0")/.." && pwd)"
 
 "$top/tools/install-deps.sh"
-cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON >/dev/null
 cmake --build "$top/build" -j2
 
 cd "$here"
