@@ -26,8 +26,8 @@ constexpr uint32_t rgb(uint8_t red, uint8_t green, uint8_t blue)
 
 // A pixel outside the surface is not drawn.
 void setPixel(Surface& surface, int x, int y, uint32_t rgb);
-// Fills the part of the rectangle that lies on the surface.
+// Fills the rectangle, clipped to the surface.
 void fillRect(Surface& surface, int x, int y, int w, int h, uint32_t rgb);
-// Copies a rectangle pixel for pixel; only the part that lies on both
-// surfaces is copied. The two rectangles must not overlap on one surface.
+// Copies a rectangle pixel for pixel, clipped to both surfaces. The two
+// rectangles must not overlap on one surface.
 void copyRect(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h);
