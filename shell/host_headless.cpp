@@ -270,7 +270,7 @@ static int64_t steadyNanoseconds()
 
 bool hostPerformanceFrequency(int64_t& ticksPerSecond)
 {
-    HeadlessClock& c = headless.clock;
+    const HeadlessClock& c = headless.clock;
     if (!c.counterAvailable) return false;
     ticksPerSecond = c.real ? 1000000000 : c.frequency;
     return true;

@@ -25,7 +25,8 @@ static const char usage[] =
     "                     longer when --type or --load need it, with 50 to spare)\n"
     "  --fast             run as fast as possible; otherwise 50 frames a second\n"
     "  --load FILE        choose File > Load before frame --load-at and answer the\n"
-    "                     Open dialog with FILE (a .vz program)\n"
+    "                     Open dialog with FILE (a .vz program; a path of 259\n"
+    "                     characters at most, as the dialog takes)\n"
     "  --load-at FRAME    the frame before which the load happens (default 100)\n"
     "  --type TEXT        type TEXT on the host keyboard, each key held 3 frames\n"
     "                     and released 3 frames, left Shift for shifted characters;\n"
@@ -287,6 +288,9 @@ static int parseOptions(int argc, char** argv)
             const char* text = value();
             if (!text) return fail("missing value after ", option);
             if (!std::strcmp(option, "--load")) {
+                // The Open dialog's buffer would refuse it, and the run would
+                // go on without the load.
+                if (std::strlen(text) >= PROGRAM_PATH_SIZE) return fail("path too long for the Open dialog: ", text);
                 std::FILE* file = std::fopen(text, "rb");
                 if (!file) return fail("cannot open the program file ", text);
                 std::fclose(file);

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Tessel twice (release, and with address and
-# undefined-behaviour sanitizers) and runs the tests of both builds.
+# undefined-behaviour sanitizers) and runs the tests of both builds; then the
+# static checks, and short runs of the fuzz targets (a clang build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON
 cmake --build build -j2
 ctest --test-dir build --output-on-failure
 
@@ -15,3 +16,11 @@ ctest --test-dir build --output-on-failure
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=ON
 cmake --build build-sanitize -j2
 ctest --test-dir build-sanitize --output-on-failure -LE 'suite|desktop|windows'
+
+# clang-tidy and cppcheck over our sources, with the release build's database.
+tools/lint.sh build
+
+# Each fuzz target runs a bounded number of inputs from its seed corpus.
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_FUZZ=ON -DTESSEL_GTK=OFF
+cmake --build build-fuzz -j2 --target fuzz_program_file fuzz_processor fuzz_keyboard
+ctest --test-dir build-fuzz --output-on-failure -L fuzz

@@ -1,0 +1,19 @@
+// The whole emulator on the headless host, started once per fuzzing process
+// and put back to the same booted state before every input, so that each
+// input replays alone.
+#pragma once
+
+#include <cstdint>
+
+// Starts the machine (open ROM unless the folder has the machine files) and
+// runs it to its prompt; later calls only restore that state: memory,
+// processor, latch, matrix, window, keyboard and the headless host.
+void restoreBootedMachine();
+
+// One pass of the message loop: one message when one waits, else a frame.
+// False once the quit message has been taken.
+bool messageLoopPass();
+
+// Handles every waiting message without running a frame. False when one of
+// them was the quit message.
+bool drainMessages();
