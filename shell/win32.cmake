@@ -15,7 +15,7 @@ if(CMAKE_CROSSCOMPILING)
   add_custom_command(
     OUTPUT ${MAKE_ICON}
     COMMAND ${TESSEL_BUILD_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -o ${MAKE_ICON} ${MAKE_ICON_SOURCE}
-    DEPENDS ${MAKE_ICON_SOURCE}
+    DEPENDS ${MAKE_ICON_SOURCE} ${CMAKE_SOURCE_DIR}/tools/drawing_lines.h
     COMMENT "Building make_icon for the build machine"
     VERBATIM)
   set(MAKE_ICON_DEPENDS ${MAKE_ICON})

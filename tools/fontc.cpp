@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "drawing_lines.h"
+
 namespace {
 
 constexpr int GLYPHS = 64;       // the video chip's characters, codes 0x00-0x3F
@@ -25,26 +27,6 @@ constexpr int QUADRANT_ROWS = 6;
 constexpr uint8_t LEFT_HALF = 0x0F;   // bit 0 is the leftmost pixel
 constexpr uint8_t RIGHT_HALF = 0xF0;
 constexpr int FONT_SIZE = 256 * CELL_ROWS;
-
-const char* inputPath = "";
-int lineNumber = 0;
-
-[[noreturn]] void fail(const char* message)
-{
-    std::fprintf(stderr, "%s:%d: %s\n", inputPath, lineNumber, message);
-    std::exit(1);
-}
-
-// One line without its end; false at the end of the file.
-bool readLine(std::FILE* file, char* line, size_t size)
-{
-    if (!std::fgets(line, static_cast<int>(size), file)) return false;
-    ++lineNumber;
-    size_t length = std::strlen(line);
-    if (length == size - 1 && line[length - 1] != '\n') fail("line too long");
-    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) line[--length] = '\0';
-    return true;
-}
 
 bool isIgnored(const char* line) { return line[0] == '\0' || line[0] == ';'; }
 

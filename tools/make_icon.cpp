@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "drawing_lines.h"
+
 namespace {
 
 constexpr int SIZE = 32;  // pixels across and down
@@ -28,9 +30,6 @@ constexpr int MASK_ROW_SIZE = SIZE / 8;    // one bit a pixel; a multiple of 4 a
 constexpr int IMAGE_SIZE = HEADER_SIZE + PALETTE_SIZE + SIZE * COLOUR_ROW_SIZE + SIZE * MASK_ROW_SIZE;
 constexpr int FILE_SIZE = DIRECTORY_SIZE + ENTRY_SIZE + IMAGE_SIZE;
 
-const char* inputPath = "";
-int lineNumber = 0;
-
 char names[COLOURS];            // the character of each palette entry
 uint32_t palette[COLOURS];      // 0xRRGGBB
 int colourCount = 0;
@@ -38,22 +37,6 @@ char rows[SIZE][SIZE];          // the drawing, top row first
 int rowCount = 0;
 
 uint8_t icon[FILE_SIZE];
-
-[[noreturn]] void fail(const char* message)
-{
-    std::fprintf(stderr, "%s:%d: %s\n", inputPath, lineNumber, message);
-    std::exit(1);
-}
-
-bool readLine(std::FILE* file, char* line, size_t size)
-{
-    if (!std::fgets(line, static_cast<int>(size), file)) return false;
-    ++lineNumber;
-    size_t length = std::strlen(line);
-    if (length == size - 1 && line[length - 1] != '\n') fail("line too long");
-    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r')) line[--length] = '\0';
-    return true;
-}
 
 int colourIndex(char name)
 {
