@@ -9,6 +9,7 @@
 #include "shell/host_headless.h"
 #include "shell/host_keyboard.h"
 #include "shell/main_window.h"
+#include "tests/shell/shell_test_support.h"
 
 namespace {
 
@@ -27,14 +28,8 @@ Booted booted;
 // The shell's own state as at program start, then a window and a keyboard.
 void openWindowAndKeyboard()
 {
-    headlessReset();
+    resetShell();
     headless.logEvents = false;  // a fuzzing process would keep an endless record
-    isActive = true;
-    mainWindow = nullptr;
-    keyboardDevice = nullptr;
-    releaseBackBuffer();
-    programPath[0] = '\0';
-    std::memset(hostKeyState, 0, sizeof hostKeyState);
     createMainWindow(nullptr, 1);
     initFrameClock();
     initHostKeyboard(mainWindow);
