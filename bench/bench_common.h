@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "machine/vz200.h"
 #include "z80/z80.h"
 
-constexpr double REAL_TIME_TSTATES_PER_SECOND = 3'580'000.0;
-constexpr int32_t BENCH_CYCLES_PER_FRAME = 71'600;
+constexpr double REAL_TIME_TSTATES_PER_SECOND = double{CYCLES_PER_FRAME} * FRAMES_PER_SECOND;
 constexpr int BENCH_RUNS = 3;
 
 struct BenchRun {

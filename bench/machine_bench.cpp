@@ -6,7 +6,7 @@
 
 #include "bench/bench_common.h"
 #include "machine/bus.h"
-#include "machine/keyboard_matrix.h"
+#include "machine/vz200.h"
 
 namespace {
 
@@ -29,12 +29,12 @@ int main(int argc, char** argv)
     std::fclose(file);
 
     Z80State s{};
-    s.cyclesPerFrame = BENCH_CYCLES_PER_FRAME;
+    s.cyclesPerFrame = CYCLES_PER_FRAME;
     auto prepare = [&] {
-        std::memset(memoryImage, 0, sizeof memoryImage);
-        std::memcpy(memoryImage + WORKLOAD_START, program, size);
-        for (int row = 0; row < 8; ++row) keyboardMatrix.rows[row] = 0x3F;  // no key down
-        bindMemoryImage(memoryImage);
+        std::memset(vz200.memoryImage, 0, sizeof vz200.memoryImage);
+        std::memcpy(vz200.memoryImage + WORKLOAD_START, program, size);
+        vz200.keyboardMatrix = idleKeyboardRows();
+        bindMemoryImage(vz200.memoryImage);
         resetProcessor(s);
         s.PC = WORKLOAD_START;
     };

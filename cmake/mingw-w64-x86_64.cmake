@@ -1,6 +1,6 @@
 # Cross build for 64-bit Windows with Debian's mingw-w64 (win32 thread model):
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-#         -DTESSEL_HOST_TOOLS=<native build>/rom
+#         -DTESSEL_HOST_TOOLS=<native build>/tools
 # tools/build-windows.sh does both builds.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

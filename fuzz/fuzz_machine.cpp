@@ -2,28 +2,20 @@
 
 #include <cstring>
 
-#include "machine/bus.h"
-#include "machine/keyboard_matrix.h"
+#include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
 #include "shell/host_headless.h"
-#include "shell/host_keyboard.h"
+#include "shell/keyboard_service.h"
 #include "shell/main_window.h"
-#include "tests/shell/shell_test_support.h"
+#include "tests/support/shell_reset.h"
 
 namespace {
 
 constexpr int BOOT_FRAMES = 30;  // the open ROM shows its prompt well before
 
-struct Booted {
-    bool done;
-    MemoryImage memory;
-    Z80State processor;
-    uint8_t latch;
-    KeyboardMatrix matrix;
-};
-
-Booted booted;
+bool booted;
+Vz200 bootedMachine;
 
 // The shell's own state as at program start, then a window and a keyboard.
 void openWindowAndKeyboard()
@@ -39,34 +31,15 @@ void openWindowAndKeyboard()
 
 void restoreBootedMachine()
 {
-    if (!booted.done) {
+    if (!booted) {
         openWindowAndKeyboard();
-        keyboardMatrix = KeyboardMatrix{};
         startMachine();
         for (int frame = 0; frame < BOOT_FRAMES; ++frame) frameStep();
-        std::memcpy(booted.memory, memoryImage, sizeof booted.memory);
-        booted.processor = z80;
-        booted.latch = outputLatch;
-        booted.matrix = keyboardMatrix;
-        booted.done = true;
+        std::memcpy(&bootedMachine, &vz200, sizeof vz200);
+        booted = true;
     }
     openWindowAndKeyboard();
-    std::memcpy(memoryImage, booted.memory, sizeof memoryImage);
-    z80 = booted.processor;
-    outputLatch = booted.latch;
-    keyboardMatrix = booted.matrix;
-}
-
-bool messageLoopPass()
-{
-    HostMessage message;
-    if (hostPeekMessage(message)) {
-        hostTranslateMessage(message);
-        hostDispatchMessage(message);
-        return message.message != WM_QUIT;
-    }
-    frameStep();
-    return true;
+    std::memcpy(&vz200, &bootedMachine, sizeof vz200);
 }
 
 bool drainMessages()

@@ -6,13 +6,9 @@
 #include <cstdint>
 
 // Starts the machine (open ROM unless the folder has the machine files) and
-// runs it to its prompt; later calls only restore that state: memory,
-// processor, latch, matrix, window, keyboard and the headless host.
+// runs it to its prompt; later calls only restore that state: the machine,
+// the window, the keyboard and the headless host.
 void restoreBootedMachine();
-
-// One pass of the message loop: one message when one waits, else a frame.
-// False once the quit message has been taken.
-bool messageLoopPass();
 
 // Handles every waiting message without running a frame. False when one of
 // them was the quit message.

@@ -13,10 +13,11 @@
 
 #include "fuzz_machine.h"
 #include "machine/keyboard.h"
-#include "machine/keyboard_matrix.h"
+#include "machine/vz200.h"
 #include "shell/emulator.h"
+#include "shell/foreground_keyboard.h"
 #include "shell/host_headless.h"
-#include "shell/host_keyboard.h"
+#include "shell/keyboard_service.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -24,7 +25,7 @@ namespace {
 constexpr int MAX_FRAMES = 24;  // each is a whole frame of the open ROM
 
 // Positions with no key in either table.
-constexpr uint8_t ROW_WITHOUT_KEYS[8] = {0xC4, 0xC0, 0xC0, 0xC4, 0xC4, 0xC0, 0xC0, 0xC0};
+uint8_t withoutKeys(int row) { return static_cast<uint8_t>(~idleKeyboardRows().rows[row]); }
 
 enum Step : uint8_t {
     SNAPSHOT,      // 256 bytes: the whole host key state
@@ -49,7 +50,7 @@ bool down(const uint8_t state[256], uint8_t code) { return (state[code] & HOST_K
 void checkAllowed()
 {
     for (int row = 0; row < 8; ++row) {
-        if (keyboardMatrix.rows[row] & ROW_WITHOUT_KEYS[row]) finding("a position without a key is set", row, keyboardMatrix.rows[row]);
+        if (vz200.keyboardMatrix.rows[row] & withoutKeys(row)) finding("a position without a key is set", row, vz200.keyboardMatrix.rows[row]);
     }
 }
 
@@ -67,8 +68,8 @@ void checkFollows(const uint8_t state[256])
         }
     }
     for (int row = 0; row < 8; ++row) {
-        uint8_t expected = static_cast<uint8_t>(~ROW_WITHOUT_KEYS[row] & ~pressed[row]);
-        if (keyboardMatrix.rows[row] != expected) finding("a row does not follow the snapshot", row, keyboardMatrix.rows[row]);
+        uint8_t expected = static_cast<uint8_t>(~withoutKeys(row) & ~pressed[row]);
+        if (vz200.keyboardMatrix.rows[row] != expected) finding("a row does not follow the snapshot", row, vz200.keyboardMatrix.rows[row]);
     }
 }
 
@@ -76,13 +77,13 @@ void checkFollows(const uint8_t state[256])
 // it read when the application is in front, and stay as they were when not.
 void frameAndCheck()
 {
-    KeyboardMatrix before = keyboardMatrix;
+    KeyboardMatrix before = vz200.keyboardMatrix;
     bool polls = isActive;
     frameStep();
     checkAllowed();
     if (polls) {
         checkFollows(hostKeyState);
-    } else if (std::memcmp(&before, &keyboardMatrix, sizeof before) != 0) {
+    } else if (std::memcmp(&before, &vz200.keyboardMatrix, sizeof before) != 0) {
         finding("the rows changed while the application was behind", 0, 0);
     }
 }
@@ -106,10 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const uint8_t* p = nullptr;
         switch (data[i++] % STEP_COUNT) {
         case SNAPSHOT:
-            if ((p = take(256))) std::memcpy(headless.keyboard.keys, p, 256);
+            if ((p = take(256))) std::memcpy(foregroundKeyboard.keys, p, 256);
             break;
         case KEY:
-            if ((p = take(2))) headless.keyboard.keys[p[0]] = p[1];
+            if ((p = take(2))) foregroundKeyboard.keys[p[0]] = p[1];
             break;
         case ACTIVATE:
             if ((p = take(1))) headlessSetActive(p[0] & 1);

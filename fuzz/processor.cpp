@@ -13,8 +13,8 @@
 #include <cstring>
 
 #include "machine/bus.h"
-#include "machine/keyboard_matrix.h"
-#include "z80/alu.h"
+#include "machine/vz200.h"
+#include "z80/control.h"
 #include "z80/z80.h"
 
 // Linked with --wrap on executeInstruction's symbol: the run loop's calls
@@ -24,7 +24,7 @@ extern "C" uint16_t __real__Z18executeInstructionR8Z80State(Z80State& s);
 
 namespace {
 
-constexpr int32_t FRAME_CYCLES = 71600;
+constexpr int32_t FRAME_CYCLES = CYCLES_PER_FRAME;
 constexpr int MAX_FRAMES = 4;
 constexpr size_t STATE_BYTES = 40;
 
@@ -32,7 +32,7 @@ constexpr size_t STATE_BYTES = 40;
 // four cycles per instruction until the budget is gone, plus the few that
 // an EI delay or a last overdraft adds.
 constexpr long INSTRUCTIONS_PER_FRAME_BOUND =
-    z80::ZERO_COST_ALLOWANCE_PER_FRAME + FRAME_CYCLES / z80::ZERO_COST_OVERDRAFT_CHARGE + 16;
+    FRAME_CYCLES + FRAME_CYCLES / z80::ZERO_COST_OVERDRAFT_CHARGE + 16;
 
 long instructionsRun;
 
@@ -74,8 +74,8 @@ void takeState(const uint8_t* p)
     // inputs do it anyway, so the EI delay runs too.
     processor.interruptRequest = (p[28] & 1) ? word(p + 29) : VECTOR_NONE;
     // Rows hold only the keys of the tables: bits 0-5, a few holes.
-    constexpr uint8_t rowKeys[8] = {0x3B, 0x3F, 0x3F, 0x3B, 0x3B, 0x3F, 0x3F, 0x3F};
-    for (int row = 0; row < 8; ++row) keyboardMatrix.rows[row] = rowKeys[row] & p[32 + row];
+    const KeyboardMatrix idle = idleKeyboardRows();
+    for (int row = 0; row < 8; ++row) vz200.keyboardMatrix.rows[row] = idle.rows[row] & p[32 + row];
 }
 
 }  // namespace
@@ -90,8 +90,8 @@ extern "C" uint16_t __wrap__Z18executeInstructionR8Z80State(Z80State& s)
 // 4 over NOPs runs exactly two (the second from a budget of exactly zero).
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    std::memset(memoryImage, 0x00, sizeof memoryImage);
-    bindMemoryImage(memoryImage);
+    std::memset(vz200.memoryImage, 0x00, sizeof vz200.memoryImage);
+    bindMemoryImage(vz200.memoryImage);
     processor = Z80State{};
     processor.cyclesPerFrame = FRAME_CYCLES;
     processor.cyclesLeft = 4;
@@ -108,12 +108,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     takeState(data);
     const uint8_t* image = data + STATE_BYTES;
     size_t imageSize = size - STATE_BYTES;
-    for (size_t a = 0; a < MEMORY_SIZE; ++a) memoryImage[a] = image[a % imageSize];
-    bindMemoryImage(memoryImage);
-    outputLatch = 0;
-    frameEndVector = VECTOR_FRAME_END;
-    z80::zeroCostAllowance = z80::ZERO_COST_ALLOWANCE_PER_FRAME;
-    std::memcpy(protectedBefore, memoryImage, PROTECTED_END);
+    for (size_t a = 0; a < MEMORY_SIZE; ++a) vz200.memoryImage[a] = image[a % imageSize];
+    bindMemoryImage(vz200.memoryImage);
+    vz200.outputLatch = 0;
+    processor.frameEndVector = FRAME_END_VECTOR;
+    processor.zeroCostAllowance = FRAME_CYCLES;
+    std::memcpy(protectedBefore, vz200.memoryImage, PROTECTED_END);
 
     int frames = 1 + data[31] % MAX_FRAMES;
     for (int frame = 0; frame < frames; ++frame) {
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (processor.interruptFlags & EI_PENDING) finding("EI delay left pending", processor.interruptFlags);
     }
     for (int a = 0; a < PROTECTED_END; ++a) {
-        if (memoryImage[a] != protectedBefore[a]) finding("protected memory changed", a);
+        if (vz200.memoryImage[a] != protectedBefore[a]) finding("protected memory changed", a);
     }
     return 0;
 }

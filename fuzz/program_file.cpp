@@ -15,7 +15,7 @@
 
 #include "fuzz_machine.h"
 #include "machine/bus.h"
-#include "machine/keyboard_matrix.h"
+#include "machine/vz200.h"
 #include "machine/loaders.h"
 #include "shell/emulator.h"
 #include "shell/host_headless.h"
@@ -62,9 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::fclose(file);
 
     static MemoryImage before;
-    std::memcpy(before, memoryImage, sizeof before);
-    Z80State processorBefore = z80;
-    uint8_t latchBefore = outputLatch;
+    std::memcpy(before, vz200.memoryImage, sizeof before);
+    Z80State processorBefore = vz200.processor;
+    uint8_t latchBefore = vz200.outputLatch;
 
     headlessAnswerOpenDialog(programFile().c_str());
     headlessCommand(ID_FILE_LOAD);
@@ -84,10 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         size_t offset = static_cast<size_t>(address - loadAddress);
         bool inBody = hasHeader && address >= loadAddress && offset < bodySize;
         uint8_t expected = inBody ? data[VZ_HEADER_SIZE + offset] : before[address];
-        if (memoryImage[address] != expected) finding(inBody ? "body byte wrong" : "byte outside the body changed", address);
+        if (vz200.memoryImage[address] != expected) finding(inBody ? "body byte wrong" : "byte outside the body changed", address);
     }
-    checkProcessor(processorBefore, z80, hasHeader && data[VZ_TYPE_OFFSET] == VZ_TYPE_MACHINE_CODE, loadAddress);
-    if (outputLatch != latchBefore) finding("the load changed the latch", outputLatch);
+    checkProcessor(processorBefore, vz200.processor, hasHeader && data[VZ_TYPE_OFFSET] == VZ_TYPE_MACHINE_CODE, loadAddress);
+    if (vz200.outputLatch != latchBefore) finding("the load changed the latch", vz200.outputLatch);
 
     // Whatever landed where, the machine runs on.
     for (int frame = 0; frame < FRAMES_AFTER_LOAD; ++frame) frameStep();

@@ -1,20 +1,16 @@
 #include "machine/bus.h"
 
-#include "machine/keyboard_matrix.h"
+#include "machine/vz200.h"
 
-MemoryImage memoryImage;
-uint8_t outputLatch;
-KeyboardMatrix keyboardMatrix;
-
-static uint8_t* boundMemory = memoryImage;
+static uint8_t* boundMemory = vz200.memoryImage;
 
 void bindMemoryImage(MemoryImage& memory) { boundMemory = memory; }
 
 uint8_t readKeyboardWindow(uint16_t address)
 {
     uint8_t result = 0xFF;
-    for (int row = 0; row < 8; ++row) {
-        if (!(address & (1u << row))) result &= keyboardMatrix.rows[row];
+    for (int row = 0; row < KEYBOARD_ROWS; ++row) {
+        if (!(address & (1u << row))) result &= vz200.keyboardMatrix.rows[row];
     }
     return result;
 }
@@ -29,7 +25,7 @@ void memWrite(uint16_t address, uint8_t value)
 {
     if (address < PROTECTED_END) return;
     boundMemory[address] = value;
-    if (address <= KEYBOARD_WINDOW_END) outputLatch = value;
+    if (address <= KEYBOARD_WINDOW_END) vz200.outputLatch = value;
 }
 
 uint8_t portIn(uint16_t) { return 0xFF; }

@@ -16,9 +16,6 @@ constexpr uint8_t LATCH_COLOR_SET = 0x10;
 constexpr int MEMORY_SIZE = 65536;
 using MemoryImage = uint8_t[MEMORY_SIZE];
 
-extern MemoryImage memoryImage;
-extern uint8_t outputLatch;
-
 // Makes memory the image that the processor's reads and writes reach.
 void bindMemoryImage(MemoryImage& memory);
 

@@ -1,6 +1,6 @@
 #include "machine/keyboard.h"
 
-#include "machine/keyboard_matrix.h"
+#include "machine/vz200.h"
 
 // Row 0 to 7, each from bit 5 down to bit 0. Row 0 bit 2, row 3 bit 2 and
 // row 4 bit 2 have no key.
@@ -34,7 +34,21 @@ static bool isDown(const uint8_t hostKeyState[HOST_KEY_COUNT], uint8_t keyCode)
 
 static void pressPosition(uint8_t row, uint8_t bit)
 {
-    keyboardMatrix.rows[row] = static_cast<uint8_t>(keyboardMatrix.rows[row] & ~(1u << bit));
+    uint8_t& bits = vz200.keyboardMatrix.rows[row];
+    bits = static_cast<uint8_t>(bits & ~(1u << bit));
+}
+
+static void releasePosition(uint8_t row, uint8_t bit)
+{
+    uint8_t& bits = vz200.keyboardMatrix.rows[row];
+    bits = static_cast<uint8_t>(bits | (1u << bit));
+}
+
+KeyboardMatrix idleKeyboardRows()
+{
+    KeyboardMatrix rows{};
+    for (const MatrixKey& key : matrixKeyTable) rows.rows[key.row] = static_cast<uint8_t>(rows.rows[key.row] | 1u << key.bit);
+    return rows;
 }
 
 void rebuildKeyboardMatrix(const uint8_t hostKeyState[HOST_KEY_COUNT])
@@ -43,7 +57,7 @@ void rebuildKeyboardMatrix(const uint8_t hostKeyState[HOST_KEY_COUNT])
         if (isDown(hostKeyState, key.keyCode)) {
             pressPosition(key.row, key.bit);
         } else {
-            keyboardMatrix.rows[key.row] = static_cast<uint8_t>(keyboardMatrix.rows[key.row] | (1u << key.bit));
+            releasePosition(key.row, key.bit);
         }
     }
     // Only ever clearing: a position reads pressed while its plain key or

@@ -6,12 +6,23 @@
 
 #include "machine/dik.h"
 
+constexpr int KEYBOARD_ROWS = 8;
+
+// Bit b of row r is 0 while the key at that row and bit is pressed; only
+// bits 0-5 carry keys.
+struct KeyboardMatrix {
+    uint8_t rows[KEYBOARD_ROWS];
+};
+
 constexpr int HOST_KEY_COUNT = 256;  // one byte per host key code
 constexpr uint8_t HOST_KEY_DOWN = 0x80;
 
 // The machine's Ctrl key; every combination key presses it too.
 constexpr uint8_t CTRL_ROW = 1;
 constexpr uint8_t CTRL_BIT = 2;
+// The machine's Shift key.
+constexpr uint8_t SHIFT_ROW = 2;
+constexpr uint8_t SHIFT_BIT = 2;
 
 // A host key wired to one matrix position.
 struct MatrixKey {
@@ -29,7 +40,11 @@ constexpr int CONTROL_COMBO_COUNT = 8;
 extern const MatrixKey matrixKeyTable[MATRIX_KEY_COUNT];
 extern const ControlCombo controlComboTable[CONTROL_COMBO_COUNT];
 
-// Every mapped position follows its host key; then the combination keys that
-// are down press their position and Ctrl. Bits without a host key keep their
-// value.
+// The rows with no key down: every position with a host key released (1),
+// the positions without one and bits 6 and 7 at 0.
+KeyboardMatrix idleKeyboardRows();
+
+// Every mapped position of the machine's matrix follows its host key; then
+// the combination keys that are down press their position and Ctrl. Bits
+// without a host key keep their value.
 void rebuildKeyboardMatrix(const uint8_t hostKeyState[HOST_KEY_COUNT]);

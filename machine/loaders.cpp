@@ -2,9 +2,7 @@
 
 #include <cstdio>
 
-#include "machine/bus.h"
-
-uint8_t fontImage[FONT_SIZE];
+#include "machine/vz200.h"
 
 // At the end of the file fgetc yields EOF, whose low byte 0xFF fills the rest.
 static bool loadImage(const char* path, uint8_t* image, int size)
@@ -23,11 +21,11 @@ static bool loadImage(const char* path, uint8_t* image, int size)
     return true;
 }
 
-bool loadRomImage(const char* path) { return loadImage(path, memoryImage, ROM_SIZE); }
+bool loadRomImage(const char* path) { return loadImage(path, vz200.memoryImage, ROM_SIZE); }
 
-bool loadFontImage(const char* path) { return loadImage(path, fontImage, FONT_SIZE); }
+bool loadFontImage(const char* path) { return loadImage(path, vz200.fontImage, FONT_SIZE); }
 
-bool loadProgramFromPath(const char* path, Z80State& s)
+bool loadProgramFromPath(const char* path)
 {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return false;
@@ -37,16 +35,17 @@ bool loadProgramFromPath(const char* path, Z80State& s)
         std::fclose(file);
         return false;
     }
-    uint16_t loadAddress = static_cast<uint16_t>(header[VZ_ADDRESS_OFFSET] | (header[VZ_ADDRESS_OFFSET + 1] << 8));
+    uint16_t loadAddress = vzLoadAddress(header);
     // Stop at the top of memory rather than wrap into the ROM, and stop
     // reading there too.
     for (int address = loadAddress; address < MEMORY_SIZE; ++address) {
         int c = std::fgetc(file);
         if (c == EOF) break;
-        memoryImage[address] = static_cast<uint8_t>(c);
+        vz200.memoryImage[address] = static_cast<uint8_t>(c);
     }
     std::fclose(file);
     if (header[VZ_TYPE_OFFSET] == VZ_TYPE_MACHINE_CODE) {
+        Z80State& s = vz200.processor;
         s.PC = loadAddress;
         // A processor halted in the ROM would otherwise step past the first
         // byte of the program when the next interrupt ends its HALT.

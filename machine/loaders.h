@@ -4,19 +4,17 @@
 
 #include <cstdint>
 
-#include "z80/z80.h"
+#include "machine/vz_file.h"
 
-constexpr int ROM_SIZE = 16384;  // "vzrom.v20", placed at 0x0000
-constexpr int FONT_SIZE = 3072;  // "vz200.fnt": 256 glyphs of 12 lines
+// The machine files, read by these names from the current directory.
+constexpr const char* ROM_FILE = "vzrom.v20";
+constexpr const char* FONT_FILE = "vz200.fnt";
+
+constexpr int ROM_SIZE = 16384;  // placed at 0x0000
+constexpr int FONT_SIZE = 3072;  // 256 glyphs of 12 lines
 
 // Glyph b, line k (0 = top) is byte 12 * b + k; bit 0 is the leftmost pixel.
-extern uint8_t fontImage[FONT_SIZE];
-
-// The .vz header; the body follows it.
-constexpr int VZ_HEADER_SIZE = 24;
-constexpr int VZ_TYPE_OFFSET = 21;
-constexpr int VZ_ADDRESS_OFFSET = 22;  // little-endian load address
-constexpr uint8_t VZ_TYPE_MACHINE_CODE = 0xF1;  // run from the load address
+using FontImage = uint8_t[FONT_SIZE];
 
 // Read the file byte by byte; bytes past the end of a short file read as
 // 0xFF and the surplus of a long one is not read. False, with nothing
@@ -28,4 +26,4 @@ bool loadFontImage(const char* path);
 // the write protection, up to 0xFFFF at most; a machine-code program also
 // moves PC to the load address. False, with nothing changed, when the file
 // cannot be opened or read or is shorter than its header.
-bool loadProgramFromPath(const char* path, Z80State& s);
+bool loadProgramFromPath(const char* path);

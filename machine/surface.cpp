@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-static uint32_t atlasPixels[ATLAS_WIDTH * ATLAS_HEIGHT];
-static uint32_t backBufferPixels[BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT];
-
-Surface glyphAtlas = {ATLAS_WIDTH, ATLAS_HEIGHT, atlasPixels};
-Surface backBuffer = {BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, backBufferPixels};
-
 void setPixel(Surface& surface, int x, int y, uint32_t rgb)
 {
     if (x < 0 || y < 0 || x >= surface.width || y >= surface.height) return;

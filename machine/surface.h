@@ -9,16 +9,6 @@ struct Surface {
     uint32_t* pixels;  // width * height, row by row from the top
 };
 
-constexpr int ATLAS_WIDTH = 320;
-constexpr int ATLAS_HEIGHT = 480;
-constexpr int BACK_BUFFER_WIDTH = 320;
-constexpr int BACK_BUFFER_HEIGHT = 240;
-
-// Every cell picture a screen cell can show, drawn once at machine start.
-extern Surface glyphAtlas;
-// The picture of the current frame.
-extern Surface backBuffer;
-
 constexpr uint32_t rgb(uint8_t red, uint8_t green, uint8_t blue)
 {
     return (uint32_t{red} << 16) | (uint32_t{green} << 8) | blue;

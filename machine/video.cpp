@@ -1,7 +1,10 @@
 #include "machine/video.h"
 
 #include "machine/bus.h"
-#include "machine/loaders.h"
+#include "machine/vz200.h"
+
+Surface glyphAtlas = {ATLAS_WIDTH, ATLAS_HEIGHT, vz200.glyphAtlasPixels};
+Surface backBuffer = {BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, vz200.backBufferPixels};
 
 static_assert(BORDER_LEFT * 2 + PICTURE_WIDTH == BACK_BUFFER_WIDTH);
 static_assert(BORDER_TOP * 2 + PICTURE_HEIGHT == BACK_BUFFER_HEIGHT);
@@ -29,7 +32,7 @@ static void drawGlyph(int code, int baseLine, uint32_t background, uint32_t fore
     int x = CELL_WIDTH * (code % ATLAS_CELLS_PER_ROW);
     int y = baseLine + TEXT_CELL_HEIGHT * (code / ATLAS_CELLS_PER_ROW);
     for (int line = 0; line < GLYPH_LINES; ++line) {
-        uint8_t bits = fontImage[GLYPH_LINES * code + line];
+        uint8_t bits = vz200.fontImage[GLYPH_LINES * code + line];
         for (int column = 0; column < CELL_WIDTH; ++column) {
             // Bit 0 is the leftmost pixel.
             setPixel(glyphAtlas, x + column, y + line, (bits >> column) & 1 ? foreground : background);
@@ -73,7 +76,7 @@ void buildGlyphAtlas()
 // Copies one atlas cell per video byte; the byte is the atlas index.
 static void copyCells(int rows, int cellHeight, int baseLine)
 {
-    const uint8_t* video = memoryImage + VIDEO_MEMORY;
+    const uint8_t* video = vz200.memoryImage + VIDEO_MEMORY;
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < SCREEN_COLUMNS; ++column) {
             uint8_t value = video[SCREEN_COLUMNS * row + column];
@@ -87,7 +90,7 @@ static void copyCells(int rows, int cellHeight, int baseLine)
 void renderScreen()
 {
     // One read: the mode and colour set hold for the whole frame.
-    uint8_t latch = outputLatch;
+    uint8_t latch = vz200.outputLatch;
     bool colorSet1 = (latch & LATCH_COLOR_SET) != 0;
     if (latch & LATCH_GRAPHICS) {
         uint32_t border = colorSet1 ? videoPalette.buff : videoPalette.green;

@@ -6,6 +6,16 @@
 
 #include "machine/surface.h"
 
+constexpr int ATLAS_WIDTH = 320;
+constexpr int ATLAS_HEIGHT = 480;
+constexpr int BACK_BUFFER_WIDTH = 320;
+constexpr int BACK_BUFFER_HEIGHT = 240;
+
+// Every cell picture a screen cell can show, drawn once at machine start.
+extern Surface glyphAtlas;
+// The picture of the current frame.
+extern Surface backBuffer;
+
 // The machine's colours, and black for the text border and the empty atlas.
 struct VideoPalette {
     uint32_t green, yellow, blue, red, buff, cyan, magenta, orange;
@@ -52,5 +62,5 @@ constexpr int ATLAS_TEXT_SET1 = 96;
 constexpr int ATLAS_GRAPHICS_SET0 = 192;
 constexpr int ATLAS_GRAPHICS_SET1 = 228;
 
-void buildGlyphAtlas();  // from fontImage; once, after the font is loaded
-void renderScreen();     // video memory and outputLatch into backBuffer
+void buildGlyphAtlas();  // from the font image; once, after the font is loaded
+void renderScreen();     // video memory and the output latch into backBuffer

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-constexpr int FRAMES_PER_SECOND = 50;
+#include "machine/vz200.h"
 constexpr uint32_t FALLBACK_TICKS_PER_FRAME = 1000 / FRAMES_PER_SECOND;  // milliseconds
 
 extern bool perfCounterAvailable;

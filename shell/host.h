@@ -1,7 +1,7 @@
 // The host layer: the window system, keyboard, clock and dialogs the shell
 // runs on, as free functions. Each host (headless, GTK, Win32) implements all
-// of them in one file; the shell above is written once against this header.
-// Handles are opaque, so no toolkit type reaches the portable code.
+// of them; the shell above is written once against this header. Handles are
+// opaque, so no toolkit type reaches the portable code.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,11 @@
 struct Surface;
 
 // Windows' own numbers, so every host feeds the same window procedure with the
-// same messages. <windows.h> and <dinput.h> define the same names as macros.
+// same messages and the keyboard service sees the same results. <windows.h>
+// and <dinput.h> define the same names as macros.
+#ifndef WM_NULL
+constexpr uint32_t WM_NULL = 0x0000;  // a message that does nothing
+#endif
 #ifndef WM_DESTROY
 constexpr uint32_t WM_DESTROY = 0x0002;
 #endif
@@ -24,6 +28,15 @@ constexpr uint32_t WM_ACTIVATEAPP = 0x001C;
 #endif
 #ifndef WM_COMMAND
 constexpr uint32_t WM_COMMAND = 0x0111;
+#endif
+#ifndef DI_OK
+constexpr int32_t DI_OK = 0;
+#endif
+#ifndef DI_NOEFFECT
+constexpr int32_t DI_NOEFFECT = 1;  // already in the state asked for
+#endif
+#ifndef DIERR_GENERIC
+constexpr int32_t DIERR_GENERIC = static_cast<int32_t>(0x80004005);
 #endif
 #ifndef DIERR_OTHERAPPHASPRIO
 constexpr int32_t DIERR_OTHERAPPHASPRIO = static_cast<int32_t>(0x80070005);
@@ -41,6 +54,8 @@ constexpr uint32_t OFN_HIDEREADONLY = 0x0004;
 constexpr uint32_t OFN_FILEMUSTEXIST = 0x1000;
 #endif
 
+// Each backend defines these records as it needs them; the shell only passes
+// pointers to them around.
 struct HostInstanceRecord;
 struct HostWindowRecord;
 struct HostKeyboardRecord;
@@ -105,7 +120,6 @@ intptr_t hostDefaultWindowProc(HostWindow window, uint32_t message, uintptr_t wP
 
 // Copies the whole surface to the client area with its top-left at (x, y).
 void hostPresent(HostWindow window, const Surface& surface, int x, int y);
-void hostClientSize(HostWindow window, int& width, int& height);
 
 // ---- Key snapshot ----------------------------------------------------------
 

@@ -13,20 +13,12 @@
 
 #include "machine/dik.h"
 #include "machine/surface.h"
+#include "shell/foreground_keyboard.h"
 #include "shell/host.h"
-
-#ifndef WM_NULL
-constexpr uint32_t WM_NULL = 0x0000;
-#endif
-#ifndef DIERR_GENERIC
-constexpr int32_t DIERR_GENERIC = static_cast<int32_t>(0x80004005);
-#endif
-constexpr int32_t DI_OK = 0;
-constexpr int32_t DI_NOEFFECT = 1;
 
 // ---- The window --------------------------------------------------------------
 
-struct GtkHostWindow {
+struct HostWindowRecord {
     GtkWidget* window;  // null until created and again once destroyed
     GtkWidget* area;    // the client area under the menu bar
     WindowProcedure procedure;
@@ -38,8 +30,8 @@ struct GtkHostWindow {
     int pictureX, pictureY;
 };
 
-static GtkHostWindow mainHost;
-static HostWindowRecord* const theWindow = reinterpret_cast<HostWindowRecord*>(&mainHost);
+static HostWindowRecord mainHost;
+static HostWindowRecord* const theWindow = &mainHost;
 
 // ---- The message queue -------------------------------------------------------
 
@@ -79,17 +71,12 @@ static bool takeMessage(HostMessage& message)
 
 // ---- The key snapshot --------------------------------------------------------
 
-// Like a DirectInput keyboard opened exclusive and foreground: it can be
-// acquired only while one of our windows has the focus, and it loses the
+// The keys and the acquisition are the shell's foreground keyboard. It can
+// be acquired only while one of our windows has the focus, and it loses the
 // acquisition whenever the main window loses the focus, even to our own
 // dialog, so the next read fails and the shell acquires it again.
-struct GtkHostKeyboard {
-    bool acquired, lost;
-    uint8_t keys[256];  // 0x80 while down, by DirectInput code
-};
-
-static GtkHostKeyboard keyboard;
-static HostKeyboardRecord* const theKeyboard = reinterpret_cast<HostKeyboardRecord*>(&keyboard);
+struct HostKeyboardRecord {};
+static HostKeyboardRecord keyboardHandle;
 
 // Whether the focus is in one of our windows (main window, menus, dialogs).
 static bool applicationFocused = true;
@@ -122,19 +109,10 @@ static uint8_t directInputCode(unsigned hardwareKeycode)
     return 0;
 }
 
-static void releaseAllKeys() { std::memset(keyboard.keys, 0, sizeof keyboard.keys); }
-
-static void loseAcquisition()
-{
-    if (!keyboard.acquired) return;
-    keyboard.acquired = false;
-    keyboard.lost = true;
-}
-
 static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer)
 {
     uint8_t code = directInputCode(event->hardware_keycode);
-    if (code != 0) keyboard.keys[code] = event->type == GDK_KEY_PRESS ? 0x80 : 0x00;
+    if (code != 0) setForegroundKey(code, event->type == GDK_KEY_PRESS);
     // F10 and Alt combinations go on to the menu bar; every other key is the
     // emulated machine's alone.
     bool forMenu = event->keyval == GDK_KEY_F10 || (event->state & GDK_MOD1_MASK) != 0;
@@ -156,7 +134,7 @@ static gboolean checkActivation(gpointer)
     g_list_free(windows);
     if (focused == applicationFocused) return G_SOURCE_REMOVE;
     applicationFocused = focused;
-    if (!focused) loseAcquisition();
+    if (!focused) loseForegroundKeyboard();
     if (mainHost.window) postMessage(WM_ACTIVATEAPP, focused ? 1 : 0, 0);
     return G_SOURCE_REMOVE;
 }
@@ -173,8 +151,8 @@ static void watchEvent(GdkEvent* event, gpointer)
     if (event->type == GDK_FOCUS_CHANGE) {
         // Keys released elsewhere never reach us: forget them all.
         if (!event->focus_change.in && isMainWindow(event->focus_change.window)) {
-            releaseAllKeys();
-            loseAcquisition();
+            releaseForegroundKeys();
+            loseForegroundKeyboard();
         }
         if (!activationCheckQueued) {
             activationCheckQueued = true;
@@ -202,7 +180,7 @@ static void onMenuItem(GtkMenuItem*, gpointer commandId)
 // the main window, so none is left down.
 static void onGrabNotify(GtkWidget*, gboolean wasGrabbed, gpointer)
 {
-    if (!wasGrabbed) releaseAllKeys();
+    if (!wasGrabbed) releaseForegroundKeys();
 }
 
 static void paintPicture(cairo_t* cr)
@@ -272,7 +250,7 @@ HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
     gdk_event_handler_set(watchEvent, nullptr, nullptr);
     gdk_set_program_class(description.className);
 
-    mainHost = GtkHostWindow{};
+    mainHost = HostWindowRecord{};
     mainHost.procedure = description.procedure;
     // The picture with as much background right and below as left and above.
     mainHost.clientWidth = 2 * description.pictureX + description.pictureWidth;
@@ -414,50 +392,26 @@ void hostPresent(HostWindow window, const Surface& surface, int x, int y)
     gdk_display_flush(gdk_window_get_display(gdkWindow));
 }
 
-void hostClientSize(HostWindow, int& width, int& height)
-{
-    width = mainHost.clientWidth;
-    height = mainHost.clientHeight;
-}
-
 // ---- Key snapshot ----------------------------------------------------------
 
 int32_t hostOpenKeyboard(HostWindow, HostKeyboard& device)
 {
-    keyboard = GtkHostKeyboard{};
-    device = theKeyboard;
-#ifdef TESSEL_KEYBOARD_FAILS
-    // The test build whose key source cannot be opened.
-    return DIERR_GENERIC;
-#else
-    return DI_OK;
-#endif
+    releaseForegroundKeys();
+    device = &keyboardHandle;
+    return openForegroundKeyboard();
 }
 
-int32_t hostAcquireKeyboard(HostKeyboard)
+int32_t hostAcquireKeyboard(HostKeyboard) { return acquireForegroundKeyboard(applicationFocused); }
+
+int32_t hostUnacquireKeyboard(HostKeyboard) { return unacquireForegroundKeyboard(); }
+
+int32_t hostReadKeyboard(HostKeyboard, uint8_t state[256]) { return readForegroundKeyboard(state); }
+
+void hostReleaseKeyboard(HostKeyboard)
 {
-    if (!applicationFocused) return DIERR_OTHERAPPHASPRIO;
-    if (keyboard.acquired) return DI_NOEFFECT;
-    keyboard.acquired = true;
-    keyboard.lost = false;
-    return DI_OK;
+    releaseForegroundKeyboard();
+    releaseForegroundKeys();
 }
-
-int32_t hostUnacquireKeyboard(HostKeyboard)
-{
-    if (!keyboard.acquired) return DI_NOEFFECT;
-    keyboard.acquired = false;
-    return DI_OK;
-}
-
-int32_t hostReadKeyboard(HostKeyboard, uint8_t state[256])
-{
-    if (!keyboard.acquired) return keyboard.lost ? DIERR_INPUTLOST : DIERR_NOTACQUIRED;
-    std::memcpy(state, keyboard.keys, sizeof keyboard.keys);
-    return DI_OK;
-}
-
-void hostReleaseKeyboard(HostKeyboard) { keyboard = GtkHostKeyboard{}; }
 
 // ---- Clock -----------------------------------------------------------------
 

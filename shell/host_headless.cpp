@@ -5,13 +5,12 @@
 #include <cstring>
 
 #include "machine/surface.h"
-#include "tools/png_file.h"
+#include "shell/foreground_keyboard.h"
+#include "shell/png_file.h"
 
 HeadlessHost headless;
 
-// The one window there is; its address is the handle.
-static HostWindowRecord* const theWindow = reinterpret_cast<HostWindowRecord*>(&headless.window);
-static HostKeyboardRecord* const theKeyboard = reinterpret_cast<HostKeyboardRecord*>(&headless.keyboard);
+static HostWindowRecord* const theWindow = &headless.window;
 
 constexpr int64_t SCRIPTED_FREQUENCY = 1000000;
 
@@ -21,6 +20,7 @@ void headlessReset()
     headless.window = HeadlessWindow{};
     headless.queue.clear();
     headless.keyboard = HeadlessKeyboard{};
+    foregroundKeyboard = ForegroundKeyboard{};
     headless.clock = HeadlessClock{
         .real = false,
         .counterAvailable = true,
@@ -151,10 +151,7 @@ void headlessClose() { headlessPost(WM_CLOSE); }
 void headlessSetActive(bool active)
 {
     headless.active = active;
-    if (!active && headless.keyboard.acquired) {
-        headless.keyboard.acquired = false;
-        headless.keyboard.lost = true;
-    }
+    if (!active) loseForegroundKeyboard();
     headlessPost(WM_ACTIVATEAPP, active ? 1 : 0);
 }
 
@@ -171,13 +168,6 @@ void hostPresent(HostWindow, const Surface& surface, int x, int y)
     ++s.presents;
     if (headless.logEvents) headless.log += "P ";
     if (headless.onPresent) headless.onPresent(s.presents);
-}
-
-void hostClientSize(HostWindow, int& width, int& height)
-{
-    // The picture and a one-pixel margin at the top and left.
-    width = headless.window.pictureX + headless.window.pictureWidth;
-    height = headless.window.pictureY + headless.window.pictureHeight;
 }
 
 uint32_t headlessClientPixel(int x, int y)
@@ -198,67 +188,42 @@ bool headlessWriteScreenshot(const char* path)
 
 // ---- Key snapshot ----------------------------------------------------------
 
-// Result codes of DirectInput that are not errors.
-constexpr int32_t DI_OK = 0;
-constexpr int32_t DI_NOEFFECT = 1;
-
 int32_t hostOpenKeyboard(HostWindow, HostKeyboard& device)
 {
-    HeadlessKeyboard& k = headless.keyboard;
-    ++k.opens;
-    // Like DirectInput failing on the cooperative level, after the device
-    // was created: the caller still has something to release.
-    k.open = true;
-    k.acquired = false;
-    k.lost = false;
-    device = theKeyboard;
-    return k.openResult < 0 ? k.openResult : DI_OK;
+    ++headless.keyboard.opens;
+    device = &headless.keyboard;
+    return openForegroundKeyboard();
 }
 
 int32_t hostAcquireKeyboard(HostKeyboard)
 {
-    HeadlessKeyboard& k = headless.keyboard;
-    ++k.acquires;
-    if (!headless.active) return DIERR_OTHERAPPHASPRIO;
-    if (k.acquired) return DI_NOEFFECT;
-    k.acquired = true;
-    k.lost = false;
-    return DI_OK;
+    ++headless.keyboard.acquires;
+    return acquireForegroundKeyboard(headless.active);
 }
 
 int32_t hostUnacquireKeyboard(HostKeyboard)
 {
-    HeadlessKeyboard& k = headless.keyboard;
-    ++k.unacquires;
-    if (!k.acquired) return DI_NOEFFECT;
-    k.acquired = false;
-    return DI_OK;
+    ++headless.keyboard.unacquires;
+    return unacquireForegroundKeyboard();
 }
 
 int32_t hostReadKeyboard(HostKeyboard, uint8_t state[256])
 {
     HeadlessKeyboard& k = headless.keyboard;
     ++k.reads;
-    int32_t result = DI_OK;
-    if (k.acquired) {
-        std::memcpy(state, k.keys, sizeof k.keys);
-    } else {
-        ++k.failedReads;
-        result = k.lost ? DIERR_INPUTLOST : DIERR_NOTACQUIRED;
-    }
+    int32_t result = readForegroundKeyboard(state);
+    if (result < 0) ++k.failedReads;
     if (headless.onKeyboardRead) headless.onKeyboardRead();
     return result;
 }
 
 void hostReleaseKeyboard(HostKeyboard)
 {
-    HeadlessKeyboard& k = headless.keyboard;
-    ++k.releases;
-    k.open = false;
-    k.acquired = false;
+    ++headless.keyboard.releases;
+    releaseForegroundKeyboard();
 }
 
-void headlessSetKey(uint8_t keyCode, bool down) { headless.keyboard.keys[keyCode] = down ? 0x80 : 0x00; }
+void headlessSetKey(uint8_t keyCode, bool down) { setForegroundKey(keyCode, down); }
 
 // ---- Clock -----------------------------------------------------------------
 

@@ -10,7 +10,8 @@
 
 #include "shell/host.h"
 
-struct HeadlessWindow {
+// The one window there is; its address is the handle.
+struct HostWindowRecord {
     bool exists;
     bool createFails;  // set to make the next creation fail
     int created, shown, destroyed;
@@ -21,14 +22,14 @@ struct HeadlessWindow {
     WindowProcedure procedure;
 };
 
-// Behaves like a DirectInput keyboard opened exclusive and foreground.
-struct HeadlessKeyboard {
-    int32_t openResult;  // set negative to make the open fail
-    uint8_t keys[256];   // what the user holds down, 0x80 = down
-    bool open, acquired;
-    bool lost;           // taken away when the application went to the back
+using HeadlessWindow = HostWindowRecord;
+
+// The keyboard's handle; the keys the user holds and the acquisition are
+// the shell's foreground keyboard, as on the desktop. Here: what was asked.
+struct HostKeyboardRecord {
     int opens, acquires, unacquires, reads, failedReads, releases;
 };
+using HeadlessKeyboard = HostKeyboardRecord;
 
 // Either the host's monotonic clock, or one that moves only when read: each
 // reading returns the value and then adds the step.
@@ -89,8 +90,8 @@ struct HeadlessHost {
 extern HeadlessHost headless;
 
 // Back to the start: no window, empty queue, application in front, no key
-// down, keyboard opens, dialogs cancel, a scripted clock with a counter of
-// 1 MHz that advances one frame period per reading.
+// down, keyboard opens (foregroundKeyboard too), dialogs cancel, a scripted
+// clock with a counter of 1 MHz that advances one frame period per reading.
 void headlessReset();
 void headlessUseRealClock();
 

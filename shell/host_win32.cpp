@@ -1,8 +1,7 @@
-// The Windows host: USER and GDI for the window and its picture, the common
-// Open dialog, DirectInput 7 for the keyboard and the performance counter for
-// the clock. Host handles are the Windows handles themselves: a HostWindow is
-// the HWND, a HostInstance the HINSTANCE, a HostKeyboard the DirectInput
-// device.
+// The Windows program: WinMain, and the host of USER and GDI for the window
+// and its picture, the common Open dialog, DirectInput 7 for the keyboard and
+// the performance counter for the clock. Each host handle is a record that
+// holds the Windows handle.
 #define DIRECTINPUT_VERSION 0x0700
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -14,15 +13,41 @@
 #include <cstring>
 
 #include "machine/surface.h"
+#include "shell/emulator.h"
 #include "shell/host.h"
 
 // Resource numbers of tessel.rc.
 constexpr WORD MENU_RESOURCE = 101;
 constexpr WORD ICON_RESOURCE = 102;
 
-static HWND toWindows(HostWindow window) { return reinterpret_cast<HWND>(window); }
-static HostWindow toHost(HWND window) { return reinterpret_cast<HostWindow>(window); }
-static IDirectInputDeviceA* toDevice(HostKeyboard device) { return reinterpret_cast<IDirectInputDeviceA*>(device); }
+struct HostInstanceRecord {
+    HINSTANCE module;
+};
+
+// The one window of the program's class; other windows of the thread (the
+// dialogs) have no record and pass as null.
+struct HostWindowRecord {
+    HWND handle;
+};
+
+struct HostKeyboardRecord {
+    IDirectInputDeviceA* device;
+};
+
+static HostWindowRecord mainWindowRecord;
+static HostKeyboardRecord keyboardRecord;
+
+static HWND toWindows(HostWindow window) { return window ? window->handle : nullptr; }
+static HostWindow toHost(HWND window) { return window && window == mainWindowRecord.handle ? &mainWindowRecord : nullptr; }
+static IDirectInputDeviceA* toDevice(HostKeyboard device) { return device->device; }
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
+{
+    // The command line is not used.
+    static HostInstanceRecord program;
+    program.module = instance;
+    return emulatorMain(&program, showCommand);
+}
 
 // ---- Window and messages -------------------------------------------------
 
@@ -31,12 +56,16 @@ static WindowProcedure windowProcedure = nullptr;
 
 static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return windowProcedure(toHost(window), message, wParam, lParam);
+    // Creation already sends messages, before CreateWindowExA has returned
+    // the handle; the first one names it.
+    if (!mainWindowRecord.handle) mainWindowRecord.handle = window;
+    if (window != mainWindowRecord.handle) return DefWindowProcA(window, message, wParam, lParam);
+    return windowProcedure(&mainWindowRecord, message, wParam, lParam);
 }
 
 HostWindow hostCreateWindow(HostInstance instance, const WindowDescription& description)
 {
-    HINSTANCE module = reinterpret_cast<HINSTANCE>(instance);
+    HINSTANCE module = instance ? instance->module : GetModuleHandleA(nullptr);
     // Creation already sends messages to the procedure.
     windowProcedure = description.procedure;
 
@@ -60,7 +89,12 @@ HostWindow hostCreateWindow(HostInstance instance, const WindowDescription& desc
     HWND window = CreateWindowExA(0, description.className, description.title,
                                   WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT, width,
                                   height, nullptr, nullptr, module, nullptr);
-    return toHost(window);
+    if (!window) {
+        mainWindowRecord.handle = nullptr;
+        return nullptr;
+    }
+    mainWindowRecord.handle = window;
+    return &mainWindowRecord;
 }
 
 void hostShowWindow(HostWindow window, int showCommand)
@@ -69,7 +103,11 @@ void hostShowWindow(HostWindow window, int showCommand)
     UpdateWindow(toWindows(window));
 }
 
-void hostDestroyWindow(HostWindow window) { DestroyWindow(toWindows(window)); }
+void hostDestroyWindow(HostWindow window)
+{
+    DestroyWindow(toWindows(window));
+    if (window == &mainWindowRecord) mainWindowRecord.handle = nullptr;
+}
 
 // The last message taken, whole: translation needs its time and cursor
 // position as well as the four values the shell sees.
@@ -137,14 +175,6 @@ void hostPresent(HostWindow window, const Surface& surface, int x, int y)
     ReleaseDC(target, dc);
 }
 
-void hostClientSize(HostWindow window, int& width, int& height)
-{
-    RECT client = {};
-    GetClientRect(toWindows(window), &client);
-    width = client.right - client.left;
-    height = client.bottom - client.top;
-}
-
 // ---- Key snapshot ----------------------------------------------------------
 
 // Opened together with the keyboard device and released with it.
@@ -177,7 +207,8 @@ int32_t hostOpenKeyboard(HostWindow window, HostKeyboard& device)
     }
     // From here on a failure leaves the device with the caller, whose
     // release takes DirectInput with it.
-    device = reinterpret_cast<HostKeyboard>(keyboard);
+    keyboardRecord.device = keyboard;
+    device = &keyboardRecord;
     openKeyboard = keyboard;
     result = keyboard->SetDataFormat(&c_dfDIKeyboard);
     if (FAILED(result)) return result;
@@ -202,8 +233,11 @@ int32_t hostReadKeyboard(HostKeyboard device, uint8_t state[256])
 
 void hostReleaseKeyboard(HostKeyboard device)
 {
-    if (device) toDevice(device)->Release();
-    if (toDevice(device) == openKeyboard) openKeyboard = nullptr;
+    if (device && device->device) {
+        device->device->Release();
+        if (device->device == openKeyboard) openKeyboard = nullptr;
+        device->device = nullptr;
+    }
     releaseDirectInput();
 }
 

@@ -1,6 +1,8 @@
+#include "shell/load_command.h"
+
 #include "machine/loaders.h"
-#include "shell/emulator.h"
-#include "shell/main_window.h"
+#include "shell/host.h"
+#include "shell/resources.h"
 
 char programPath[PROGRAM_PATH_SIZE];
 
@@ -22,5 +24,5 @@ void loadProgramFile()
     if (hostOpenFileDialog(request) != 1) return;
     // A file that cannot be read changes nothing, and the user has just
     // seen it in the dialog; there is nothing useful to say.
-    loadProgramFromPath(programPath, z80);
+    loadProgramFromPath(programPath);
 }

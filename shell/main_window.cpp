@@ -1,8 +1,9 @@
 #include "shell/main_window.h"
 
-#include "machine/surface.h"
-#include "shell/emulator.h"
-#include "shell/host_keyboard.h"
+#include "machine/video.h"
+#include "shell/keyboard_service.h"
+#include "shell/load_command.h"
+#include "shell/resources.h"
 
 static const MenuItem fileItems[] = {
     {"Load", ID_FILE_LOAD},
@@ -39,12 +40,6 @@ const WindowDescription mainWindowDescription = {
     .procedure = mainWindowProc,
 };
 
-HostWindow mainWindow = nullptr;
-
-// The pixels themselves are static; the handle says whether the window
-// still owns them.
-static Surface* heldBackBuffer = nullptr;
-
 int createMainWindow(HostInstance instance, int showCommand)
 {
     HostWindow window = hostCreateWindow(instance, mainWindowDescription);
@@ -53,7 +48,7 @@ int createMainWindow(HostInstance instance, int showCommand)
     // Showing activates the window: WM_ACTIVATEAPP arrives before the
     // keyboard exists.
     hostShowWindow(window, showCommand);
-    heldBackBuffer = &backBuffer;
+    holdBackBuffer();
     return 1;
 }
 
@@ -75,11 +70,7 @@ intptr_t mainWindowProc(HostWindow window, uint32_t message, uintptr_t wParam, i
     return hostDefaultWindowProc(window, message, wParam, lParam);
 }
 
-bool backBufferHeld() { return heldBackBuffer != nullptr; }
-
-void releaseBackBuffer() { heldBackBuffer = nullptr; }
-
 void presentScreen()
 {
-    if (heldBackBuffer) hostPresent(mainWindow, *heldBackBuffer, PICTURE_X, PICTURE_Y);
+    if (const Surface* picture = heldBackBuffer()) hostPresent(mainWindow, *picture, PICTURE_X, PICTURE_Y);
 }

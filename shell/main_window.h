@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "shell/host.h"
+#include "shell/resources.h"
 
 constexpr const char* WINDOW_TITLE = "Tessel - VZ200/300 Emulator";
 constexpr const char* WINDOW_CLASS = "Tessel - VZ200/300 Emulator";
@@ -26,21 +27,10 @@ constexpr int MAIN_MENU_COUNT = 3;
 extern const Menu mainMenus[MAIN_MENU_COUNT];
 extern const WindowDescription mainWindowDescription;
 
-extern HostWindow mainWindow;  // null until created
-
-// Creates and shows the window and takes hold of the back buffer; 0 when
-// the window cannot be created.
+// Creates and shows the window (mainWindow) and takes hold of the back
+// buffer; 0 when the window cannot be created.
 int createMainWindow(HostInstance instance, int showCommand);
 intptr_t mainWindowProc(HostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-// The back buffer is held from window creation to shutdown; releasing it
-// twice releases it once.
-bool backBufferHeld();
-void releaseBackBuffer();
-// The finished frame onto the window.
+// The finished frame onto the window, while the back buffer is held.
 void presentScreen();
-
-// File > Load: the Open dialog, then the chosen .vz file into memory.
-constexpr int PROGRAM_PATH_SIZE = 260;
-extern char programPath[PROGRAM_PATH_SIZE];  // the last choice, offered again
-void loadProgramFile();

@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "machine/bus.h"
+#include "machine/character_set.h"
 #include "machine/dik.h"
-#include "machine/video.h"
+#include "machine/key_legend.h"
+#include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
 #include "shell/host_headless.h"
+#include "shell/load_command.h"
 #include "shell/main_window.h"
 
 static const char usage[] =
@@ -86,50 +88,6 @@ static bool parseFrame(const char* text, int& value)
 
 // ---- Typing ------------------------------------------------------------------
 
-struct TypedKey {
-    uint8_t key;
-    bool shift;
-};
-
-// The open ROM's legends: what each key gives alone and with Shift.
-static bool keyForCharacter(char c, TypedKey& typed)
-{
-    static const uint8_t letterKeys[26] = {
-        DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G, DIK_H, DIK_I, DIK_J, DIK_K, DIK_L, DIK_M,
-        DIK_N, DIK_O, DIK_P, DIK_Q, DIK_R, DIK_S, DIK_T, DIK_U, DIK_V, DIK_W, DIK_X, DIK_Y, DIK_Z,
-    };
-    static const uint8_t digitKeys[10] = {DIK_0, DIK_1, DIK_2, DIK_3, DIK_4, DIK_5, DIK_6, DIK_7, DIK_8, DIK_9};
-    static const struct {
-        char c;
-        TypedKey typed;
-    } others[] = {
-        {' ', {DIK_SPACE, false}},     {'\n', {DIK_RETURN, false}},  {',', {DIK_COMMA, false}},
-        {'.', {DIK_PERIOD, false}},    {';', {DIK_SEMICOLON, false}}, {':', {DIK_APOSTROPHE, false}},
-        {'-', {DIK_MINUS, false}},     {'!', {DIK_1, true}},          {'"', {DIK_2, true}},
-        {'#', {DIK_3, true}},          {'$', {DIK_4, true}},          {'%', {DIK_5, true}},
-        {'&', {DIK_6, true}},          {'\'', {DIK_7, true}},         {'(', {DIK_8, true}},
-        {')', {DIK_9, true}},          {'@', {DIK_0, true}},          {'+', {DIK_SEMICOLON, true}},
-        {'*', {DIK_APOSTROPHE, true}}, {'=', {DIK_MINUS, true}},      {'<', {DIK_COMMA, true}},
-        {'>', {DIK_PERIOD, true}},     {'/', {DIK_N, true}},          {'?', {DIK_B, true}},
-    };
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c >= 'a' && c <= 'z') {
-        typed = {letterKeys[c - 'a'], false};
-        return true;
-    }
-    if (c >= '0' && c <= '9') {
-        typed = {digitKeys[c - '0'], false};
-        return true;
-    }
-    for (const auto& other : others) {
-        if (other.c == c) {
-            typed = other.typed;
-            return true;
-        }
-    }
-    return false;
-}
-
 constexpr int KEY_HELD_FRAMES = 3;
 constexpr int KEY_RELEASED_FRAMES = 3;
 constexpr int KEY_FRAMES = KEY_HELD_FRAMES + KEY_RELEASED_FRAMES;
@@ -143,7 +101,7 @@ static void scriptFrame(int frame)
         TypedKey typed{};
         keyForCharacter(typedText[step / KEY_FRAMES], typed);
         bool down = step % KEY_FRAMES < KEY_HELD_FRAMES;
-        headlessSetKey(typed.key, down);
+        headlessSetKey(typed.keyCode, down);
         headlessSetKey(DIK_LSHIFT, down && typed.shift);
     }
     if (options.loadFile && frame == options.loadAt) {
@@ -203,23 +161,12 @@ static void framePresented(int frame)
 
 // ---- Output ------------------------------------------------------------------
 
-static char screenCharacter(uint8_t code)
-{
-    if (code >= 0x80) return '#';
-    if (code >= 0x40) {
-        uint8_t base = static_cast<uint8_t>(code - 0x40);
-        return base >= 0x01 && base <= 0x1A ? static_cast<char>('a' + base - 1) : '~';
-    }
-    if (code >= 0x20) return static_cast<char>(code);
-    return "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_"[code];
-}
-
 static void printScreen()
 {
     for (int row = 0; row < TEXT_ROWS; ++row) {
         char line[SCREEN_COLUMNS + 1];
         for (int column = 0; column < SCREEN_COLUMNS; ++column) {
-            line[column] = screenCharacter(memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * row + column]);
+            line[column] = screenCharacter(vz200.memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * row + column]);
         }
         line[SCREEN_COLUMNS] = '\0';
         std::printf("%s\n", line);

@@ -4,26 +4,11 @@
 enable_language(RC)
 
 # The icon is drawn in tessel_icon.txt; tools/make_icon writes the .ico on
-# the build machine. A cross build compiles it with the build machine's own
-# compiler, as it has no native targets.
+# the build machine.
 set(ICON_DRAWING ${CMAKE_CURRENT_SOURCE_DIR}/tessel_icon.txt)
 set(ICON_FILE ${CMAKE_CURRENT_BINARY_DIR}/tessel.ico)
-set(MAKE_ICON_SOURCE ${CMAKE_SOURCE_DIR}/tools/make_icon.cpp)
-if(CMAKE_CROSSCOMPILING)
-  find_program(TESSEL_BUILD_CXX NAMES c++ g++ REQUIRED)
-  set(MAKE_ICON ${CMAKE_CURRENT_BINARY_DIR}/make_icon)
-  add_custom_command(
-    OUTPUT ${MAKE_ICON}
-    COMMAND ${TESSEL_BUILD_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -o ${MAKE_ICON} ${MAKE_ICON_SOURCE}
-    DEPENDS ${MAKE_ICON_SOURCE} ${CMAKE_SOURCE_DIR}/tools/drawing_lines.h
-    COMMENT "Building make_icon for the build machine"
-    VERBATIM)
-  set(MAKE_ICON_DEPENDS ${MAKE_ICON})
-else()
-  add_executable(tessel_make_icon ${MAKE_ICON_SOURCE})
-  set(MAKE_ICON $<TARGET_FILE:tessel_make_icon>)
-  set(MAKE_ICON_DEPENDS tessel_make_icon)
-endif()
+set(MAKE_ICON $<TARGET_FILE:tessel_make_icon>)
+set(MAKE_ICON_DEPENDS tessel_make_icon)
 
 add_custom_command(
   OUTPUT ${ICON_FILE}
@@ -36,7 +21,6 @@ add_custom_command(
 set_source_files_properties(tessel.rc PROPERTIES OBJECT_DEPENDS ${ICON_FILE})
 
 add_executable(tessel WIN32
-  main_win32.cpp
   host_win32.cpp
   tessel.rc
   $<TARGET_OBJECTS:tessel_machine_bus>)
@@ -44,9 +28,3 @@ target_include_directories(tessel PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
 target_link_libraries(tessel PRIVATE tessel_shell dinput dxguid comdlg32 gdi32 winmm user32)
 # Static, so tessel.exe needs no DLL beside it; stripped when released.
 target_link_options(tessel PRIVATE -static -static-libgcc -static-libstdc++ -mwindows $<$<CONFIG:Release>:-s>)
-
-# The headless runner needs libpng, which the Windows side does not have; it
-# is built and tested on the build machine.
-if(CMAKE_CROSSCOMPILING)
-  set_target_properties(tessel-run tessel_host_headless PROPERTIES EXCLUDE_FROM_ALL TRUE)
-endif()

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Windows program, tessel.exe, with mingw-w64: first the ROM and
-# font converters for this machine (a native build), then the cross build
-# that runs them. The native build needs no GTK.
+# Builds the Windows program, tessel.exe, with mingw-w64: first the
+# converters for this machine (a native build), then the cross build that
+# runs them. The native build needs no GTK.
 #
 #   tools/build-windows.sh            -> build-win/shell/tessel.exe
 #
-# TESSEL_HOST_TOOLS=<native build>/rom reuses the converters of an existing
+# TESSEL_HOST_TOOLS=<native build>/tools reuses the converters of an existing
 # native build instead; TESSEL_WIN_BUILD and TESSEL_NATIVE_BUILD choose the
 # build folders (default build-win and build-native-tools).
 set -euo pipefail
@@ -21,8 +21,8 @@ fi
 
 if [ -z "$host_tools" ]; then
   cmake -S "$top" -B "$native_build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=OFF >/dev/null
-  cmake --build "$native_build" -j2 --target tessel_fontc tessel_embed
-  host_tools="$native_build/rom"
+  cmake --build "$native_build" -j2 --target tessel_fontc tessel_embed tessel_make_icon tessel_make_vz
+  host_tools="$native_build/tools"
 fi
 
 cmake -S "$top" -B "$win_build" -DCMAKE_BUILD_TYPE=Release \

@@ -1,53 +1,10 @@
 // Arithmetic, logic and rotate rules shared by the instruction sets.
 #pragma once
 
-#include "z80/bus.h"
+#include "z80/operands.h"
 #include "z80/tables.h"
-#include "z80/z80.h"
 
 namespace z80 {
-
-inline uint8_t regA(const Z80State& s) { return high(s.AF); }
-inline uint8_t regF(const Z80State& s) { return low(s.AF); }
-inline void setA(Z80State& s, uint8_t v) { setHigh(s.AF, v); }
-inline void setF(Z80State& s, uint8_t v) { setLow(s.AF, v); }
-
-inline uint8_t fetchByte(Z80State& s) { return memRead(s.PC++); }
-
-inline uint16_t fetchWord(Z80State& s)
-{
-    uint8_t lo = memRead(s.PC++);
-    return static_cast<uint16_t>(lo | memRead(s.PC++) << 8);
-}
-
-inline uint16_t readWord(uint16_t address)
-{
-    return static_cast<uint16_t>(memRead(address) | memRead(static_cast<uint16_t>(address + 1)) << 8);
-}
-
-inline void writeWord(uint16_t address, uint16_t value)
-{
-    memWrite(address, low(value));
-    memWrite(static_cast<uint16_t>(address + 1), high(value));
-}
-
-inline void push(Z80State& s, uint16_t value)
-{
-    memWrite(--s.SP, high(value));
-    memWrite(--s.SP, low(value));
-}
-
-inline uint16_t pop(Z80State& s)
-{
-    uint8_t lo = memRead(s.SP++);
-    return static_cast<uint16_t>(lo | memRead(s.SP++) << 8);
-}
-
-// Effective address of (index + d); the displacement is the next byte.
-inline uint16_t indexedAddress(Z80State& s, uint16_t index)
-{
-    return static_cast<uint16_t>(index + static_cast<int8_t>(fetchByte(s)));
-}
 
 // The eight accumulator operations in opcode order: ADD ADC SUB SBC AND XOR OR CP.
 // Flags are built whole, so bits 3 and 5 always end up clear.
@@ -150,24 +107,34 @@ inline uint16_t add16(Z80State& s, uint16_t a, uint16_t b)
     return static_cast<uint16_t>(sum);
 }
 
-// The eight CB rotates and shifts, by bits 3-5 of the opcode; F is replaced whole.
+struct Rotated {
+    uint8_t value;
+    uint8_t carry;  // the bit shifted out, as FLAG_C
+};
+
+// The eight rotates and shifts by y, bits 3-5 of a CB opcode: RLC RRC RL RR
+// SLA SRA SLL SRL. RLCA, RRCA, RLA and RRA are the first four on A.
+constexpr Rotated rotate(int y, uint8_t v, int carryIn)
+{
+    uint8_t out = (y & 1) ? (v & 1) : static_cast<uint8_t>(v >> 7);
+    switch (y) {
+    case 0: return {static_cast<uint8_t>(v << 1 | v >> 7), out};
+    case 1: return {static_cast<uint8_t>(v >> 1 | v << 7), out};
+    case 2: return {static_cast<uint8_t>(v << 1 | carryIn), out};
+    case 3: return {static_cast<uint8_t>(v >> 1 | carryIn << 7), out};
+    case 4: return {static_cast<uint8_t>(v << 1), out};
+    case 5: return {static_cast<uint8_t>((v & 0x80) | v >> 1), out};
+    case 6: return {static_cast<uint8_t>(v << 1 | 1), out};
+    default: return {static_cast<uint8_t>(v >> 1), out};
+    }
+}
+
+// The CB forms replace F whole.
 inline uint8_t rotateShift(Z80State& s, int y, uint8_t v)
 {
-    int carryIn = regF(s) & FLAG_C;
-    uint8_t result;
-    uint8_t carryOut;
-    switch (y) {
-    case 0: result = static_cast<uint8_t>(v << 1 | v >> 7); carryOut = v >> 7; break;     // RLC
-    case 1: result = static_cast<uint8_t>(v >> 1 | v << 7); carryOut = v & 1; break;      // RRC
-    case 2: result = static_cast<uint8_t>(v << 1 | carryIn); carryOut = v >> 7; break;    // RL
-    case 3: result = static_cast<uint8_t>(v >> 1 | carryIn << 7); carryOut = v & 1; break; // RR
-    case 4: result = static_cast<uint8_t>(v << 1); carryOut = v >> 7; break;              // SLA
-    case 5: result = static_cast<uint8_t>((v & 0x80) | v >> 1); carryOut = v & 1; break;  // SRA
-    case 6: result = static_cast<uint8_t>(v << 1 | 1); carryOut = v >> 7; break;          // SLL
-    default: result = static_cast<uint8_t>(v >> 1); carryOut = v & 1; break;             // SRL
-    }
-    setF(s, flagTableZSP[result] | carryOut);
-    return result;
+    Rotated r = rotate(y, v, regF(s) & FLAG_C);
+    setF(s, flagTableZSP[r.value] | r.carry);
+    return r.value;
 }
 
 // BIT keeps S, P/V, C and bits 3 and 5; only Z follows the tested bit.
@@ -176,18 +143,6 @@ inline void testBit(Z80State& s, int bit, uint8_t v)
     uint8_t f = (regF(s) & 0xBD) | FLAG_H;
     if (!(v & (1 << bit))) f |= FLAG_Z;
     setF(s, f);
-}
-
-// Prefixed forms that cost nothing could otherwise spin a frame forever
-// (DD 18 FD jumps back onto its own prefix). Each frame grants a number of
-// them; once it is spent, each further one is charged as a NOP.
-extern int32_t zeroCostAllowance;
-constexpr int32_t ZERO_COST_ALLOWANCE_PER_FRAME = 71600;
-constexpr int32_t ZERO_COST_OVERDRAFT_CHARGE = 4;
-
-inline void chargeZeroCost(Z80State& s)
-{
-    if (--zeroCostAllowance < 0) s.cyclesLeft -= ZERO_COST_OVERDRAFT_CHARGE;
 }
 
 }  // namespace z80

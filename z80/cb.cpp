@@ -1,5 +1,7 @@
 // The CB set: rotates, shifts, BIT, RES and SET on a register or on (HL).
-#include "z80/unprefixed.h"
+#include "z80/access.h"
+#include "z80/alu.h"
+#include "z80/dispatch.h"
 
 using namespace z80;
 
@@ -23,8 +25,6 @@ void executeCB(Z80State& s)
     uint8_t opcode = fetchByte(s);
     s.cyclesLeft -= cyclesCB[opcode];
 #define CB_INSTRUCTION(n) cbInstruction<n>(s)
-    switch (opcode) {
-        Z80_CASES256(CB_INSTRUCTION)
-    }
+    Z80_DISPATCH(opcode, CB_INSTRUCTION)
 #undef CB_INSTRUCTION
 }

@@ -1,6 +1,8 @@
 // The ED set: port I/O through C, 16-bit arithmetic with carry, the I and R
 // transfers, interrupt modes, RRD/RLD, the block instructions and the trap.
-#include "z80/unprefixed.h"
+#include "z80/access.h"
+#include "z80/alu.h"
+#include "z80/control.h"
 
 using namespace z80;
 

@@ -1,5 +1,6 @@
 // The DD and FD sets: HL becomes the index register, H and L its halves and
 // (HL) the byte at index + d. Opcodes that use none of them run unprefixed.
+#include "z80/dispatch.h"
 #include "z80/unprefixed.h"
 
 using namespace z80;
@@ -71,14 +72,7 @@ inline void pairInstruction(Z80State& s, uint16_t& index)
     if constexpr (op == 0xE5) push(s, index);
     if constexpr (op == 0xE9) s.PC = index;
     if constexpr (op == 0xF9) s.SP = index;
-    if constexpr (op == 0xE3) {
-        uint8_t lo = memRead(s.SP);
-        memWrite(s.SP, low(index));
-        uint16_t above = static_cast<uint16_t>(s.SP + 1);
-        uint8_t hi = memRead(above);
-        memWrite(above, high(index));
-        index = static_cast<uint16_t>(hi << 8 | lo);
-    }
+    if constexpr (op == 0xE3) exchangeStackTop(s, index);
 }
 
 template <int op>
@@ -137,8 +131,6 @@ void executeIndex(Z80State& s, uint16_t& index)
     uint8_t opcode = fetchByte(s);
     s.cyclesLeft -= cyclesIndex[opcode];
 #define INDEX_INSTRUCTION(n) indexInstruction<n>(s, index)
-    switch (opcode) {
-        Z80_CASES256(INDEX_INSTRUCTION)
-    }
+    Z80_DISPATCH(opcode, INDEX_INSTRUCTION)
 #undef INDEX_INSTRUCTION
 }

@@ -1,5 +1,8 @@
 // DD CB d op and FD CB d op: the CB operations on the byte at index + d.
-#include "z80/unprefixed.h"
+#include "z80/access.h"
+#include "z80/alu.h"
+#include "z80/control.h"
+#include "z80/dispatch.h"
 
 using namespace z80;
 
@@ -29,8 +32,6 @@ void executeIndexCB(Z80State& s, uint16_t index)
     uint8_t opcode = fetchByte(s);
     s.cyclesLeft -= cyclesIndexCB[opcode];
 #define INDEX_BIT_INSTRUCTION(n) indexBitInstruction<n>(s, address)
-    switch (opcode) {
-        Z80_CASES256(INDEX_BIT_INSTRUCTION)
-    }
+    Z80_DISPATCH(opcode, INDEX_BIT_INSTRUCTION)
 #undef INDEX_BIT_INSTRUCTION
 }

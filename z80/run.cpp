@@ -1,14 +1,7 @@
 // Reset, the frame-long run loop and interrupt delivery.
-#include "z80/alu.h"
-
-namespace z80 {
-int32_t zeroCostAllowance = ZERO_COST_ALLOWANCE_PER_FRAME;
-bool haltRan;
-}
+#include "z80/access.h"
 
 using namespace z80;
-
-uint16_t frameEndVector = VECTOR_FRAME_END;
 
 void resetProcessor(Z80State& s)
 {
@@ -21,7 +14,7 @@ void resetProcessor(Z80State& s)
     s.interruptFlags = 0;
     s.cyclesLeft = s.cyclesPerFrame;
     s.interruptRequest = VECTOR_NONE;
-    zeroCostAllowance = ZERO_COST_ALLOWANCE_PER_FRAME;
+    s.zeroCostAllowance = s.cyclesPerFrame;
 }
 
 uint16_t runFrame(Z80State& s)
@@ -29,10 +22,10 @@ uint16_t runFrame(Z80State& s)
     // The common path tests one sign per instruction. A budget of exactly
     // zero means either that a HALT just ran or that the frame has one more
     // instruction to run.
-    haltRan = false;
+    s.haltRan = false;
     for (;;) {
         while (s.cyclesLeft > 0) executeInstruction(s);
-        if (s.cyclesLeft < 0 || haltRan) break;
+        if (s.cyclesLeft < 0 || s.haltRan) break;
         executeInstruction(s);
     }
 
@@ -45,8 +38,8 @@ uint16_t runFrame(Z80State& s)
         s.interruptFlags &= ~EI_PENDING;
     } else {
         s.cyclesLeft = s.cyclesPerFrame;  // overshoot is dropped, not carried
-        zeroCostAllowance = ZERO_COST_ALLOWANCE_PER_FRAME;
-        vector = frameEndVector;
+        s.zeroCostAllowance = s.cyclesPerFrame;
+        vector = s.frameEndVector;
     }
 
     if (vector == VECTOR_LEAVE) return s.PC;

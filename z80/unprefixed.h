@@ -4,77 +4,11 @@
 // code, without the extra cycles of a taken branch.
 #pragma once
 
+#include "z80/access.h"
 #include "z80/alu.h"
+#include "z80/control.h"
 
 namespace z80 {
-
-// Registers by their code in the opcode map; 6, the byte at HL, is read and
-// written by the callers that allow it.
-template <int r>
-inline uint8_t readRegister(const Z80State& s)
-{
-    static_assert(r != 6);
-    if constexpr (r == 0) return high(s.BC);
-    if constexpr (r == 1) return low(s.BC);
-    if constexpr (r == 2) return high(s.DE);
-    if constexpr (r == 3) return low(s.DE);
-    if constexpr (r == 4) return high(s.HL);
-    if constexpr (r == 5) return low(s.HL);
-    if constexpr (r == 7) return high(s.AF);
-}
-
-template <int r>
-inline void writeRegister(Z80State& s, uint8_t v)
-{
-    static_assert(r != 6);
-    if constexpr (r == 0) setHigh(s.BC, v);
-    if constexpr (r == 1) setLow(s.BC, v);
-    if constexpr (r == 2) setHigh(s.DE, v);
-    if constexpr (r == 3) setLow(s.DE, v);
-    if constexpr (r == 4) setHigh(s.HL, v);
-    if constexpr (r == 5) setLow(s.HL, v);
-    if constexpr (r == 7) setHigh(s.AF, v);
-}
-
-template <int r>
-inline uint8_t readOperand(const Z80State& s)
-{
-    if constexpr (r == 6) return memRead(s.HL);
-    else return readRegister<r>(s);
-}
-
-template <int r>
-inline void writeOperand(Z80State& s, uint8_t v)
-{
-    if constexpr (r == 6) memWrite(s.HL, v);
-    else writeRegister<r>(s, v);
-}
-
-// Pairs by p: BC DE HL SP, or BC DE HL AF for PUSH and POP.
-template <int p, bool withAF>
-inline uint16_t& registerPair(Z80State& s)
-{
-    if constexpr (p == 0) return s.BC;
-    if constexpr (p == 1) return s.DE;
-    if constexpr (p == 2) return s.HL;
-    if constexpr (p == 3 && withAF) return s.AF;
-    if constexpr (p == 3 && !withAF) return s.SP;
-}
-
-// NZ Z NC C PO PE P M
-template <int cc>
-inline bool condition(const Z80State& s)
-{
-    uint8_t f = regF(s);
-    if constexpr (cc == 0) return !(f & FLAG_Z);
-    if constexpr (cc == 1) return f & FLAG_Z;
-    if constexpr (cc == 2) return !(f & FLAG_C);
-    if constexpr (cc == 3) return f & FLAG_C;
-    if constexpr (cc == 4) return !(f & FLAG_PV);
-    if constexpr (cc == 5) return f & FLAG_PV;
-    if constexpr (cc == 6) return !(f & FLAG_S);
-    if constexpr (cc == 7) return f & FLAG_S;
-}
 
 inline void jumpRelative(Z80State& s)
 {
@@ -82,42 +16,11 @@ inline void jumpRelative(Z80State& s)
     s.PC = static_cast<uint16_t>(s.PC + e);
 }
 
-// Tells the run loop that the empty budget comes from a HALT, which ends the
-// frame, and not from instructions that happened to spend it exactly.
-extern bool haltRan;
-
-inline void halt(Z80State& s)
-{
-    --s.PC;  // stay on the HALT opcode until an interrupt moves past it
-    s.interruptFlags |= HALTED;
-    s.cyclesLeft = 0;
-    haltRan = true;
-}
-
-inline void enableInterrupts(Z80State& s)
-{
-    s.interruptFlags |= IFF1;
-    if (s.interruptRequest != VECTOR_NONE) {
-        // Let exactly one more instruction run before the request is delivered.
-        s.interruptFlags |= EI_PENDING;
-        s.cyclesBeforeEi = s.cyclesLeft;
-        s.cyclesLeft = 1;
-    }
-}
-
+// RLCA, RRCA, RLA, RRA: S, Z and P/V keep their values.
 inline void rotateAccumulator(Z80State& s, int y)
 {
-    uint8_t a = regA(s);
-    int carryIn = regF(s) & FLAG_C;
-    uint8_t result;
-    uint8_t carry;
-    switch (y) {
-    case 0: result = static_cast<uint8_t>(a << 1 | a >> 7); carry = a >> 7; break;        // RLCA
-    case 1: result = static_cast<uint8_t>(a >> 1 | a << 7); carry = a & 1; break;         // RRCA
-    case 2: result = static_cast<uint8_t>(a << 1 | carryIn); carry = a >> 7; break;       // RLA
-    default: result = static_cast<uint8_t>(a >> 1 | carryIn << 7); carry = a & 1; break;  // RRA
-    }
-    s.AF = static_cast<uint16_t>(result << 8 | (regF(s) & 0xEC) | carry);
+    Rotated r = rotate(y, regA(s), regF(s) & FLAG_C);
+    s.AF = static_cast<uint16_t>(r.value << 8 | (regF(s) & 0xEC) | r.carry);
 }
 
 inline void decimalAdjust(Z80State& s)
@@ -210,14 +113,7 @@ inline void unprefixed(Z80State& s)
             if constexpr (y == 0) s.PC = fetchWord(s);
             if constexpr (y == 2) portOut(fetchByte(s), regA(s));  // port high byte stays 0
             if constexpr (y == 3) setA(s, portIn(fetchByte(s)));
-            if constexpr (y == 4) {
-                uint8_t lo = memRead(s.SP);
-                memWrite(s.SP, low(s.HL));
-                uint16_t above = static_cast<uint16_t>(s.SP + 1);
-                uint8_t hi = memRead(above);
-                memWrite(above, high(s.HL));
-                s.HL = static_cast<uint16_t>(hi << 8 | lo);
-            }
+            if constexpr (y == 4) exchangeStackTop(s, s.HL);
             if constexpr (y == 5) { uint16_t t = s.DE; s.DE = s.HL; s.HL = t; }
             if constexpr (y == 6) s.interruptFlags &= static_cast<uint8_t>(~IFF1);
             if constexpr (y == 7) enableInterrupts(s);
@@ -247,13 +143,3 @@ inline void unprefixed(Z80State& s)
 }
 
 }  // namespace z80
-
-// 256 case labels, each running the template instance of its opcode.
-#define Z80_CASE(n, call) case (n): call(n); break;
-#define Z80_CASES8(n, call)                                                                        \
-    Z80_CASE(n, call) Z80_CASE(n + 1, call) Z80_CASE(n + 2, call) Z80_CASE(n + 3, call)             \
-    Z80_CASE(n + 4, call) Z80_CASE(n + 5, call) Z80_CASE(n + 6, call) Z80_CASE(n + 7, call)
-#define Z80_CASES64(n, call)                                                                       \
-    Z80_CASES8(n, call) Z80_CASES8(n + 8, call) Z80_CASES8(n + 16, call) Z80_CASES8(n + 24, call)   \
-    Z80_CASES8(n + 32, call) Z80_CASES8(n + 40, call) Z80_CASES8(n + 48, call) Z80_CASES8(n + 56, call)
-#define Z80_CASES256(call) Z80_CASES64(0, call) Z80_CASES64(64, call) Z80_CASES64(128, call) Z80_CASES64(192, call)

@@ -12,6 +12,15 @@ struct Z80State {
     int32_t cyclesLeft;      // budget of the current frame, counting down
     int32_t cyclesBeforeEi;  // budget saved while the EI delay runs
     uint16_t interruptRequest;  // vector delivered after an EI delay
+    // The vector raised when a frame ends, set by the owner: a machine's
+    // frame interrupt, or VECTOR_NONE where there is none.
+    uint16_t frameEndVector;
+    // Prefixed forms that cost nothing, still free in this frame; refilled
+    // to cyclesPerFrame at the reset and at every frame's end.
+    int32_t zeroCostAllowance;
+    // The budget ran out on a HALT, which ends the frame, rather than on
+    // instructions that happened to spend it exactly.
+    bool haltRan;
 };
 
 // Bits of interruptFlags.
@@ -36,13 +45,6 @@ constexpr uint8_t FLAG_C = 0x01;
 constexpr uint16_t VECTOR_NMI = 0x0066;
 constexpr uint16_t VECTOR_NONE = 0xFFFF;
 constexpr uint16_t VECTOR_LEAVE = 0xFFFE;
-// One maskable interrupt per frame: mode 1 calls 0x0038, and in mode 0 the
-// machine's data bus reads as RST 38, which lands at the same address.
-constexpr uint16_t VECTOR_FRAME_END = 0x0038;
-
-// The vector runFrame raises when a frame ends. A host without a frame
-// interrupt (a CP/M test program, say) sets VECTOR_NONE.
-extern uint16_t frameEndVector;
 
 // Register pairs hold the high half in bits 8-15 and the low half in bits 0-7.
 inline uint8_t high(uint16_t pair) { return static_cast<uint8_t>(pair >> 8); }

@@ -3,14 +3,14 @@
 # the program with exit status 1, also while a program runs in the machine.
 source "$(dirname "$0")/desktop_lib.sh"
 
-start_x
+x_start
 start_tessel
 locate_picture "$WINDOW"
 wait_for_text "$(expected_text --frames 150)"
 "$CLOSE_WINDOW" "$WINDOW"
 wait_exit "$TESSEL_PID"
 [ "$EXIT_STATUS" = 1 ] || fail "exit status $EXIT_STATUS after closing, not 1"
-window_gone "$WINDOW" || fail "the window stays"
+x_window_gone "$WINDOW" || fail "the window stays"
 echo "closed at the prompt: exit status 1"
 
 # Closing from the File menu's Exit does nothing, the close button does.

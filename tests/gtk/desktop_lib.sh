@@ -3,7 +3,8 @@
 # pictures and screen texts tessel-run makes of the same machine state.
 #
 # Set by CTest: TESSEL, TESSEL_KEYFAIL, TESSEL_RUN, CLOSE_WINDOW, SCREEN_TEXT,
-# TEST_PROGRAMS (the .vz test programs) and SCREENSHOTS (kept for looking at).
+# KEY_CODES, TEST_PROGRAMS (the .vz test programs) and SCREENSHOTS (kept for
+# looking at).
 # With DEBUG_DESKTOP set, a failure also lists the windows and the process.
 set -euo pipefail
 
@@ -15,7 +16,7 @@ needs() {
     done
 }
 needs Xvfb xdotool import convert-im6 compare-im6
-: "${TESSEL:?}" "${TESSEL_KEYFAIL:?}" "${TESSEL_RUN:?}" "${CLOSE_WINDOW:?}" "${SCREEN_TEXT:?}"
+: "${TESSEL:?}" "${TESSEL_KEYFAIL:?}" "${TESSEL_RUN:?}" "${CLOSE_WINDOW:?}" "${SCREEN_TEXT:?}" "${KEY_CODES:?}"
 : "${TEST_PROGRAMS:?}" "${SCREENSHOTS:?}"
 
 TEST_NAME=$(basename "$0" _test.sh)
@@ -55,49 +56,10 @@ export ASAN_OPTIONS=detect_leaks=0
 
 # ---- X server and windows ------------------------------------------------------
 
-start_x() {
-    local first=$((200 + $$ % 500)) n pid
-    for ((n = first; n < first + 100; ++n)); do
-        [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
-        pid=$!
-        for _ in $(seq 100); do
-            [ -S "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.05
-        done
-        if kill -0 "$pid" 2>/dev/null; then
-            STARTED+=("$pid")
-            export DISPLAY=":$n"
-            return 0
-        fi
-        wait "$pid" 2>/dev/null || true  # another server took the number first
-    done
-    fail "no free X display"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/x11.sh"
 
 # find_window NAME-REGEX: the id of a visible window so named; waits up to 20 s.
-find_window() {
-    local id
-    for _ in $(seq 200); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "no window named $1"
-}
-
-# window_gone ID: true once the window no longer exists (waits up to 10 s).
-window_gone() {
-    for _ in $(seq 100); do
-        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
+find_window() { x_window "$1" || fail "no window named $1"; }
 
 MAIN_TITLE='^Tessel - VZ200/300 Emulator$'
 
@@ -126,61 +88,6 @@ wait_exit() {
 still_running() { kill -0 "$TESSEL_PID" 2>/dev/null; }
 
 # ---- Keys ------------------------------------------------------------------------
-
-HOLD=0.15  # a key is held this long: several frames, fewer than the ROM's 30 before it repeats
-
-hold_key() {
-    xdotool keydown "$1"
-    sleep "$HOLD"
-    xdotool keyup "$1"
-    sleep "$HOLD"
-}
-
-hold_shifted() {
-    xdotool keydown Shift_L
-    sleep 0.1
-    hold_key "$1"
-    xdotool keyup Shift_L
-    sleep 0.1
-}
-
-# type_text TEXT: the open ROM's key legends, as tessel-run --type uses them;
-# "\n" is Return.
-type_text() {
-    local text=${1//\\n/$'\n'} i c
-    for ((i = 0; i < ${#text}; ++i)); do
-        c=${text:i:1}
-        case "$c" in
-        [A-Z]) hold_key "${c,,}" ;;
-        [a-z0-9]) hold_key "$c" ;;
-        ' ') hold_key space ;;
-        $'\n') hold_key Return ;;
-        ,) hold_key comma ;;
-        .) hold_key period ;;
-        \;) hold_key semicolon ;;
-        :) hold_key apostrophe ;;
-        -) hold_key minus ;;
-        !) hold_shifted 1 ;;
-        \") hold_shifted 2 ;;
-        \#) hold_shifted 3 ;;
-        \$) hold_shifted 4 ;;
-        %) hold_shifted 5 ;;
-        \&) hold_shifted 6 ;;
-        \') hold_shifted 7 ;;
-        \() hold_shifted 8 ;;
-        \)) hold_shifted 9 ;;
-        @) hold_shifted 0 ;;
-        +) hold_shifted semicolon ;;
-        \*) hold_shifted apostrophe ;;
-        =) hold_shifted minus ;;
-        \<) hold_shifted comma ;;
-        \>) hold_shifted period ;;
-        /) hold_shifted n ;;
-        \?) hold_shifted b ;;
-        *) fail "cannot type '$c'" ;;
-        esac
-    done
-}
 
 # choose_menu_item MENU ITEM: by keyboard, menus and items counted from 0:
 # F10 opens the first menu, Right moves on to the next, Down selects items.
@@ -211,7 +118,7 @@ load_path() {
     xdotool type --delay 20 "$1"
     sleep 0.3
     xdotool key Return
-    window_gone "$DIALOG" || fail "the Open dialog stays"
+    x_window_gone "$DIALOG" || fail "the Open dialog stays"
 }
 
 # ---- Pictures --------------------------------------------------------------------
@@ -250,8 +157,6 @@ reference() {
     convert-im6 "$WORK/$name.png" -bordercolor black -border 1 -sample "$((100 * GDK_SCALE))%" "$WORK/$name-client.png"
 }
 
-same_picture() { [ "$(compare-im6 -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
-
 # wait_for_client REFERENCE... : waits up to 15 s until the client area equals
 # one of the references (the cursor blinks: one reference for each phase).
 wait_for_client() {
@@ -260,7 +165,7 @@ wait_for_client() {
         shot=$(screenshot latest)
         client_area "$shot" "$live"
         for reference in "$@"; do
-            if same_picture "$live" "$WORK/$reference-client.png"; then
+            if x_same "$live" "$WORK/$reference-client.png"; then
                 LAST_SHOT=$shot
                 return 0
             fi

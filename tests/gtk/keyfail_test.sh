@@ -6,7 +6,7 @@
 source "$(dirname "$0")/desktop_lib.sh"
 needs xprop
 
-start_x
+x_start
 (cd "$RUN_DIR" && exec "$TESSEL_KEYFAIL" >"$WORK/tessel.out" 2>"$WORK/tessel.err") &
 TESSEL_PID=$!
 STARTED+=("$TESSEL_PID")
@@ -21,5 +21,5 @@ still_running || fail "the program did not wait for the box"
 xdotool key Return
 wait_exit "$TESSEL_PID"
 [ "$EXIT_STATUS" = 255 ] || fail "exit status $EXIT_STATUS, not 255 (-1)"
-window_gone "$MAIN" || fail "the main window stays"
+x_window_gone "$MAIN" || fail "the main window stays"
 echo "error box dismissed: exit status 255"

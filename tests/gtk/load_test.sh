@@ -10,7 +10,7 @@ mkdir -p "$FILES"
 cp "$TEST_PROGRAMS/graphics_bars.vz" "$FILES/program.vz"
 echo "not a program" >"$FILES/notes.txt"
 
-start_x
+x_start
 reference bars --load "$TEST_PROGRAMS/graphics_bars.vz" --frames 150
 reference hello --load "$TEST_PROGRAMS/hello_text.vz" --frames 150
 start_tessel
@@ -28,7 +28,7 @@ cp "$TEST_PROGRAMS/hello_text.vz" "$FILES/program.vz"
 open_dialog
 screenshot dialog-second >/dev/null
 xdotool key Return
-window_gone "$DIALOG" || fail "the Open dialog stays"
+x_window_gone "$DIALOG" || fail "the Open dialog stays"
 wait_for_client hello
 cp "$LAST_SHOT" "$SCREENSHOTS/load-hello.png"
 echo "second Load offered $FILES/program.vz"
@@ -37,7 +37,7 @@ echo "second Load offered $FILES/program.vz"
 cp "$TEST_PROGRAMS/graphics_bars.vz" "$FILES/program.vz"
 open_dialog
 xdotool key Escape
-window_gone "$DIALOG" || fail "the Open dialog stays"
+x_window_gone "$DIALOG" || fail "the Open dialog stays"
 sleep 1
 wait_for_client hello
 still_running || fail "the program ended"

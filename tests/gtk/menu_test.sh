@@ -5,7 +5,7 @@
 # open once for the record.
 source "$(dirname "$0")/desktop_lib.sh"
 
-start_x
+x_start
 start_tessel
 locate_picture "$WINDOW"
 wait_for_text "$(expected_text --frames 150)"
@@ -38,7 +38,7 @@ reference boot-lit --frames 200
 reference boot-dark --frames 216
 wait_for_client boot-lit
 wait_for_client boot-dark
-type_text OK
+x_type OK
 wait_for_text "$(expected_text --type OK)"
 cp "$LAST_SHOT" "$SCREENSHOTS/menu-after.png"
 echo "after the menus the cursor blinks and typing works"

@@ -4,12 +4,12 @@
 # scale of 2 every pixel is a 2x2 block of the same colour, nothing blurred.
 source "$(dirname "$0")/desktop_lib.sh"
 
-start_x
+x_start
 
 # The open ROM's boot screen; its cursor blinks every 16 frames.
 reference boot-lit --frames 200
 reference boot-dark --frames 216
-same_picture "$WORK/boot-lit.png" "$WORK/boot-dark.png" && fail "the references do not differ in the cursor"
+x_same "$WORK/boot-lit.png" "$WORK/boot-dark.png" && fail "the references do not differ in the cursor"
 
 start_tessel
 locate_picture "$WINDOW"

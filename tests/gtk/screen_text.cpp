@@ -11,12 +11,10 @@
 #include <cstring>
 #include <vector>
 
-#include "machine/bus.h"
-#include "machine/loaders.h"
-#include "machine/surface.h"
-#include "machine/video.h"
+#include "machine/character_set.h"
+#include "machine/vz200.h"
 #include "rom/open_rom.h"
-#include "tools/png_file.h"
+#include "shell/png_file.h"
 
 namespace {
 
@@ -27,11 +25,11 @@ constexpr int CODES = 256;
 std::vector<uint32_t> drawCells()
 {
     std::vector<uint32_t> cells(CODES * CELL_PIXELS);
-    std::memcpy(fontImage, openFontImage, sizeof openFontImage);
+    std::memcpy(vz200.fontImage, openFontImage, sizeof openFontImage);
     buildGlyphAtlas();
-    outputLatch = 0;
+    vz200.outputLatch = 0;
     for (int code = 0; code < CODES; ++code) {
-        memoryImage[VIDEO_MEMORY] = static_cast<uint8_t>(code);
+        vz200.memoryImage[VIDEO_MEMORY] = static_cast<uint8_t>(code);
         renderScreen();
         for (int y = 0; y < TEXT_CELL_HEIGHT; ++y) {
             for (int x = 0; x < CELL_WIDTH; ++x) {
@@ -41,18 +39,6 @@ std::vector<uint32_t> drawCells()
         }
     }
     return cells;
-}
-
-char notation(int code)
-{
-    if (code < 0) return '?';
-    if (code >= 0x80) return '#';
-    if (code >= 0x40) {
-        int base = code - 0x40;
-        return base >= 0x01 && base <= 0x1A ? static_cast<char>('a' + base - 1) : '~';
-    }
-    if (code >= 0x20) return static_cast<char>(code);
-    return "@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_"[code];
 }
 
 }  // namespace
@@ -88,7 +74,7 @@ int main(int argc, char** argv)
                 }
                 if (same) found = code;
             }
-            line[column] = notation(found);
+            line[column] = found < 0 ? '?' : screenCharacter(static_cast<uint8_t>(found));
         }
         std::printf("%s\n", line);
     }

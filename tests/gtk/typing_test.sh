@@ -8,25 +8,25 @@ source "$(dirname "$0")/desktop_lib.sh"
 LINE1='HELLO, WORLD 0123456789 -.;:'
 LINE2='!"#$%&'"'"'()@+*=<>/?'
 
-start_x
+x_start
 start_tessel
 locate_picture "$WINDOW"
 wait_for_text "$(expected_text --frames 150)"
 
-type_text "$LINE1\\n$LINE2\\n"
+x_type "$LINE1\\n$LINE2\\n"
 wait_for_text "$(expected_text --type "$LINE1\\n$LINE2\\n")"
 cp "$LAST_SHOT" "$SCREENSHOTS/typing-legends.png"
 echo "typed: $LINE1 / $LINE2"
 
 # ABD, Left takes back D, Backspace B; the other cursor and editing keys and
 # keys the machine does not have type nothing; then C.
-type_text ABD
-hold_key Left
-hold_key BackSpace
+x_type ABD
+x_hold Left
+x_hold BackSpace
 for key in Right Up Down Insert Delete End Home Prior Next F1 Escape Tab KP_4 KP_Enter Shift_R; do
-    hold_key "$key"
+    x_hold "$key"
 done
-type_text C
+x_type C
 typed="$LINE1\\n$LINE2\\nAC"
 wait_for_text "$(expected_text --type "$typed")"
 echo "cursor keys: ABD Left Backspace ... C gives AC"

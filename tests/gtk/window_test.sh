@@ -5,7 +5,7 @@
 source "$(dirname "$0")/desktop_lib.sh"
 needs xprop
 
-start_x
+x_start
 start_tessel
 
 [ "$(xdotool getwindowname "$WINDOW")" = "Tessel - VZ200/300 Emulator" ] || fail "window title"

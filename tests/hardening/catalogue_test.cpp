@@ -11,19 +11,20 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include "machine/bus.h"
-#include "machine/loaders.h"
+#include "machine/vz200.h"
 #include "rom/open_rom.h"
+#include "shell/emulator.h"
 #include "shell/frame_clock.h"
-#include "tests/shell/shell_test_support.h"
+#include "shell/main_window.h"
+#include "tests/support/files.h"
+#include "tests/support/shell_reset.h"
+#include "tests/support/tessel_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 
 const char* const ROM_MISSING_LINE = "tessel: no vzrom.v20 here, running the built-in open ROM\n";
 const char* const FONT_MISSING_LINE = "tessel: no vz200.fnt here, using the built-in open font\n";
@@ -33,22 +34,6 @@ Bytes pattern(size_t size, int seed)
     Bytes bytes(size);
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + seed + i / 253);
     return bytes;
-}
-
-void writeFile(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes vzFile(uint8_t type, uint16_t address, const Bytes& body)
-{
-    Bytes file(24 + body.size(), 0x20);
-    file[21] = type;
-    file[22] = static_cast<uint8_t>(address);
-    file[23] = static_cast<uint8_t>(address >> 8);
-    std::copy(body.begin(), body.end(), file.begin() + 24);
-    return file;
 }
 
 // chmod 000 stops nobody who may read everything (root, as CI runs).
@@ -82,8 +67,8 @@ protected:
         fs::current_path(dir);
         resetShell();
         // Memory that no machine file may reach.
-        for (int a = 0; a < MEMORY_SIZE; ++a) memoryImage[a] = static_cast<uint8_t>(0xA5 ^ (a >> 6));
-        std::memset(fontImage, 0x5A, sizeof fontImage);
+        for (int a = 0; a < MEMORY_SIZE; ++a) vz200.memoryImage[a] = static_cast<uint8_t>(0xA5 ^ (a >> 6));
+        std::memset(vz200.fontImage, 0x5A, sizeof vz200.fontImage);
     }
 
     void TearDown() override
@@ -114,10 +99,10 @@ protected:
     void expectRom(const Bytes& expected)
     {
         ASSERT_EQ(expected.size(), static_cast<size_t>(ROM_SIZE));
-        EXPECT_EQ(Bytes(memoryImage, memoryImage + ROM_SIZE), expected);
+        EXPECT_EQ(Bytes(vz200.memoryImage, vz200.memoryImage + ROM_SIZE), expected);
     }
 
-    void expectFont(const Bytes& expected) { EXPECT_EQ(Bytes(fontImage, fontImage + FONT_SIZE), expected); }
+    void expectFont(const Bytes& expected) { EXPECT_EQ(Bytes(vz200.fontImage, vz200.fontImage + FONT_SIZE), expected); }
 
     // A started machine with good files, and the state a load must respect.
     void startForLoading()
@@ -125,8 +110,8 @@ protected:
         writeGoodRom();
         writeGoodFont();
         ASSERT_EQ(start(), "");
-        memoryBefore.assign(memoryImage, memoryImage + MEMORY_SIZE);
-        processorBefore = z80;
+        memoryBefore.assign(vz200.memoryImage, vz200.memoryImage + MEMORY_SIZE);
+        processorBefore = vz200.processor;
     }
 
     // File > Load, the Open dialog answered with path (or cancelled).
@@ -151,12 +136,12 @@ protected:
         for (int a = 0; a < MEMORY_SIZE; ++a) {
             int i = a - from;
             uint8_t want = i >= 0 && i < static_cast<int>(body.size()) ? body[i] : memoryBefore[a];
-            ASSERT_EQ(memoryImage[a], want) << "address " << std::hex << a;
+            ASSERT_EQ(vz200.memoryImage[a], want) << "address " << std::hex << a;
         }
         Z80State expected = processorBefore;
         expected.PC = pc;
         if (runs) expected.interruptFlags = static_cast<uint8_t>(expected.interruptFlags & ~HALTED);
-        EXPECT_EQ(std::memcmp(&expected, &z80, sizeof expected), 0) << "PC " << std::hex << z80.PC;
+        EXPECT_EQ(std::memcmp(&expected, &vz200.processor, sizeof expected), 0) << "PC " << std::hex << vz200.processor.PC;
     }
 
     void expectNothingLoaded() { expectLoaded(0, {}, processorBefore.PC); }
@@ -191,7 +176,7 @@ TEST_F(Catalogue, ShortRomEndsInFF)
 
 TEST_F(Catalogue, LongRomLeavesItsSurplusUnread)
 {
-    Bytes above(memoryImage + ROM_SIZE, memoryImage + PROTECTED_END);
+    Bytes above(vz200.memoryImage + ROM_SIZE, vz200.memoryImage + PROTECTED_END);
     Bytes rom = pattern(ROM_SIZE + 5000, 4);
     writeFile(ROM_FILE, rom);
     writeGoodFont();
@@ -199,7 +184,7 @@ TEST_F(Catalogue, LongRomLeavesItsSurplusUnread)
     rom.resize(ROM_SIZE);
     expectRom(rom);
     // The processor cannot write there, so the first frame changed nothing.
-    EXPECT_EQ(Bytes(memoryImage + ROM_SIZE, memoryImage + PROTECTED_END), above);
+    EXPECT_EQ(Bytes(vz200.memoryImage + ROM_SIZE, vz200.memoryImage + PROTECTED_END), above);
 }
 
 TEST_F(Catalogue, RomThatIsAFolderCountsAsMissing)
@@ -398,14 +383,9 @@ TEST_F(Catalogue, LongerPathsAreRefusedByTheDialog)
 
 // tessel-run answers the dialog with its --load path: one the dialog would
 // refuse must stop the run at the start, not let it go on without the load.
-int tesselRunStatus(const fs::path& program, std::string& err)
+RunResult runLoading(const fs::path& dir, const fs::path& program)
 {
-    std::string command = "'" TESSEL_RUN "' --fast --frames 60 --load-at 30 --load '" + program.string() + "' 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) err.append(buffer, n);
-    int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return runTesselRun(dir, "--fast --frames 60 --load-at 30 --load '" + program.string() + "'");
 }
 
 TEST_F(Catalogue, RunnerRefusesALoadPathTheDialogCannotTake)
@@ -416,11 +396,11 @@ TEST_F(Catalogue, RunnerRefusesALoadPathTheDialogCannotTake)
         fs::create_directories(path.parent_path());
         writeFile(path, vzFile(0xF0, 0x9000, {1}));
     }
-    std::string said;
-    EXPECT_EQ(tesselRunStatus(longest, said), 0) << said;
-    said.clear();
-    EXPECT_EQ(tesselRunStatus(tooLong, said), 1);
-    EXPECT_NE(said.find("path too long"), std::string::npos) << said;
+    RunResult run = runLoading(dir, longest);
+    EXPECT_EQ(run.status, 0) << run.err;
+    run = runLoading(dir, tooLong);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("path too long"), std::string::npos) << run.err;
 }
 
 TEST_F(Catalogue, FileGoneBetweenDialogAndOpenChangesNothing)

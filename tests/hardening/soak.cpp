@@ -20,11 +20,12 @@
 
 #include <unistd.h>
 
-#include "machine/bus.h"
-#include "machine/dik.h"
+#include "machine/key_legend.h"
+#include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/host_headless.h"
 #include "shell/main_window.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -67,19 +68,6 @@ long statusKilobytes(const char* key)
     return -1;
 }
 
-uint8_t keyFor(char c)
-{
-    static const uint8_t letters[26] = {
-        DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G, DIK_H, DIK_I, DIK_J, DIK_K, DIK_L, DIK_M,
-        DIK_N, DIK_O, DIK_P, DIK_Q, DIK_R, DIK_S, DIK_T, DIK_U, DIK_V, DIK_W, DIK_X, DIK_Y, DIK_Z,
-    };
-    static const uint8_t digits[10] = {DIK_0, DIK_1, DIK_2, DIK_3, DIK_4, DIK_5, DIK_6, DIK_7, DIK_8, DIK_9};
-    if (c >= 'A' && c <= 'Z') return letters[c - 'A'];
-    if (c >= '0' && c <= '9') return digits[c - '0'];
-    if (c == ' ') return DIK_SPACE;
-    return DIK_RETURN;
-}
-
 void type(const std::string& text, long frame)
 {
     soak.typing = text;
@@ -96,7 +84,9 @@ void typeFrame(long frame)
         soak.typing.clear();
         return;
     }
-    headlessSetKey(keyFor(soak.typing[index]), step % (KEY_HELD + KEY_RELEASED) < KEY_HELD);
+    TypedKey typed{};
+    keyForCharacter(soak.typing[index], typed);  // the soak types only digits, letters, spaces and Returns
+    headlessSetKey(typed.keyCode, step % (KEY_HELD + KEY_RELEASED) < KEY_HELD);
 }
 
 void load(const std::string& path)
@@ -151,11 +141,11 @@ void scriptFrame(long frame)
              frame);
     }
     if (phase == MODIFY_CHECK_AT) {
-        check(std::memcmp(memoryImage + 0x9000, soak.modified, 3) == 0, "the typed M command did not write", frame);
+        check(std::memcmp(vz200.memoryImage + 0x9000, soak.modified, 3) == 0, "the typed M command did not write", frame);
     }
     if (phase == DATA_LOAD_AT) load(soak.dataFile);
     if (phase == DATA_CHECK_AT) {
-        check(std::memcmp(memoryImage + 0x9100, soak.data.data(), soak.data.size()) == 0, "the data file did not land",
+        check(std::memcmp(vz200.memoryImage + 0x9100, soak.data.data(), soak.data.size()) == 0, "the data file did not land",
               frame);
     }
     if (phase == DUMP_AT) type("D 9000\n", frame);
@@ -172,16 +162,6 @@ void framePresented(int presented)
         return;
     }
     scriptFrame(frame + 1);
-}
-
-void writeVz(const std::string& path, uint8_t type, uint16_t address, const std::vector<uint8_t>& body)
-{
-    std::vector<uint8_t> bytes(24, ' ');
-    bytes[21] = type;
-    bytes[22] = static_cast<uint8_t>(address);
-    bytes[23] = static_cast<uint8_t>(address >> 8);
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool number(const char* text, long& value)

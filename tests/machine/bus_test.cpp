@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "machine/bus.h"
-#include "machine/keyboard_matrix.h"
+#include "machine/vz200.h"
 #include "z80/z80.h"
 
 namespace {
@@ -13,20 +13,20 @@ class BusTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        bindMemoryImage(memoryImage);
-        for (int a = 0; a < MEMORY_SIZE; ++a) memoryImage[a] = static_cast<uint8_t>(a * 7 + 1);
-        outputLatch = 0x42;
+        bindMemoryImage(vz200.memoryImage);
+        for (int a = 0; a < MEMORY_SIZE; ++a) vz200.memoryImage[a] = static_cast<uint8_t>(a * 7 + 1);
+        vz200.outputLatch = 0x42;
         // Row r has only bit r clear, so every row is told apart.
-        for (int r = 0; r < 8; ++r) keyboardMatrix.rows[r] = static_cast<uint8_t>(~(1u << r));
+        for (int r = 0; r < 8; ++r) vz200.keyboardMatrix.rows[r] = static_cast<uint8_t>(~(1u << r));
     }
 
     void expectMachineUnchanged()
     {
-        std::vector<uint8_t> memory(memoryImage, memoryImage + MEMORY_SIZE);
+        std::vector<uint8_t> memory(vz200.memoryImage, vz200.memoryImage + MEMORY_SIZE);
         SetUp();
-        EXPECT_TRUE(std::equal(memory.begin(), memory.end(), memoryImage)) << "memory changed";
-        EXPECT_EQ(outputLatch, 0x42);
-        for (int r = 0; r < 8; ++r) EXPECT_EQ(keyboardMatrix.rows[r], static_cast<uint8_t>(~(1u << r)));
+        EXPECT_TRUE(std::equal(memory.begin(), memory.end(), vz200.memoryImage)) << "memory changed";
+        EXPECT_EQ(vz200.outputLatch, 0x42);
+        for (int r = 0; r < 8; ++r) EXPECT_EQ(vz200.keyboardMatrix.rows[r], static_cast<uint8_t>(~(1u << r)));
     }
 };
 
@@ -44,16 +44,16 @@ TEST_F(BusTest, RamReadsBackWhatWasWritten)
         memWrite(address, 0xA3);
         EXPECT_EQ(memRead(address), 0xA3) << std::hex << address;
     }
-    EXPECT_EQ(outputLatch, 0x42);
+    EXPECT_EQ(vz200.outputLatch, 0x42);
 }
 
 TEST_F(BusTest, WindowWritesSetTheLatchButReadTheKeyboard)
 {
     memWrite(0x6FFF, 0x18);
-    EXPECT_EQ(outputLatch, 0x18);
+    EXPECT_EQ(vz200.outputLatch, 0x18);
     EXPECT_EQ(memRead(0x6FFF), 0xFF);  // low byte 0xFF selects no row
     memWrite(0x6800, 0x08);
-    EXPECT_EQ(outputLatch, 0x08);
+    EXPECT_EQ(vz200.outputLatch, 0x08);
     EXPECT_EQ(memRead(0x6800), 0x00);
 }
 
@@ -61,11 +61,11 @@ TEST_F(BusTest, EachLowAddressBitAtZeroSelectsItsRow)
 {
     const uint16_t singleRow[8] = {0x68FE, 0x68FD, 0x68FB, 0x68F7, 0x68EF, 0x68DF, 0x68BF, 0x687F};
     for (int r = 0; r < 8; ++r) {
-        EXPECT_EQ(memRead(singleRow[r]), keyboardMatrix.rows[r]) << "row " << r;
-        EXPECT_EQ(readKeyboardWindow(singleRow[r]), keyboardMatrix.rows[r]) << "row " << r;
+        EXPECT_EQ(memRead(singleRow[r]), vz200.keyboardMatrix.rows[r]) << "row " << r;
+        EXPECT_EQ(readKeyboardWindow(singleRow[r]), vz200.keyboardMatrix.rows[r]) << "row " << r;
     }
-    EXPECT_EQ(memRead(0x6AFE), keyboardMatrix.rows[0]);  // bits 8-15 play no part
-    EXPECT_EQ(memRead(0x68FC), keyboardMatrix.rows[0] & keyboardMatrix.rows[1]);
+    EXPECT_EQ(memRead(0x6AFE), vz200.keyboardMatrix.rows[0]);  // bits 8-15 play no part
+    EXPECT_EQ(memRead(0x68FC), vz200.keyboardMatrix.rows[0] & vz200.keyboardMatrix.rows[1]);
     EXPECT_EQ(memRead(0x6800), 0x00);  // all rows ANDed
     EXPECT_EQ(memRead(0x68FF), 0xFF);
     EXPECT_EQ(memRead(0x6FFF), 0xFF);

@@ -9,13 +9,12 @@
 
 #include <unistd.h>
 
-#include "machine/bus.h"
-#include "machine/loaders.h"
+#include "machine/vz200.h"
+#include "tests/support/files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 
 Bytes pattern(size_t size, int seed)
 {
@@ -24,30 +23,27 @@ Bytes pattern(size_t size, int seed)
     return bytes;
 }
 
-Bytes vzFile(uint8_t type, uint16_t address, const Bytes& body, uint8_t headerFill = 0x20)
+// A .vz file whose header bytes before the type all hold fill.
+Bytes vzFileFilled(uint8_t type, uint16_t address, const Bytes& body, uint8_t fill)
 {
-    Bytes file(24 + body.size(), headerFill);
-    file[21] = type;
-    file[22] = static_cast<uint8_t>(address);
-    file[23] = static_cast<uint8_t>(address >> 8);
-    for (size_t i = 0; i < body.size(); ++i) file[24 + i] = body[i];
+    Bytes file = vzFile(type, address, body);
+    std::fill(file.begin(), file.begin() + VZ_TYPE_OFFSET, fill);
     return file;
 }
 
 class LoadersTest : public ::testing::Test {
 protected:
     fs::path dir;
-    Z80State state;
+    Z80State& state = vz200.processor;
     Z80State stateBefore;
     Bytes memoryBefore;
 
     void SetUp() override
     {
-        dir = fs::path(::testing::TempDir()) / ("tessel_loaders_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        for (int a = 0; a < MEMORY_SIZE; ++a) memoryImage[a] = static_cast<uint8_t>(0x5A ^ (a >> 8));
-        std::memset(fontImage, 0x33, sizeof fontImage);
-        outputLatch = 0x10;
+        dir = scratchDirectory("loaders-" + std::to_string(getpid()));
+        for (int a = 0; a < MEMORY_SIZE; ++a) vz200.memoryImage[a] = static_cast<uint8_t>(0x5A ^ (a >> 8));
+        std::memset(vz200.fontImage, 0x33, sizeof vz200.fontImage);
+        vz200.outputLatch = 0x10;
         std::memset(&state, 0x5A, sizeof state);
         state.PC = 0x1234;
         state.SP = 0x7F00;
@@ -55,7 +51,7 @@ protected:
         state.interruptFlags = IFF1 | IFF2 | IM1 | HALTED;
         state.cyclesLeft = 777;
         std::memcpy(&stateBefore, &state, sizeof state);
-        memoryBefore.assign(memoryImage, memoryImage + MEMORY_SIZE);
+        memoryBefore.assign(vz200.memoryImage, vz200.memoryImage + MEMORY_SIZE);
     }
 
     void TearDown() override { fs::remove_all(dir); }
@@ -63,7 +59,7 @@ protected:
     std::string write(const std::string& name, const Bytes& bytes)
     {
         fs::path path = dir / name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        writeFile(path, bytes);
         return path.string();
     }
 
@@ -73,9 +69,9 @@ protected:
         for (int a = 0; a < MEMORY_SIZE; ++a) {
             int i = a - from;
             uint8_t want = i >= 0 && i < static_cast<int>(expected.size()) ? expected[i] : memoryBefore[a];
-            ASSERT_EQ(memoryImage[a], want) << "address " << std::hex << a;
+            ASSERT_EQ(vz200.memoryImage[a], want) << "address " << std::hex << a;
         }
-        EXPECT_EQ(outputLatch, 0x10);
+        EXPECT_EQ(vz200.outputLatch, 0x10);
     }
 
     // Only PC and interruptFlags may differ from the state at the start.
@@ -107,7 +103,7 @@ TEST_F(LoadersTest, LongRomAndFontStopAtTheirSize)
 
     Bytes font = pattern(3100, 3);
     ASSERT_TRUE(loadFontImage(write("long.fnt", font).c_str()));
-    EXPECT_EQ(Bytes(fontImage, fontImage + FONT_SIZE), Bytes(font.begin(), font.begin() + FONT_SIZE));
+    EXPECT_EQ(Bytes(vz200.fontImage, vz200.fontImage + FONT_SIZE), Bytes(font.begin(), font.begin() + FONT_SIZE));
 }
 
 TEST_F(LoadersTest, ShortFontLeavesFFInTheRest)
@@ -115,7 +111,7 @@ TEST_F(LoadersTest, ShortFontLeavesFFInTheRest)
     Bytes font = pattern(100, 4);
     ASSERT_TRUE(loadFontImage(write("short.fnt", font).c_str()));
     font.resize(FONT_SIZE, 0xFF);
-    EXPECT_EQ(Bytes(fontImage, fontImage + FONT_SIZE), font);
+    EXPECT_EQ(Bytes(vz200.fontImage, vz200.fontImage + FONT_SIZE), font);
 }
 
 TEST_F(LoadersTest, MissingFilesChangeNothing)
@@ -123,16 +119,16 @@ TEST_F(LoadersTest, MissingFilesChangeNothing)
     std::string missing = (dir / "missing").string();
     EXPECT_FALSE(loadRomImage(missing.c_str()));
     EXPECT_FALSE(loadFontImage(missing.c_str()));
-    EXPECT_FALSE(loadProgramFromPath(missing.c_str(), state));
+    EXPECT_FALSE(loadProgramFromPath(missing.c_str()));
     expectMemory(0, {});
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
-    for (uint8_t b : fontImage) ASSERT_EQ(b, 0x33);
+    for (uint8_t b : vz200.fontImage) ASSERT_EQ(b, 0x33);
 }
 
 TEST_F(LoadersTest, MachineCodeProgramMovesPCAndEndsTheHalt)
 {
     Bytes body = pattern(300, 5);
-    ASSERT_TRUE(loadProgramFromPath(write("run.vz", vzFile(0xF1, 0x8000, body)).c_str(), state));
+    ASSERT_TRUE(loadProgramFromPath(write("run.vz", vzFile(0xF1, 0x8000, body)).c_str()));
     expectMemory(0x8000, body);
     expectState(0x8000, IFF1 | IFF2 | IM1);
 }
@@ -141,7 +137,7 @@ TEST_F(LoadersTest, OtherTypesOnlyLoad)
 {
     Bytes body = pattern(300, 6);
     // Bytes 0-20 of the header mean nothing, even when they hold 0xF1.
-    ASSERT_TRUE(loadProgramFromPath(write("data.vz", vzFile(0xF0, 0x8000, body, 0xF1)).c_str(), state));
+    ASSERT_TRUE(loadProgramFromPath(write("data.vz", vzFileFilled(0xF0, 0x8000, body, 0xF1)).c_str()));
     expectMemory(0x8000, body);
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
 }
@@ -149,23 +145,23 @@ TEST_F(LoadersTest, OtherTypesOnlyLoad)
 TEST_F(LoadersTest, BodyIgnoresTheWriteProtection)
 {
     Bytes body = pattern(0x6A00 - 0x3FF0, 7);  // ROM, protected area and keyboard window
-    ASSERT_TRUE(loadProgramFromPath(write("low.vz", vzFile(0x00, 0x3FF0, body)).c_str(), state));
+    ASSERT_TRUE(loadProgramFromPath(write("low.vz", vzFile(0x00, 0x3FF0, body)).c_str()));
     expectMemory(0x3FF0, body);  // the latch stays as it was
 }
 
 TEST_F(LoadersTest, HeaderOnlyMovesPCOnly)
 {
-    ASSERT_TRUE(loadProgramFromPath(write("empty.vz", vzFile(0xF1, 0x9ABC, {})).c_str(), state));
+    ASSERT_TRUE(loadProgramFromPath(write("empty.vz", vzFile(0xF1, 0x9ABC, {})).c_str()));
     expectMemory(0, {});
     expectState(0x9ABC, IFF1 | IFF2 | IM1);
 }
 
 TEST_F(LoadersTest, FilesShorterThanTheHeaderAreRefused)
 {
-    Bytes header = vzFile(0xF1, 0x8000, {}, 0x00);
+    Bytes header = vzFileFilled(0xF1, 0x8000, {}, 0x00);
     for (size_t size : {0, 1, 23}) {
         std::string path = write("short" + std::to_string(size) + ".vz", Bytes(header.begin(), header.begin() + size));
-        EXPECT_FALSE(loadProgramFromPath(path.c_str(), state)) << size;
+        EXPECT_FALSE(loadProgramFromPath(path.c_str())) << size;
     }
     expectMemory(0, {});
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
@@ -174,7 +170,7 @@ TEST_F(LoadersTest, FilesShorterThanTheHeaderAreRefused)
 TEST_F(LoadersTest, BodyStopsAtTheTopOfMemory)
 {
     Bytes body = pattern(100, 8);
-    ASSERT_TRUE(loadProgramFromPath(write("top.vz", vzFile(0xF0, 0xFFF0, body)).c_str(), state));
+    ASSERT_TRUE(loadProgramFromPath(write("top.vz", vzFile(0xF0, 0xFFF0, body)).c_str()));
     expectMemory(0xFFF0, Bytes(body.begin(), body.begin() + 16));  // 0x0000-0x000F untouched
 }
 
@@ -182,7 +178,7 @@ TEST_F(LoadersTest, EndlessFileIsReadOnlyToTheTopOfMemory)
 {
     if (!fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero on this host";
     // Its header is all zeros: load address 0x0000, no run.
-    ASSERT_TRUE(loadProgramFromPath("/dev/zero", state));
+    ASSERT_TRUE(loadProgramFromPath("/dev/zero"));
     expectMemory(0, Bytes(MEMORY_SIZE, 0));
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
 }
@@ -190,12 +186,12 @@ TEST_F(LoadersTest, EndlessFileIsReadOnlyToTheTopOfMemory)
 TEST_F(LoadersTest, DirectoryIsRefused)
 {
     std::string path = dir.string();
-    EXPECT_FALSE(loadProgramFromPath(path.c_str(), state));
+    EXPECT_FALSE(loadProgramFromPath(path.c_str()));
     EXPECT_FALSE(loadRomImage(path.c_str()));
     EXPECT_FALSE(loadFontImage(path.c_str()));
     expectMemory(0, {});
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
-    for (uint8_t b : fontImage) ASSERT_EQ(b, 0x33);
+    for (uint8_t b : vz200.fontImage) ASSERT_EQ(b, 0x33);
 }
 
 }  // namespace

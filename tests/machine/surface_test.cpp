@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "machine/surface.h"
+#include "machine/video.h"
 
 namespace {
 

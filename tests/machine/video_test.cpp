@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "machine/bus.h"
-#include "machine/loaders.h"
-#include "machine/video.h"
-#include "tools/png_file.h"
+#include "machine/vz200.h"
+#include "shell/png_file.h"
 
 namespace {
 
@@ -18,7 +16,7 @@ namespace {
 void makeTestFont()
 {
     for (int code = 0; code < 256; ++code) {
-        uint8_t* glyph = fontImage + 12 * code;
+        uint8_t* glyph = vz200.fontImage + 12 * code;
         std::memset(glyph, 0, 12);
         glyph[0] = static_cast<uint8_t>(code);
         for (int k = 2; k <= 9; ++k) glyph[k] = static_cast<uint8_t>(1u << (k - 2));
@@ -71,17 +69,17 @@ protected:
 
     void SetUp() override
     {
-        std::memset(memoryImage, 0, sizeof memoryImage);
-        outputLatch = 0;
+        std::memset(vz200.memoryImage, 0, sizeof vz200.memoryImage);
+        vz200.outputLatch = 0;
     }
 
-    static void fillVideo(int count, uint8_t value) { std::memset(memoryImage + VIDEO_MEMORY, value, count); }
+    static void fillVideo(int count, uint8_t value) { std::memset(vz200.memoryImage + VIDEO_MEMORY, value, count); }
 
     static uint32_t pixel(int x, int y) { return backBuffer.pixels[y * backBuffer.width + x]; }
 
     static std::vector<uint32_t> render(uint8_t latch)
     {
-        outputLatch = latch;
+        vz200.outputLatch = latch;
         renderScreen();
         return {backBuffer.pixels, backBuffer.pixels + backBuffer.width * backBuffer.height};
     }
@@ -97,7 +95,7 @@ TEST_F(VideoTest, AtlasLayout)
 
 TEST_F(VideoTest, TextModeInBothColorSets)
 {
-    for (int i = 0; i < 512; ++i) memoryImage[VIDEO_MEMORY + i] = static_cast<uint8_t>(i * 5);
+    for (int i = 0; i < 512; ++i) vz200.memoryImage[VIDEO_MEMORY + i] = static_cast<uint8_t>(i * 5);
     render(0x00);
     expectMatchesGolden(backBuffer, "text_set0");
     render(LATCH_COLOR_SET);
@@ -140,7 +138,7 @@ TEST_F(VideoTest, SemigraphicRangesEndOnMultiplesOf16)
         {0xFF, videoPalette.orange},
     };
     fillVideo(512, 0x20);
-    for (int i = 0; i < 17; ++i) memoryImage[VIDEO_MEMORY + 64 + 2 * (i % 16) + 64 * (i / 16)] = edges[i].first;
+    for (int i = 0; i < 17; ++i) vz200.memoryImage[VIDEO_MEMORY + 64 + 2 * (i % 16) + 64 * (i / 16)] = edges[i].first;
     for (auto [latch, background, text, name] : {
              std::tuple{0x00, videoPalette.darkGreen, videoPalette.textGreen, "semigraphics_set0"},
              std::tuple{0x10, videoPalette.darkOrange, videoPalette.textOrange, "semigraphics_set1"},
@@ -176,7 +174,7 @@ TEST_F(VideoTest, GraphicsPixelColorsInBothSets)
 
 TEST_F(VideoTest, GraphicsShowsEveryByteValue)
 {
-    for (int i = 0; i < 2048; ++i) memoryImage[VIDEO_MEMORY + i] = static_cast<uint8_t>(i + i / 256);
+    for (int i = 0; i < 2048; ++i) vz200.memoryImage[VIDEO_MEMORY + i] = static_cast<uint8_t>(i + i / 256);
     render(0x08);
     expectMatchesGolden(backBuffer, "graphics_values_set0");
     render(0x18);
@@ -193,10 +191,10 @@ TEST_F(VideoTest, EmptyGraphicsScreenIsOneColor)
 TEST_F(VideoTest, MemoryPastTheScreenIsNotShown)
 {
     for (auto [latch, screenBytes] : {std::pair{0x00, 512}, {0x10, 512}, {0x08, 2048}, {0x18, 2048}}) {
-        std::memset(memoryImage, 0x00, sizeof memoryImage);
+        std::memset(vz200.memoryImage, 0x00, sizeof vz200.memoryImage);
         auto clean = render(static_cast<uint8_t>(latch));
-        std::memset(memoryImage + VIDEO_MEMORY + screenBytes, 0xA5, MEMORY_SIZE - VIDEO_MEMORY - screenBytes);
-        std::memset(memoryImage, 0xA5, VIDEO_MEMORY);
+        std::memset(vz200.memoryImage + VIDEO_MEMORY + screenBytes, 0xA5, MEMORY_SIZE - VIDEO_MEMORY - screenBytes);
+        std::memset(vz200.memoryImage, 0xA5, VIDEO_MEMORY);
         EXPECT_EQ(render(static_cast<uint8_t>(latch)), clean) << "latch " << latch;
     }
 }

@@ -8,120 +8,73 @@
 #include <cstring>
 #include <string>
 
-#include "machine/bus.h"
-#include "machine/keyboard_matrix.h"
+#include "machine/character_set.h"
+#include "machine/key_legend.h"
+#include "machine/vz200.h"
 #include "rom/open_rom.h"
-#include "z80/z80.h"
 
 namespace {
 
-constexpr int FRAME_CYCLES = 71600;
-constexpr int COLUMNS = 32;
-constexpr int TEXT_ROWS = 16;
-constexpr int CTRL_ROW = 1, SHIFT_ROW = 2, MODIFIER_BIT = 2;
 constexpr int HOLD_FRAMES = 3;
 constexpr int GAP_FRAMES = 2;
 
-struct KeyPosition {
-    char legend;
-    int row, bit;
-};
-
-// The keyboard: row and bit of every key that types something.
-constexpr KeyPosition keys[] = {
-    {'R', 0, 5}, {'Q', 0, 4}, {'E', 0, 3}, {'W', 0, 1}, {'T', 0, 0},
-    {'F', 1, 5}, {'A', 1, 4}, {'D', 1, 3}, {'S', 1, 1}, {'G', 1, 0},
-    {'V', 2, 5}, {'Z', 2, 4}, {'C', 2, 3}, {'X', 2, 1}, {'B', 2, 0},
-    {'4', 3, 5}, {'1', 3, 4}, {'3', 3, 3}, {'2', 3, 1}, {'5', 3, 0},
-    {'M', 4, 5}, {' ', 4, 4}, {',', 4, 3}, {'.', 4, 1}, {'N', 4, 0},
-    {'7', 5, 5}, {'0', 5, 4}, {'8', 5, 3}, {'-', 5, 2}, {'9', 5, 1}, {'6', 5, 0},
-    {'U', 6, 5}, {'P', 6, 4}, {'I', 6, 3}, {'\n', 6, 2}, {'O', 6, 1}, {'Y', 6, 0},
-    {'J', 7, 5}, {';', 7, 4}, {'K', 7, 3}, {':', 7, 2}, {'L', 7, 1}, {'H', 7, 0},
-};
-
-// Shifted legends: the character and the key that gives it with Shift.
-constexpr char shifted[][2] = {
-    {'!', '1'}, {'"', '2'}, {'#', '3'}, {'$', '4'}, {'%', '5'}, {'&', '6'}, {'\'', '7'}, {'(', '8'},
-    {')', '9'}, {'@', '0'}, {'+', ';'}, {'*', ':'}, {'=', '-'}, {'<', ','}, {'>', '.'}, {'/', 'N'},
-    {'?', 'B'},
-};
-
-const KeyPosition& keyFor(char legend)
-{
-    for (const KeyPosition& key : keys) {
-        if (key.legend == legend) return key;
-    }
-    ADD_FAILURE() << "no key for '" << legend << "'";
-    return keys[0];
-}
-
 class OpenRom : public ::testing::Test {
 protected:
-    Z80State cpu{};
+    Z80State& cpu = vz200.processor;
 
     void SetUp() override
     {
-        std::memset(memoryImage, 0, sizeof memoryImage);
-        std::memcpy(memoryImage, openRomImage, sizeof openRomImage);
-        bindMemoryImage(memoryImage);
-        outputLatch = 0xFF;
+        clearMachine();
+        ::testing::internal::CaptureStderr();
+        startMachine();
+        ::testing::internal::GetCapturedStderr();
+        // The open ROM, whatever machine files the folder may hold.
+        std::memcpy(vz200.memoryImage, openRomImage, sizeof openRomImage);
+        vz200.outputLatch = 0xFF;
         releaseKeys();
-        cpu = Z80State{};
-        cpu.cyclesPerFrame = FRAME_CYCLES;
-        resetProcessor(cpu);
         runFrames(5);
     }
 
     void runFrames(int frames)
     {
-        for (int i = 0; i < frames; ++i) runFrame(cpu);
+        for (int i = 0; i < frames; ++i) runMachineFrame();
     }
 
-    // Nothing pressed: bit 2 of rows 0, 3 and 4 has no key and stays 0.
-    static void releaseKeys()
-    {
-        const uint8_t idle[8] = {0x3B, 0x3F, 0x3F, 0x3B, 0x3B, 0x3F, 0x3F, 0x3F};
-        std::memcpy(keyboardMatrix.rows, idle, sizeof idle);
-    }
+    static void releaseKeys() { vz200.keyboardMatrix = idleKeyboardRows(); }
 
-    static void press(int row, int bit) { keyboardMatrix.rows[row] &= static_cast<uint8_t>(~(1u << bit)); }
+    static void press(int row, int bit) { vz200.keyboardMatrix.rows[row] &= static_cast<uint8_t>(~(1u << bit)); }
 
+    // Holds the key of a legend through the keyboard matrix, with Shift
+    // where the legend needs it or shift asks, and Ctrl where ctrl asks.
     void hold(char legend, int frames, bool shift = false, bool ctrl = false)
     {
-        const KeyPosition& key = keyFor(legend);
-        press(key.row, key.bit);
-        if (shift) press(SHIFT_ROW, MODIFIER_BIT);
-        if (ctrl) press(CTRL_ROW, MODIFIER_BIT);
+        TypedKey typed{};
+        ASSERT_TRUE(keyForCharacter(legend, typed)) << "no key for '" << legend << "'";
+        uint8_t keys[HOST_KEY_COUNT] = {};
+        keys[typed.keyCode] = HOST_KEY_DOWN;
+        if (shift || typed.shift) keys[DIK_LSHIFT] = HOST_KEY_DOWN;
+        if (ctrl) keys[DIK_LCONTROL] = HOST_KEY_DOWN;
+        rebuildKeyboardMatrix(keys);
         runFrames(frames);
         releaseKeys();
         runFrames(GAP_FRAMES);
     }
 
-    // Types text as a person would, Shift where a legend needs it; '\n' is Return.
+    // Types text as a person would; '\n' is Return.
     void type(const std::string& text)
     {
-        for (char c : text) {
-            bool shift = false;
-            for (const auto& pair : shifted) {
-                if (pair[0] == c) {
-                    c = pair[1];
-                    shift = true;
-                }
-            }
-            hold(c, HOLD_FRAMES, shift);
-        }
+        for (char c : text) hold(c, HOLD_FRAMES);
     }
 
     void backspace() { hold('M', HOLD_FRAMES, false, true); }
 
-    // A text row as ASCII without trailing spaces; the blinking cursor is
-    // read as the character under it.
+    // A text row without trailing spaces; the blinking cursor is read as the
+    // character under it.
     static std::string row(int index)
     {
         std::string text;
-        for (int column = 0; column < COLUMNS; ++column) {
-            uint8_t code = memoryImage[VIDEO_MEMORY + COLUMNS * index + column] & 0x3F;
-            text += static_cast<char>(code < 0x20 ? code + 0x40 : code);
+        for (int column = 0; column < SCREEN_COLUMNS; ++column) {
+            text += screenCharacter(vz200.memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * index + column] & 0x3F);
         }
         return text.erase(text.find_last_not_of(' ') + 1);
     }
@@ -159,7 +112,7 @@ protected:
         return output;
     }
 
-    static uint8_t cursorCell() { return memoryImage[VIDEO_MEMORY + COLUMNS * promptRow() + inputLine().size()]; }
+    static uint8_t cursorCell() { return vz200.memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * promptRow() + inputLine().size()]; }
 };
 
 TEST_F(OpenRom, BootsToBannerAndPrompt)
@@ -169,7 +122,7 @@ TEST_F(OpenRom, BootsToBannerAndPrompt)
     EXPECT_NE(text.find("OPEN REPLACEMENT ROM"), std::string::npos) << text;
     EXPECT_NE(text.find("NOT\nTHE VZ200/VZ300 SYSTEM ROM."), std::string::npos) << text;
     EXPECT_EQ(inputLine(), ">");
-    EXPECT_EQ(outputLatch & LATCH_GRAPHICS, 0);
+    EXPECT_EQ(vz200.outputLatch & LATCH_GRAPHICS, 0);
     EXPECT_TRUE(cpu.interruptFlags & IM1);
     EXPECT_EQ(cpu.PC, 0x0038);  // every frame ends in the frame interrupt, mode 1
     EXPECT_GE(cpu.SP, 0x7800);  // the stack can only live in RAM
@@ -180,7 +133,7 @@ TEST_F(OpenRom, CursorBlinksAfterThePrompt)
     bool seenLit = false, seenDark = false;
     for (int i = 0; i < 50; ++i) {
         runFrames(1);
-        uint8_t cell = memoryImage[VIDEO_MEMORY + COLUMNS * promptRow() + 1];
+        uint8_t cell = vz200.memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * promptRow() + 1];
         seenLit |= cell == 0x60;
         seenDark |= cell == 0x20;
         ASSERT_TRUE(cell == 0x60 || cell == 0x20) << int(cell);
@@ -255,8 +208,8 @@ TEST_F(OpenRom, ShiftWithOtherKeysAndCtrlCombinations)
     hold(';', 3, false, true);
     hold(':', 3, false, true);
     // Shift or Ctrl alone neither.
-    press(SHIFT_ROW, MODIFIER_BIT);
-    press(CTRL_ROW, MODIFIER_BIT);
+    press(SHIFT_ROW, SHIFT_BIT);
+    press(CTRL_ROW, CTRL_BIT);
     runFrames(3);
     releaseKeys();
     runFrames(2);
@@ -324,7 +277,7 @@ TEST_F(OpenRom, UnknownCommandsAndBadNumbersAreRefused)
 
 TEST_F(OpenRom, DumpShowsMemoryAndGoesOn)
 {
-    for (int i = 0; i < 128; ++i) memoryImage[0x8000 + i] = static_cast<uint8_t>(i * 3);
+    for (int i = 0; i < 128; ++i) vz200.memoryImage[0x8000 + i] = static_cast<uint8_t>(i * 3);
     std::string expected;
     for (int line = 0; line < 8; ++line) {
         char text[40];
@@ -346,16 +299,16 @@ TEST_F(OpenRom, DumpShowsMemoryAndGoesOn)
 TEST_F(OpenRom, ModifyWritesBytesToRamOnly)
 {
     EXPECT_EQ(command("M 9000 12 AB 3 FF"), "");
-    EXPECT_EQ(memoryImage[0x9000], 0x12);
-    EXPECT_EQ(memoryImage[0x9001], 0xAB);
-    EXPECT_EQ(memoryImage[0x9002], 0x03);
-    EXPECT_EQ(memoryImage[0x9003], 0xFF);
-    EXPECT_EQ(memoryImage[0x9004], 0x00);
+    EXPECT_EQ(vz200.memoryImage[0x9000], 0x12);
+    EXPECT_EQ(vz200.memoryImage[0x9001], 0xAB);
+    EXPECT_EQ(vz200.memoryImage[0x9002], 0x03);
+    EXPECT_EQ(vz200.memoryImage[0x9003], 0xFF);
+    EXPECT_EQ(vz200.memoryImage[0x9004], 0x00);
     EXPECT_EQ(command("M 100 55"), "");  // the ROM area ignores writes
-    EXPECT_EQ(memoryImage[0x100], openRomImage[0x100]);
+    EXPECT_EQ(vz200.memoryImage[0x100], openRomImage[0x100]);
     EXPECT_EQ(command("M 9010 1 X 3"), "WHAT?\n");  // bytes up to the bad one are written
-    EXPECT_EQ(memoryImage[0x9010], 0x01);
-    EXPECT_EQ(memoryImage[0x9011], 0x00);
+    EXPECT_EQ(vz200.memoryImage[0x9010], 0x01);
+    EXPECT_EQ(vz200.memoryImage[0x9011], 0x00);
 }
 
 TEST_F(OpenRom, GoCallsAProgramThatReturnsToThePrompt)
@@ -363,7 +316,7 @@ TEST_F(OpenRom, GoCallsAProgramThatReturnsToThePrompt)
     // LD A,41h; LD (8000h),A; RET
     EXPECT_EQ(command("M 9000 3E 41 32 00 80 C9"), "");
     EXPECT_EQ(command("G 9000"), "");
-    EXPECT_EQ(memoryImage[0x8000], 0x41);
+    EXPECT_EQ(vz200.memoryImage[0x8000], 0x41);
     type("D");
     EXPECT_EQ(inputLine(), ">D");  // still listening to the keyboard
 }
@@ -372,7 +325,7 @@ TEST_F(OpenRom, ColourTestCardShowsTheFourColoursUntilAKey)
 {
     type("C\n");
     runFrames(3);
-    EXPECT_EQ(outputLatch & (LATCH_GRAPHICS | LATCH_COLOR_SET), LATCH_GRAPHICS);
+    EXPECT_EQ(vz200.outputLatch & (LATCH_GRAPHICS | LATCH_COLOR_SET), LATCH_GRAPHICS);
     for (int line = 0; line < 64; ++line) {
         for (int column = 0; column < 32; ++column) {
             static const uint8_t bars[4] = {0x00, 0x55, 0xAA, 0xFF};  // colours 0, 1, 2, 3
@@ -380,21 +333,21 @@ TEST_F(OpenRom, ColourTestCardShowsTheFourColoursUntilAKey)
             if (line == 0 || line == 63) expected = 0xFF;  // framed in colour 3
             if (column == 0) expected |= 0xC0;
             if (column == 31) expected |= 0x03;
-            ASSERT_EQ(memoryImage[VIDEO_MEMORY + 32 * line + column], expected) << line << " " << column;
+            ASSERT_EQ(vz200.memoryImage[VIDEO_MEMORY + 32 * line + column], expected) << line << " " << column;
         }
     }
     runFrames(20);  // the Return that started it does not end it
-    EXPECT_EQ(outputLatch & LATCH_GRAPHICS, LATCH_GRAPHICS);
+    EXPECT_EQ(vz200.outputLatch & LATCH_GRAPHICS, LATCH_GRAPHICS);
     type("X");
-    EXPECT_EQ(outputLatch & LATCH_GRAPHICS, 0);
+    EXPECT_EQ(vz200.outputLatch & LATCH_GRAPHICS, 0);
     EXPECT_EQ(row(0), ">");
     for (int i = 1; i < TEXT_ROWS; ++i) EXPECT_EQ(row(i), "");
 
     type("C 1\n");
     runFrames(3);
-    EXPECT_EQ(outputLatch & (LATCH_GRAPHICS | LATCH_COLOR_SET), LATCH_GRAPHICS | LATCH_COLOR_SET);
+    EXPECT_EQ(vz200.outputLatch & (LATCH_GRAPHICS | LATCH_COLOR_SET), LATCH_GRAPHICS | LATCH_COLOR_SET);
     type(" ");
-    EXPECT_EQ(outputLatch & (LATCH_GRAPHICS | LATCH_COLOR_SET), 0);
+    EXPECT_EQ(vz200.outputLatch & (LATCH_GRAPHICS | LATCH_COLOR_SET), 0);
 }
 
 }  // namespace

@@ -1,21 +1,15 @@
 #include <gtest/gtest.h>
 
-#include "machine/bus.h"
 #include "machine/dik.h"
-#include "machine/loaders.h"
-#include "rom/open_rom.h"
-#include "shell_test_support.h"
+#include "shell/emulator.h"
+#include "shell/foreground_keyboard.h"
+#include "shell/main_window.h"
+#include "tests/support/shell_reset.h"
 
 namespace {
 
 struct EmulatorTest : ::testing::Test {
-    void SetUp() override
-    {
-        resetShell();
-        startDirectory = std::filesystem::current_path();
-    }
-    void TearDown() override { std::filesystem::current_path(startDirectory); }
-    std::filesystem::path startDirectory;
+    void SetUp() override { resetShell(); }
 };
 
 // Everything the loop did after the window was shown.
@@ -47,13 +41,13 @@ TEST_F(EmulatorTest, NormalEndShutsDownTwiceAndReleasesOnce)
     EXPECT_EQ(headless.keyboard.releases, 1);
     EXPECT_EQ(headless.keyboard.unacquires, 1);
     EXPECT_EQ(keyboardDevice, nullptr);
-    EXPECT_FALSE(backBufferHeld());
+    EXPECT_EQ(heldBackBuffer(), nullptr);
     EXPECT_EQ(headless.errorBox.shown, 0);
 }
 
 TEST_F(EmulatorTest, FailedKeyboardStartShowsTheBoxAndNeverEntersTheLoop)
 {
-    headless.keyboard.openResult = static_cast<int32_t>(0x80004005);
+    foregroundKeyboard.openResult = DIERR_GENERIC;
     EXPECT_EQ(emulatorMain(nullptr, 1), -1);
     EXPECT_EQ(headless.errorBox.shown, 1);
     EXPECT_EQ(headless.errorBox.text, "Error Initializing DirectInput");
@@ -63,7 +57,7 @@ TEST_F(EmulatorTest, FailedKeyboardStartShowsTheBoxAndNeverEntersTheLoop)
     // WM_DESTROY once, shutting down once; no peek, no frame.
     EXPECT_EQ(loopLog(), "S2 ");
     EXPECT_EQ(headless.keyboard.releases, 1);
-    EXPECT_FALSE(backBufferHeld());
+    EXPECT_EQ(heldBackBuffer(), nullptr);
     EXPECT_EQ(headless.screen.presents, 0);
 }
 
@@ -85,7 +79,7 @@ TEST_F(EmulatorTest, KeysHeldAtDeactivationStayPressedUntilTheNextPollInFront)
     pressed.clear();
     headlessSetKey(DIK_A, true);
     headless.onPresent = [](int frame) {
-        pressed += (keyboardMatrix.rows[1] & ROW1_A) ? '-' : 'A';
+        pressed += (vz200.keyboardMatrix.rows[1] & ROW1_A) ? '-' : 'A';
         if (frame == 2) {
             headlessSetActive(false);
             headlessSetKey(DIK_A, false);
@@ -101,35 +95,6 @@ TEST_F(EmulatorTest, KeysHeldAtDeactivationStayPressedUntilTheNextPollInFront)
     EXPECT_EQ(pressed, "AAAA-");
     EXPECT_EQ(readsWhileInactive, 0);
     EXPECT_TRUE(isActive);
-}
-
-TEST_F(EmulatorTest, StartMachineFallsBackToTheOpenRomAndFontAndSaysSoOnce)
-{
-    std::filesystem::current_path(scratchDirectory("fallback"));
-    ::testing::internal::CaptureStderr();
-    startMachine();
-    std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said,
-              "tessel: no vzrom.v20 here, running the built-in open ROM\n"
-              "tessel: no vz200.fnt here, using the built-in open font\n");
-    EXPECT_EQ(std::memcmp(memoryImage, openRomImage, sizeof openRomImage), 0);
-    EXPECT_EQ(std::memcmp(fontImage, openFontImage, sizeof openFontImage), 0);
-    EXPECT_EQ(z80.cyclesPerFrame, 71600);
-    EXPECT_EQ(z80.cyclesLeft, 71600);  // the reset saw the frame length
-}
-
-TEST_F(EmulatorTest, StartMachineReadsTheMachineFilesOfTheCurrentDirectory)
-{
-    std::filesystem::path dir = scratchDirectory("machine-files");
-    std::ofstream(dir / "vzrom.v20", std::ios::binary) << std::string(100, '\xC3');
-    std::ofstream(dir / "vz200.fnt", std::ios::binary) << std::string(3072, '\x55');
-    std::filesystem::current_path(dir);
-    ::testing::internal::CaptureStderr();
-    startMachine();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(memoryImage[99], 0xC3);
-    EXPECT_EQ(memoryImage[100], 0xFF);  // a short file leaves 0xFF
-    EXPECT_EQ(fontImage[3071], 0x55);
 }
 
 }  // namespace

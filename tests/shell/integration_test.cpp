@@ -3,45 +3,21 @@
 // must be watched frame by frame.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sstream>
-#include <sys/wait.h>
+#include <cstring>
 
-#include "machine/bus.h"
 #include "machine/dik.h"
-#include "machine/loaders.h"
-#include "machine/video.h"
+#include "machine/vz200.h"
 #include "rom/open_rom.h"
-#include "shell_test_support.h"
-#include "tools/png_file.h"
+#include "shell/emulator.h"
+#include "shell/main_window.h"
+#include "shell/png_file.h"
+#include "tests/support/files.h"
+#include "tests/support/shell_reset.h"
+#include "tests/support/tessel_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int status;
-    std::string out, err;
-    std::vector<std::string> lines;
-};
-
-// Runs tessel-run in dir with the given arguments (already quoted for sh).
-RunResult tesselRun(const fs::path& dir, const std::string& arguments)
-{
-    fs::path errFile = dir / "stderr.txt";
-    std::string command = "cd '" + dir.string() + "' && '" TESSEL_RUN "' " + arguments + " 2>'" + errFile.string() + "'";
-    RunResult result{};
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-    int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream err(errFile);
-    result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-    std::istringstream lines(result.out);
-    for (std::string line; std::getline(lines, line);) result.lines.push_back(line);
-    return result;
-}
 
 std::string program(const char* name) { return std::string("'" TESSEL_PROGRAMS "/") + name + "'"; }
 
@@ -69,7 +45,7 @@ struct IntegrationTest : ::testing::Test {
 
 TEST_F(IntegrationTest, OpenRomBootsAndEchoesATypedLine)
 {
-    RunResult run = tesselRun(dir, "--fast --type 'HELLO\\n' --print-screen --screenshot screen.png");
+    RunResult run = runTesselRun(dir, "--fast --type 'HELLO\\n' --print-screen --screenshot screen.png");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("built-in open ROM"), std::string::npos);
     ASSERT_EQ(run.lines.size(), 16u) << run.out;
@@ -82,7 +58,7 @@ TEST_F(IntegrationTest, OpenRomBootsAndEchoesATypedLine)
     EXPECT_EQ(run.lines[row + 1], padded("WHAT?"));
 
     // On the picture: the cell of the typed H is glyph 0x08 of the open font.
-    std::memcpy(fontImage, openFontImage, sizeof fontImage);
+    std::memcpy(vz200.fontImage, openFontImage, sizeof vz200.fontImage);
     buildGlyphAtlas();
     Picture picture = readPicture(dir / "screen.png");
     const int code = 0x08, column = 1;
@@ -101,7 +77,7 @@ TEST_F(IntegrationTest, ColourCardShowsGraphicsModeInBothSets)
     const uint32_t set1[] = {videoPalette.buff, videoPalette.cyan, videoPalette.orange, videoPalette.magenta};
     for (int set = 0; set < 2; ++set) {
         SCOPED_TRACE(set);
-        RunResult run = tesselRun(dir, set ? "--fast --type 'C 1\\n' --screenshot card.png"
+        RunResult run = runTesselRun(dir, set ? "--fast --type 'C 1\\n' --screenshot card.png"
                                            : "--fast --type 'C\\n' --screenshot card.png");
         ASSERT_EQ(run.status, 0) << run.err;
         Picture picture = readPicture(dir / "card.png");
@@ -115,7 +91,7 @@ TEST_F(IntegrationTest, ColourCardShowsGraphicsModeInBothSets)
 
 TEST_F(IntegrationTest, LoadedGraphicsProgramDrawsItsBars)
 {
-    RunResult run = tesselRun(dir, "--fast --load " + program("graphics_bars.vz") +
+    RunResult run = runTesselRun(dir, "--fast --load " + program("graphics_bars.vz") +
                                        " --load-at 60 --frames 62 --screenshot bars.png");
     ASSERT_EQ(run.status, 0) << run.err;
     Picture picture = readPicture(dir / "bars.png");
@@ -132,7 +108,7 @@ TEST_F(IntegrationTest, LoadedGraphicsProgramDrawsItsBars)
 
 TEST_F(IntegrationTest, LoadedTextProgramShowsOnThePrintedScreen)
 {
-    RunResult run = tesselRun(dir, "--fast --load " + program("hello_text.vz") + " --load-at 30 --frames 31 --print-screen");
+    RunResult run = runTesselRun(dir, "--fast --load " + program("hello_text.vz") + " --load-at 30 --frames 31 --print-screen");
     ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(run.lines.size(), 16u);
     EXPECT_EQ(run.lines[0], padded("TESSEL OK"));
@@ -143,7 +119,7 @@ TEST_F(IntegrationTest, LoadedTextProgramShowsOnThePrintedScreen)
 TEST_F(IntegrationTest, MachineFilesInTheCurrentDirectoryAreUsed)
 {
     fs::copy_file(TESSEL_PROGRAMS "/tiny_rom.bin", dir / "vzrom.v20");
-    RunResult run = tesselRun(dir, "--fast --frames 3 --print-screen");
+    RunResult run = runTesselRun(dir, "--fast --frames 3 --print-screen");
     ASSERT_EQ(run.status, 0) << run.err;
     // That ROM does not clear the screen: memory starts zero, code 0x00 is '@'.
     EXPECT_EQ(run.lines.at(0), "ROM FILE" + std::string(24, '@'));
@@ -152,7 +128,7 @@ TEST_F(IntegrationTest, MachineFilesInTheCurrentDirectoryAreUsed)
 
 TEST_F(IntegrationTest, StatsAreReported)
 {
-    RunResult run = tesselRun(dir, "--fast --frames 20 --stats");
+    RunResult run = runTesselRun(dir, "--fast --frames 20 --stats");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("frames: 20\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("emulated T-states: 1432000 "), std::string::npos) << run.out;
@@ -166,7 +142,7 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLine)
         "--type '{'", "--bogus", "--screenshot /no/such/dir/x.png --fast --frames 1",
     };
     for (const char* arguments : bad) {
-        RunResult run = tesselRun(dir, arguments);
+        RunResult run = runTesselRun(dir, arguments);
         EXPECT_EQ(run.status, 1) << arguments;
         // One line of ours, the last one (a run that got as far as the
         // machine has told about its files before).
@@ -174,7 +150,7 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLine)
         ASSERT_NE(at, std::string::npos) << arguments;
         EXPECT_EQ(run.err.find('\n', at), run.err.size() - 1) << arguments << ": " << run.err;
     }
-    RunResult help = tesselRun(dir, "--help");
+    RunResult help = runTesselRun(dir, "--help");
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--frames", "--fast", "--load", "--load-at", "--type", "--type-at", "--screenshot",
                                "--print-screen", "--stats"}) {
@@ -199,7 +175,7 @@ struct InProcessTest : IntegrationTest {
 int echoedA()
 {
     int count = 0;
-    for (int i = 0; i < 512; ++i) count += memoryImage[VIDEO_MEMORY + i] == 0x01;  // 'A'
+    for (int i = 0; i < 512; ++i) count += vz200.memoryImage[VIDEO_MEMORY + i] == 0x01;  // 'A'
     return count;
 }
 
@@ -243,9 +219,9 @@ TEST_F(InProcessTest, ClosingTheWindowEndsTheRunningMachineInOrder)
     EXPECT_EQ(headless.screen.presents, 60);
     EXPECT_TRUE(headless.log.ends_with("E P M10 T10 D10 S2 M12 T12 D12 ")) << headless.log.substr(headless.log.size() - 60);
     EXPECT_EQ(headless.keyboard.releases, 1);
-    EXPECT_FALSE(backBufferHeld());
+    EXPECT_EQ(heldBackBuffer(), nullptr);
     // The machine ran: the banner is on the screen.
-    EXPECT_EQ(memoryImage[VIDEO_MEMORY], 0x14);  // 'T'
+    EXPECT_EQ(vz200.memoryImage[VIDEO_MEMORY], 0x14);  // 'T'
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "machine/dik.h"
-#include "shell_test_support.h"
+#include "shell/foreground_keyboard.h"
+#include "shell/main_window.h"
+#include "tests/support/shell_reset.h"
 
 namespace {
 
@@ -19,21 +21,20 @@ struct KeyboardServiceTest : ::testing::Test {
 
 TEST_F(KeyboardServiceTest, OpeningDoesNotAcquireTheFirstPollDoes)
 {
-    EXPECT_FALSE(headless.keyboard.acquired);
+    EXPECT_FALSE(foregroundKeyboard.acquired);
     headlessSetKey(DIK_A, true);
     pollKeyboard();
     // The first read fails and re-acquires; the second one reads.
     EXPECT_EQ(headless.keyboard.reads, 2);
     EXPECT_EQ(headless.keyboard.failedReads, 1);
     EXPECT_EQ(headless.keyboard.acquires, 1);
-    EXPECT_EQ(keyboardMatrix.rows[1], 0x3F & ~ROW1_A);
+    EXPECT_EQ(vz200.keyboardMatrix.rows[1], 0x3F & ~ROW1_A);
 }
 
 TEST_F(KeyboardServiceTest, LostInputIsReacquiredAndReadAtTheSamePoll)
 {
     pollKeyboard();
-    headless.keyboard.acquired = false;
-    headless.keyboard.lost = true;
+    loseForegroundKeyboard();
     headlessSetKey(DIK_A, true);
     EXPECT_EQ(readHostKeyState(), 0);
     EXPECT_EQ(hostKeyState[DIK_A], 0x00);  // this call only re-acquired
@@ -57,7 +58,7 @@ TEST_F(KeyboardServiceTest, WhileAnotherApplicationIsInFrontReadsGiveUpAndKeepTh
     headless.active = true;
     pollKeyboard();
     EXPECT_EQ(hostKeyState[DIK_A], 0x00);
-    EXPECT_EQ(keyboardMatrix.rows[1], 0x3F);
+    EXPECT_EQ(vz200.keyboardMatrix.rows[1], 0x3F);
 }
 
 TEST_F(KeyboardServiceTest, ReleasingTwiceReleasesOnce)

@@ -6,11 +6,12 @@
 # the same text; File > Load of a program typed into the dialog runs it, as
 # in the headless runner; closing the window ends the process with status 1.
 #
-#   smoke_test.sh --tessel-run PATH [--host-tools DIR] [--build-dir DIR]
-#                 [--exe PATH] [--out DIR]
+#   smoke_test.sh --tessel-run PATH --key-codes PATH [--host-tools DIR]
+#                 [--build-dir DIR] [--exe PATH] [--out DIR]
 #
 # Without --exe it builds tessel.exe first (tools/build-windows.sh) in
-# --build-dir, taking the ROM converters from --host-tools when given.
+# --build-dir, taking the converters from --host-tools (a native build's
+# tools folder) when given.
 # Screenshots go to --out (default: ./windows-smoke). Exits 77 (skipped) when
 # mingw-w64 or wine is not installed.
 set -euo pipefail
@@ -18,6 +19,7 @@ set -euo pipefail
 SKIP=77
 top="$(cd "$(dirname "$0")/../.." && pwd)"
 tessel_run=""
+key_codes=""
 host_tools=""
 build_dir="$top/build-win"
 exe=""
@@ -26,6 +28,7 @@ out="$PWD/windows-smoke"
 while [ $# -gt 0 ]; do
   case "$1" in
     --tessel-run) tessel_run="$2"; shift 2 ;;
+    --key-codes) key_codes="$2"; shift 2 ;;
     --host-tools) host_tools="$2"; shift 2 ;;
     --build-dir) build_dir="$2"; shift 2 ;;
     --exe) exe="$2"; shift 2 ;;
@@ -46,17 +49,19 @@ if ! command -v wine >/dev/null; then
   echo "SKIPPED: wine is not installed (apt-get install wine wine64)"
   exit $SKIP
 fi
-for tool in Xvfb xdotool convert compare import; do
+for tool in Xvfb xdotool convert-im6 compare-im6 import; do
   command -v "$tool" >/dev/null || fail "$tool is missing (apt-get install xvfb xdotool imagemagick)"
 done
 [ -x "$tessel_run" ] || fail "--tessel-run must name the headless runner (build/shell/tessel-run)"
+[ -x "$key_codes" ] || fail "--key-codes must name the build's key_codes program"
 tessel_run="$(realpath "$tessel_run")"
+KEY_CODES="$(realpath "$key_codes")"
+export KEY_CODES
+source "$top/tests/support/x11.sh"
 
 TITLE="Tessel - VZ200/300 Emulator"
 DIALOG="Open VZ File"
 TYPED='D 38\n'
-TYPED_KEYS=(d space 3 8 Return)
-KEY_HOLD=0.15  # seconds; the emulator polls the keys once a frame
 
 # Where the text sits in the 320x240 picture, which the window shows at
 # client position (1, 1): 32 columns of 8 pixels, rows of 12.
@@ -67,13 +72,13 @@ ROW_HEIGHT=12
 SETTLED_ROWS=15  # the last row holds the blinking cursor
 
 work="$(mktemp -d /tmp/tessel-wine.XXXXXX)"
-xvfb_pid=""
 tessel_pid=""
+STARTED=()  # the X server
 cleanup() {
   set +e
   if [ -n "$tessel_pid" ] && kill -0 "$tessel_pid" 2>/dev/null; then kill "$tessel_pid"; fi
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+  for pid in "${STARTED[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -84,6 +89,7 @@ rm -f "$out"/*.png
 
 # ---- The program and the reference picture ---------------------------------
 
+if [ -z "$host_tools" ]; then host_tools="$top/build-native-tools/tools"; fi
 if [ -z "$exe" ]; then
   say "building tessel.exe in $build_dir"
   TESSEL_HOST_TOOLS="$host_tools" TESSEL_WIN_BUILD="$build_dir" "$top/tools/build-windows.sh" > "$work/build.log" 2>&1 ||
@@ -99,16 +105,12 @@ mkdir "$work/reference"
   fail "tessel-run could not draw the reference"
 reference="$work/reference/reference.png"
 cp "$reference" "$out/reference.png"
-convert "$reference" -crop "${TEXT_WIDTH}x${ROW_HEIGHT}+${TEXT_X}+${TEXT_Y}" +repage "$work/banner.png"
-convert "$reference" -crop "${TEXT_WIDTH}x$((SETTLED_ROWS * ROW_HEIGHT))+${TEXT_X}+${TEXT_Y}" +repage "$work/settled.png"
+convert-im6 "$reference" -crop "${TEXT_WIDTH}x${ROW_HEIGHT}+${TEXT_X}+${TEXT_Y}" +repage "$work/banner.png"
+convert-im6 "$reference" -crop "${TEXT_WIDTH}x$((SETTLED_ROWS * ROW_HEIGHT))+${TEXT_X}+${TEXT_Y}" +repage "$work/settled.png"
 
 # ---- A display and a wine prefix of our own --------------------------------
 
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+x_start
 export WINEPREFIX="$work/prefix"
 export WINEDEBUG=-all
 # No Mono or Gecko: nothing to download, no installer dialogs.
@@ -121,38 +123,6 @@ timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /
   fail "could not configure wine"
 say "wine is ready"
 
-# ---- Helpers -----------------------------------------------------------------
-
-visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
-
-wait_for_window() {  # name, seconds
-  local id=""
-  for _ in $(seq $(($2 * 5))); do
-    id="$(visible "$1")"
-    [ -n "$id" ] && break
-    sleep 0.2
-  done
-  echo "$id"
-}
-
-wait_gone() {  # name, seconds
-  for _ in $(seq $(($2 * 5))); do
-    [ -z "$(visible "$1")" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-hold_key() {
-  xdotool keydown "$1"
-  sleep "$KEY_HOLD"
-  xdotool keyup "$1"
-  sleep "$KEY_HOLD"
-}
-
-# Absolute error between two pictures of one size: the count of pixels that differ.
-differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
-
 # ---- The window ----------------------------------------------------------------
 
 mkdir "$work/run"  # no machine files here: the open ROM and font run
@@ -160,8 +130,7 @@ cd "$work/run"
 wine "$exe" > "$work/tessel.log" 2>&1 &
 tessel_pid=$!
 
-window="$(wait_for_window "$TITLE" 60)"
-[ -n "$window" ] || fail "no window titled \"$TITLE\" within 60 s"
+window="$(x_window "^$TITLE\$" 60)" || fail "no window titled \"$TITLE\" within 60 s"
 [ "$(xdotool getwindowname "$window")" = "$TITLE" ] || fail "the window title is \"$(xdotool getwindowname "$window")\""
 say "window \"$TITLE\" is up"
 
@@ -169,7 +138,7 @@ say "window \"$TITLE\" is up"
 picture_x=""
 for _ in $(seq 30); do
   import -window "$window" "$work/window.png"
-  found="$(compare -metric AE -subimage-search -dissimilarity-threshold 1 "$work/window.png" "$work/banner.png" null: 2>&1 || true)"
+  found="$(compare-im6 -metric AE -subimage-search -dissimilarity-threshold 1 "$work/window.png" "$work/banner.png" null: 2>&1 || true)"
   if [[ "$found" =~ ^0\ @\ ([0-9]+),([0-9]+) ]]; then
     picture_x=$((BASH_REMATCH[1] - TEXT_X))
     picture_y=$((BASH_REMATCH[2] - TEXT_Y))
@@ -195,10 +164,9 @@ choose_load() {
     sleep 1.5
     import -window root "$work/menu.png"
     xdotool mousemove --window "$window" $((client_x + 30)) $((client_y + 10)) click 1
-    id="$(wait_for_window "$DIALOG" 15)"
-    [ -n "$id" ] && break
+    id="$(x_window "^$DIALOG\$" 15)" && break
   done
-  convert "$work/menu.png" -crop 560x360+0+0 +repage "$out/menu.png"
+  convert-im6 "$work/menu.png" -crop 560x360+0+0 +repage "$out/menu.png"
   [ -n "$id" ] || fail "File > Load opened no \"$DIALOG\" window (see $out/menu.png)"
   echo "$id"
 }
@@ -206,33 +174,39 @@ choose_load() {
 dialog="$(choose_load)"
 sleep 1
 import -window root "$work/dialog.png"
-convert "$work/dialog.png" -crop 560x360+0+0 +repage "$out/open-dialog.png"
+convert-im6 "$work/dialog.png" -crop 560x360+0+0 +repage "$out/open-dialog.png"
 say "\"$DIALOG\" is open"
 
 xdotool windowfocus --sync "$dialog"
 sleep 0.5
-hold_key Escape
-wait_gone "$DIALOG" 15 || fail "Escape did not close \"$DIALOG\": the dialog gets no keys"
+x_hold Escape
+x_window_gone "$dialog" 15 || fail "Escape did not close \"$DIALOG\": the dialog gets no keys"
 say "Escape cancelled the dialog"
+
+# wait_for_text NAME ROWS REFERENCE: waits up to 10 s until the first ROWS
+# text rows of the window equal those of REFERENCE (a crop of tessel-run's
+# picture); keeps the last window picture as NAME.png; sets DIFFERING.
+wait_for_text() {
+  local region="${TEXT_WIDTH}x$(($2 * ROW_HEIGHT))+$((picture_x + TEXT_X))+$((picture_y + TEXT_Y))"
+  for _ in $(seq 20); do
+    import -window "$window" "$work/$1.png"
+    convert-im6 "$work/$1.png" -crop "$region" +repage "$work/$1-text.png"
+    DIFFERING="$(x_differing "$work/$1-text.png" "$3")"
+    [ "$DIFFERING" = "0" ] && break
+    sleep 0.5
+  done
+  cp "$work/$1.png" "$out/$1.png"
+}
 
 # ---- Typing ----------------------------------------------------------------------
 
 xdotool windowfocus --sync "$window"
 sleep 0.5
-for key in "${TYPED_KEYS[@]}"; do hold_key "$key"; done
+x_type "$TYPED"
 
-region="${TEXT_WIDTH}x$((SETTLED_ROWS * ROW_HEIGHT))+$((picture_x + TEXT_X))+$((picture_y + TEXT_Y))"
-differing=""
-for _ in $(seq 20); do
-  import -window "$window" "$work/typed.png"
-  convert "$work/typed.png" -crop "$region" +repage "$work/typed-text.png"
-  differing="$(differing_pixels "$work/typed-text.png" "$work/settled.png")"
-  [ "$differing" = "0" ] && break
-  sleep 0.5
-done
-cp "$work/typed.png" "$out/typed.png"
-[ "$differing" = "0" ] ||
-  fail "after typing, $differing pixels of the text differ from tessel-run's picture (see $out/typed.png, $out/reference.png)"
+wait_for_text typed "$SETTLED_ROWS" "$work/settled.png"
+[ "$DIFFERING" = "0" ] ||
+  fail "after typing, $DIFFERING pixels of the text differ from tessel-run's picture (see $out/typed.png, $out/reference.png)"
 say "the typed command and its answer match tessel-run's picture"
 
 # ---- Loading a program -----------------------------------------------------------
@@ -241,12 +215,13 @@ say "the typed command and its answer match tessel-run's picture"
 # same picture whatever was on the screen. Machine code at 0x8000:
 #   DI / LD HL,7000h / loop: LD A,L / AND 3Fh / LD (HL),A / INC HL
 #   LD A,H / CP 72h / JR NZ,loop / JR $
-printf 'TESSEL FILL\0\0\0\0\0\0\0\0\0\0\xf1\x00\x80''\xf3\x21\x00\x70\x7d\xe6\x3f\x77\x23\x7c\xfe\x72\x20\xf6\x18\xfe' \
-  > "$work/run/fill.vz"
+printf '\xf3\x21\x00\x70\x7d\xe6\x3f\x77\x23\x7c\xfe\x72\x20\xf6\x18\xfe' > "$work/fill.bin"
+"$host_tools/tessel_make_vz" "$work/fill.bin" "$work/run/fill.vz" "TESSEL FILL" 0xF1 0x8000 ||
+  fail "make_vz could not write fill.vz"
 (cd "$work/reference" && "$tessel_run" --fast --load "$work/run/fill.vz" --load-at 60 --frames 120 --screenshot fill.png 2>/dev/null) ||
   fail "tessel-run could not draw the loaded program"
 cp "$work/reference/fill.png" "$out/fill-reference.png"
-convert "$work/reference/fill.png" -crop "${TEXT_WIDTH}x$((16 * ROW_HEIGHT))+${TEXT_X}+${TEXT_Y}" +repage "$work/filled.png"
+convert-im6 "$work/reference/fill.png" -crop "${TEXT_WIDTH}x$((16 * ROW_HEIGHT))+${TEXT_X}+${TEXT_Y}" +repage "$work/filled.png"
 
 dialog="$(choose_load)"
 xdotool windowfocus --sync "$dialog"
@@ -254,20 +229,12 @@ sleep 0.5
 # With its extension: wine's dialog checks that a file exists before it
 # adds the default extension, so "fill" alone is refused there.
 xdotool type --delay 120 fill.vz
-hold_key Return
-wait_gone "$DIALOG" 15 || fail "\"$DIALOG\" did not accept fill.vz"
+x_hold Return
+x_window_gone "$dialog" 15 || fail "\"$DIALOG\" did not accept fill.vz"
 
-region="${TEXT_WIDTH}x$((16 * ROW_HEIGHT))+$((picture_x + TEXT_X))+$((picture_y + TEXT_Y))"
-for _ in $(seq 20); do
-  import -window "$window" "$work/loaded.png"
-  convert "$work/loaded.png" -crop "$region" +repage "$work/loaded-text.png"
-  differing="$(differing_pixels "$work/loaded-text.png" "$work/filled.png")"
-  [ "$differing" = "0" ] && break
-  sleep 0.5
-done
-cp "$work/loaded.png" "$out/loaded.png"
-[ "$differing" = "0" ] ||
-  fail "after File > Load of fill.vz, $differing pixels differ from tessel-run's picture (see $out/loaded.png)"
+wait_for_text loaded 16 "$work/filled.png"
+[ "$DIFFERING" = "0" ] ||
+  fail "after File > Load of fill.vz, $DIFFERING pixels differ from tessel-run's picture (see $out/loaded.png)"
 say "File > Load ran fill.vz, as in tessel-run"
 
 # ---- Closing -----------------------------------------------------------------------
@@ -276,7 +243,7 @@ say "File > Load ran fill.vz, as in tessel-run"
 width="$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')"
 status=""
 for _ in 1 2 3; do
-  [ -n "$(visible "$TITLE")" ] && xdotool mousemove --window "$window" $((width - 13)) 11 click 1
+  x_window "^$TITLE\$" 1 >/dev/null && xdotool mousemove --window "$window" $((width - 13)) 11 click 1
   for _ in $(seq 50); do
     if ! kill -0 "$tessel_pid" 2>/dev/null; then
       status=0

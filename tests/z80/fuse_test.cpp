@@ -19,7 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/z80/flat_bus.h"
+#include "machine/vz200.h"
+#include "tests/support/flat_bus.h"
 #include "z80/z80.h"
 
 namespace {
@@ -430,7 +431,7 @@ Outcome runVector(const FuseInput& input, const FuseExpected& expected)
     nextFuseRead = 0;
 
     Z80State s{};
-    s.cyclesPerFrame = 71600;
+    s.cyclesPerFrame = CYCLES_PER_FRAME;
     resetProcessor(s);
     const Registers& in = input.regs;
     s.AF = in.AF, s.BC = in.BC, s.DE = in.DE, s.HL = in.HL;

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "tests/z80/processor_fixture.h"
-#include "z80/alu.h"
 
 namespace {
 
@@ -28,13 +27,15 @@ TEST_F(RunLoop, ResetPutsThePowerOnState)
     EXPECT_EQ(s.cyclesLeft, FRAME_CYCLES);
     EXPECT_EQ(s.cyclesBeforeEi, 1234);
     EXPECT_EQ(s.interruptRequest, 0xFFFF);
+    EXPECT_EQ(s.zeroCostAllowance, FRAME_CYCLES) << "a frame's worth of free forms";
+    EXPECT_EQ(s.frameEndVector, 0x5A5A) << "the owner's choice, like the frame length";
     EXPECT_TRUE(busLog.empty()) << "reset touches no memory";
 }
 
 // 17,900 NOPs bring the budget to exactly 0, which still runs one more.
 TEST_F(RunLoop, AFrameOfNopsRuns17901InstructionsAndRefills)
 {
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
     s.PC = 0x0000;
     s.cyclesLeft = FRAME_CYCLES;
 
@@ -52,7 +53,7 @@ TEST_F(RunLoop, AFrameMatchesStepping)
 {
     // LD BC,nn (10), INC B (4), JR back (12): 26 T-states a pass.
     poke(0x8000, {0x01, 0x00, 0x00, 0x04, 0x18, 0xFA});
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
     Z80State stepped = s;
     stepped.cyclesLeft = s.cyclesLeft = FRAME_CYCLES;
     int instructions = 0;
@@ -69,7 +70,7 @@ TEST_F(RunLoop, AFrameMatchesStepping)
 
 TEST_F(RunLoop, OvershootIsDroppedNotCarried)
 {
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
     code({0x01, 0x34, 0x12});  // LD BC,nn: 10 T-states from a budget of 3
     s.cyclesLeft = 3;
     EXPECT_EQ(runFrame(s), ORIGIN + 3);
@@ -77,9 +78,9 @@ TEST_F(RunLoop, OvershootIsDroppedNotCarried)
     EXPECT_EQ(s.cyclesLeft, FRAME_CYCLES);
 }
 
-TEST_F(RunLoop, AFrameEndsWithOneMaskableInterruptByDefault)
+TEST_F(RunLoop, AFrameEndsWithOneMaskableInterruptAtItsVector)
 {
-    frameEndVector = savedFrameEndVector;
+    s.frameEndVector = FRAME_INTERRUPT;
     s.PC = 0x0000;
     s.cyclesLeft = FRAME_CYCLES;
     s.interruptFlags = IFF1 | IM1;
@@ -112,7 +113,7 @@ TEST_F(RunLoop, EiDelayDeliversTheRequestAfterTheNextInstruction)
 {
     code({EI, 0x06, 0x05, NOP});  // EI; LD B,5 (7 T-states); NOP
     s.interruptRequest = 0x0010;  // mode 0: the vector is the new PC
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
 
     EXPECT_EQ(runFrame(s), 0x0010);
     EXPECT_EQ(B(), 5) << "the instruction after EI ran";
@@ -125,7 +126,7 @@ TEST_F(RunLoop, EiDelayWaitsForAnInstructionThatCosts)
 {
     code({EI, 0xDD, 0x01, 0x34, 0x12, NOP, NOP});  // DD 01 (LD BC,nn) costs nothing
     s.interruptRequest = 0x0010;
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
 
     EXPECT_EQ(runFrame(s), 0x0010);
     EXPECT_EQ(s.BC, 0x1234);
@@ -137,7 +138,7 @@ TEST_F(RunLoop, EiDelayOntoHaltWakesPastIt)
 {
     code({EI, HALT, NOP});
     s.interruptRequest = 0x0010;
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
 
     EXPECT_EQ(runFrame(s), 0x0010);
     EXPECT_EQ(recordedMemory[0xEFFE] | recordedMemory[0xEFFF] << 8, ORIGIN + 2);
@@ -149,7 +150,7 @@ TEST_F(RunLoop, EiDelayWithTheLeaveVectorReturnsWithoutInterrupt)
 {
     code({EI, NOP, NOP});
     s.interruptRequest = VECTOR_LEAVE;
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
 
     EXPECT_EQ(runFrame(s), ORIGIN + 2);
     EXPECT_EQ(s.SP, 0xF000);
@@ -203,7 +204,7 @@ TEST_F(RunLoop, DdHaltStaysOnTheHaltByte)
 // alone); the frame that follows is an ordinary one.
 TEST_F(RunLoop, AFrameAwayFromTheHaltStillRunsToBelowZero)
 {
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
     s.PC = 0x0000;  // NOPs everywhere
     s.cyclesLeft = FRAME_CYCLES;
     s.interruptFlags = HALTED;
@@ -229,7 +230,7 @@ TEST_F(Interrupts, ARefusedInterruptIsNotKeptForALaterEi)
     code({EI, NOP, NOP, NOP});
     s.interruptFlags = IM1;
     raiseInterrupt(s, 0x0038);
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
     s.cyclesLeft = 12;
     EXPECT_EQ(runFrame(s), ORIGIN + 4);
     EXPECT_EQ(s.SP, 0xF000);
@@ -310,7 +311,7 @@ TEST_F(Interrupts, NmiWithIff1SetKeepsItInIff2AndEndsTheEiDelay)
 
 TEST_F(Interrupts, LeaveVectorAtFrameEndRaisesNothingButTheBudgetIsRefilled)
 {
-    frameEndVector = VECTOR_LEAVE;
+    s.frameEndVector = VECTOR_LEAVE;
     code({NOP});
     s.cyclesLeft = 2;
     s.interruptFlags = IFF1 | IM1;
@@ -322,7 +323,7 @@ TEST_F(Interrupts, LeaveVectorAtFrameEndRaisesNothingButTheBudgetIsRefilled)
 
 TEST_F(Interrupts, NoneVectorAtFrameEndRaisesNothing)
 {
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
     code({NOP});
     s.cyclesLeft = 2;
     s.interruptFlags = IFF1 | IM1;
@@ -333,7 +334,7 @@ TEST_F(Interrupts, NoneVectorAtFrameEndRaisesNothing)
 
 TEST_F(Interrupts, NmiVectorAtFrameEndIsTakenWithInterruptsOff)
 {
-    frameEndVector = VECTOR_NMI;
+    s.frameEndVector = VECTOR_NMI;
     code({DI});
     s.cyclesLeft = 2;
     s.interruptFlags = IFF1;
@@ -357,7 +358,7 @@ TEST_F(RunLoop, ZeroCostLoopsStillEndTheirFrame)
         resetRecordingBus();
         for (int a = 0; a < RECORDED_MEMORY_SIZE; ++a) recordedMemory[a] = loop[a % loop.size()];
         s.PC = 0x0000;
-        frameEndVector = VECTOR_NONE;
+        s.frameEndVector = VECTOR_NONE;
         for (int frame = 0; frame < 3; ++frame) {
             runFrame(s);
             EXPECT_EQ(s.cyclesLeft, FRAME_CYCLES) << "loop of " << loop.size() << " bytes";
@@ -367,7 +368,7 @@ TEST_F(RunLoop, ZeroCostLoopsStillEndTheirFrame)
 
 TEST_F(RunLoop, TheJumpOntoItsOwnPrefixEndsEveryFrameWithItsInterrupt)
 {
-    frameEndVector = savedFrameEndVector;
+    s.frameEndVector = FRAME_INTERRUPT;
     code({0xDD, 0x18, 0xFD});
     s.interruptFlags = IFF1 | IM1;
     for (int frame = 0; frame < 3; ++frame) {
@@ -382,8 +383,8 @@ TEST_F(RunLoop, TheJumpOntoItsOwnPrefixEndsEveryFrameWithItsInterrupt)
 
 TEST_F(RunLoop, TheZeroCostGuardNeverChargesOrdinaryCode)
 {
-    z80::zeroCostAllowance = 0;  // spent
-    frameEndVector = VECTOR_NONE;
+    s.zeroCostAllowance = 0;  // spent
+    s.frameEndVector = VECTOR_NONE;
     s.PC = 0x0000;
     s.cyclesLeft = FRAME_CYCLES;
     runFrame(s);
@@ -397,7 +398,7 @@ TEST_F(RunLoop, TheZeroCostGuardNeverChargesOrdinaryCode)
 
 TEST_F(RunLoop, OnceTheAllowanceIsSpentAFreeFormCostsAsANop)
 {
-    z80::zeroCostAllowance = 0;
+    s.zeroCostAllowance = 0;
     code({0xDD, 0x00, 0x00});
     EXPECT_EQ(step(), 4);
     EXPECT_EQ(step(), 4) << "an ordinary NOP is charged as always";
@@ -405,7 +406,7 @@ TEST_F(RunLoop, OnceTheAllowanceIsSpentAFreeFormCostsAsANop)
 
 TEST_F(RunLoop, ResetRefillsTheZeroCostAllowance)
 {
-    z80::zeroCostAllowance = 0;
+    s.zeroCostAllowance = 0;
     resetProcessor(s);
     s.PC = ORIGIN;
     code({0xDD, 0x01, 0x00, 0x00});

@@ -67,25 +67,19 @@ TEST(DaaTable, CorrectsEveryDecimalSumAndDifference)
     }
 }
 
-// F after DAA: S, Z, P/V and bits 5 and 3 from the new A, N kept, and H the
-// half carry (or borrow) of applying the correction to the old A.
-TEST(DaaTable, FlagsFollowTheAdjustedAccumulator)
+// Whole results, A and F, for cases worked out by hand: the corrections of
+// 0x06 and 0x60, the half carry and borrow of applying them, and bits 3 and 5
+// taken from the new A.
+TEST(DaaTable, WorkedExamples)
 {
-    for (int index = 0; index < 2048; ++index) {
-        const int a = index & 0xFF;
-        const bool c = index & 0x100, h = index & 0x200, n = index & 0x400;
-        const int newA = daaTable[index] >> 8;
-        const int f = daaTable[index] & 0xFF;
-        const int correction = (h || (a & 0x0F) > 9 ? 0x06 : 0) | (c || a > 0x99 ? 0x60 : 0);
-        const bool newHalf = n ? (a & 0x0F) < (correction & 0x0F) : (a & 0x0F) + (correction & 0x0F) > 0x0F;
-
-        EXPECT_EQ(newA, (n ? a - correction : a + correction) & 0xFF) << index;
-        EXPECT_EQ(f & 0xC4, flagTableZSP[newA]) << index;
-        EXPECT_EQ(f & 0x28, newA & 0x28) << index;
-        EXPECT_EQ((f & 0x10) != 0, newHalf) << index;
-        EXPECT_EQ((f & 0x02) != 0, n) << index;
-        EXPECT_EQ((f & 0x01) != 0, c || a > 0x99) << index;
-    }
+    constexpr int C = 0x100, H = 0x200, N = 0x400;
+    EXPECT_EQ(daaTable[0x00], 0x0044);           // Z and P/V
+    EXPECT_EQ(daaTable[0x00 + C], 0x6025);       // +0x60: bit 5, P/V, C
+    EXPECT_EQ(daaTable[0x15], 0x1500);           // already decimal
+    EXPECT_EQ(daaTable[0x0A], 0x1010);           // +0x06 carries out of the low digit: H
+    EXPECT_EQ(daaTable[0x9A], 0x0055);           // +0x66: Z, H, P/V, C
+    EXPECT_EQ(daaTable[0x0F + N + H], 0x090E);   // -0x06 borrows nothing: bit 3, P/V, N
+    EXPECT_EQ(daaTable[0xFF + N + H + C], 0x998F);  // -0x66: S, bit 3, P/V, N, C
 }
 
 // Zilog's count for every unprefixed opcode, by instruction class.
@@ -136,12 +130,24 @@ TEST(CycleTables, MainHoldsZilogsCountsWithTheBranchConvention)
     for (int op = 0; op < 256; ++op) EXPECT_EQ(cyclesMain[op], zilogMainCount(op)) << "opcode " << op;
 }
 
-TEST(CycleTables, CBFollowsItsRule)
+// Counts of every kind of CB instruction, and how many opcodes have each.
+TEST(CycleTables, CBHoldsZilogsCounts)
 {
-    for (int op = 0; op < 256; ++op) {
-        int expected = (op & 7) != 6 ? 8 : (op >= 0x40 && op < 0x80) ? 12 : 15;
-        EXPECT_EQ(cyclesCB[op], expected) << op;
-    }
+    EXPECT_EQ(cyclesCB[0x00], 8);   // RLC B
+    EXPECT_EQ(cyclesCB[0x37], 8);   // SLL A
+    EXPECT_EQ(cyclesCB[0x47], 8);   // BIT 0,A
+    EXPECT_EQ(cyclesCB[0xFF], 8);   // SET 7,A
+    EXPECT_EQ(cyclesCB[0x06], 15);  // RLC (HL)
+    EXPECT_EQ(cyclesCB[0x36], 15);  // SLL (HL)
+    EXPECT_EQ(cyclesCB[0x46], 12);  // BIT 0,(HL)
+    EXPECT_EQ(cyclesCB[0x7E], 12);  // BIT 7,(HL)
+    EXPECT_EQ(cyclesCB[0x86], 15);  // RES 0,(HL)
+    EXPECT_EQ(cyclesCB[0xFE], 15);  // SET 7,(HL)
+    int counts[32] = {};
+    for (uint8_t t : cyclesCB) ++counts[t];
+    EXPECT_EQ(counts[8], 224);
+    EXPECT_EQ(counts[12], 8);
+    EXPECT_EQ(counts[15], 24);
 }
 
 TEST(CycleTables, EDHoldsCountsOnlyForImplementedNonRepeatingForms)
@@ -184,12 +190,23 @@ TEST(CycleTables, IndexChargesOnlyWhatThePrefixChanges)
     for (int op = 0; op < 256; ++op) EXPECT_EQ(cyclesIndex[op], expected[op]) << op;
 }
 
-TEST(CycleTables, IndexCBFollowsItsRule)
+TEST(CycleTables, IndexCBChargesTheImplementedForms)
 {
-    for (int op = 0; op < 256; ++op) {
-        int expected = (op >= 0x40 && op < 0x80) ? 20 : (op & 7) == 6 ? 23 : 0;
-        EXPECT_EQ(cyclesIndexCB[op], expected) << op;
-    }
+    EXPECT_EQ(cyclesIndexCB[0x06], 23);  // RLC (IX+d)
+    EXPECT_EQ(cyclesIndexCB[0x3E], 23);  // SRL (IX+d)
+    EXPECT_EQ(cyclesIndexCB[0x86], 23);  // RES 0,(IX+d)
+    EXPECT_EQ(cyclesIndexCB[0xFE], 23);  // SET 7,(IX+d)
+    EXPECT_EQ(cyclesIndexCB[0x40], 20);  // BIT 0, whatever the operand field
+    EXPECT_EQ(cyclesIndexCB[0x46], 20);
+    EXPECT_EQ(cyclesIndexCB[0x7F], 20);
+    EXPECT_EQ(cyclesIndexCB[0x00], 0);   // the register-copy forms do nothing
+    EXPECT_EQ(cyclesIndexCB[0x87], 0);
+    EXPECT_EQ(cyclesIndexCB[0xFF], 0);
+    int counts[32] = {};
+    for (uint8_t t : cyclesIndexCB) ++counts[t];
+    EXPECT_EQ(counts[23], 24);
+    EXPECT_EQ(counts[20], 64);
+    EXPECT_EQ(counts[0], 168);
 }
 
 }  // namespace

@@ -197,12 +197,12 @@ TEST_F(BlockInstructions, AnUnfinishedLdirIsInterruptedAtFrameEndAndResumed)
     s.BC = 100;
     s.cyclesLeft = 30;
     s.interruptFlags = IFF1 | IM1;
-    frameEndVector = savedFrameEndVector;
+    s.frameEndVector = FRAME_INTERRUPT;
     poke(0x0038, {0xC9});  // RET
     EXPECT_EQ(runFrame(s), 0x0038);
     EXPECT_EQ(word(0xEFFE), ORIGIN) << "returns onto the LDIR";
 
-    frameEndVector = VECTOR_NONE;
+    s.frameEndVector = VECTOR_NONE;
     runFrame(s);
     EXPECT_EQ(s.BC, 0);
     EXPECT_EQ(s.DE, 0xA000 + 100);

@@ -8,23 +8,14 @@
 #include <cstring>
 #include <string>
 
-#include "tests/z80/flat_bus.h"
+#include "machine/vz200.h"
+#include "tests/support/cpm.h"
+#include "tests/support/flat_bus.h"
 #include "z80/z80.h"
 
 namespace {
 
 constexpr int EXIT_SKIPPED = 77;  // CTest's SKIP_RETURN_CODE for these tests
-constexpr uint16_t PROGRAM_START = 0x0100;
-constexpr uint16_t BDOS_ENTRY = 0x0005;
-// The trap sits high; JP to it also puts the stack top (0xFF00) at 0x0006,
-// where the exercisers read it.
-constexpr uint16_t BDOS_TRAP = 0xFF00;
-constexpr uint8_t OP_HALT = 0x76;
-// JP 0 at the end lands on a HALT; with no frame interrupt it stays there.
-constexpr uint16_t FINAL_HALT = 0x0000;
-constexpr uint8_t OP_JP = 0xC3;
-constexpr uint8_t OP_RET = 0xC9;
-constexpr int32_t FRAME_CYCLES = 71600;
 // zexdoc needs about 650,000 frames; give up well past that.
 constexpr int64_t FRAME_LIMIT = 2000000;
 
@@ -68,28 +59,6 @@ bool parseOptions(int argc, char** argv, Options& options)
     return options.path != nullptr;
 }
 
-// Returns -1 when the file is missing, 0 when it does not fit, else its size.
-long loadProgram(const char* path)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return -1;
-    size_t size = std::fread(flatMemory + PROGRAM_START, 1, BDOS_TRAP - PROGRAM_START, file);
-    bool tooLong = std::fgetc(file) != EOF;
-    std::fclose(file);
-    return tooLong ? 0 : static_cast<long>(size);
-}
-
-void installCpm()
-{
-    flatMemory[FINAL_HALT] = OP_HALT;
-    flatMemory[BDOS_ENTRY] = OP_JP;
-    flatMemory[BDOS_ENTRY + 1] = low(BDOS_TRAP);
-    flatMemory[BDOS_ENTRY + 2] = high(BDOS_TRAP);
-    flatMemory[BDOS_TRAP] = 0xED;  // ED FE: the trap answers the call ...
-    flatMemory[BDOS_TRAP + 1] = 0xFE;
-    flatMemory[BDOS_TRAP + 2] = OP_RET;  // ... and RET goes back to the caller
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -101,25 +70,18 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    long size = loadProgram(options.path);
+    long size = loadCpmProgram(options.path);
     if (size < 0) {
         std::printf("%s: not found; the public Z80 test programs are absent, test skipped\n", options.path);
         return EXIT_SKIPPED;
     }
     if (size == 0) {
-        std::printf("%s: does not fit below 0x%04X\n", options.path, BDOS_TRAP);
+        std::printf("%s: does not fit below the BDOS trap\n", options.path);
         return 1;
     }
-    installCpm();
     flatConsoleOut = consoleOut;
-
-    // CP/M has no frame interrupt; the exercisers run EI between tests, and a
-    // frame-end RST 38 would land on nothing.
-    frameEndVector = VECTOR_NONE;
     static Z80State s;
-    s.cyclesPerFrame = FRAME_CYCLES;
-    resetProcessor(s);
-    s.PC = PROGRAM_START;
+    startCpmProgram(s, CYCLES_PER_FRAME);
 
     auto start = std::chrono::steady_clock::now();
     int64_t frames = 0;
@@ -144,14 +106,14 @@ int main(int argc, char** argv)
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!currentLine.empty()) consoleOut('\n');
 
-    bool finished = (s.interruptFlags & HALTED) && s.PC == FINAL_HALT;
+    bool finished = (s.interruptFlags & HALTED) && s.PC == CPM_FINAL_HALT;
     std::printf("\n%s: %s after %" PRId64 " frames of %d cycles, %.1f s\n", options.path,
-                finished ? "finished" : "did NOT finish", frames, FRAME_CYCLES, seconds);
+                finished ? "finished" : "did NOT finish", frames, CYCLES_PER_FRAME, seconds);
     if (options.exact)
         std::printf("T-states: %" PRId64 " (exact, up to and including the final HALT)\n", cycles);
     else
         std::printf("T-states: about %" PRId64 " (frames x cycles per frame; each frame's overshoot is dropped)\n",
-                    frames * FRAME_CYCLES);
+                    frames * CYCLES_PER_FRAME);
     std::printf("Console: %d lines ending in OK, %d lines with ERROR\n", okLines, errorLines);
 
     if (!finished) return 1;

@@ -1,6 +1,8 @@
 // The unprefixed instruction set and the hand-over of the four prefixes.
 #include "z80/unprefixed.h"
 
+#include "z80/dispatch.h"
+
 using namespace z80;
 
 namespace {
@@ -22,9 +24,7 @@ uint16_t executeInstruction(Z80State& s)
     uint8_t opcode = fetchByte(s);
     s.cyclesLeft -= cyclesMain[opcode];
 #define BASE_INSTRUCTION(n) baseInstruction<n>(s)
-    switch (opcode) {
-        Z80_CASES256(BASE_INSTRUCTION)
-    }
+    Z80_DISPATCH(opcode, BASE_INSTRUCTION)
 #undef BASE_INSTRUCTION
     return s.PC;
 }

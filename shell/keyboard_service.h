@@ -1,5 +1,6 @@
 // The host keyboard service: a snapshot of the host keys once per frame,
-// turned into the machine's keyboard matrix.
+// turned into the machine's keyboard matrix, while the application is the
+// active one.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 // frame try again.
 constexpr int ACQUIRE_ATTEMPTS = 8;
 
+extern bool isActive;                // the application is in front; true at start
 extern HostKeyboard keyboardDevice;  // null while closed
 extern uint8_t hostKeyState[256];    // the last snapshot that could be read
 

@@ -1,8 +1,8 @@
-#include "shell/host_keyboard.h"
+#include "shell/keyboard_service.h"
 
 #include "machine/keyboard.h"
-#include "shell/emulator.h"
 
+bool isActive = true;
 HostKeyboard keyboardDevice = nullptr;
 uint8_t hostKeyState[256];
 

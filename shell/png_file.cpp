@@ -1,4 +1,4 @@
-#include "tools/png_file.h"
+#include "shell/png_file.h"
 
 #include <bit>
 #include <csetjmp>

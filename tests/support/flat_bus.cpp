@@ -1,4 +1,4 @@
-#include "tests/z80/flat_bus.h"
+#include "tests/support/flat_bus.h"
 
 #include <cstdio>
 

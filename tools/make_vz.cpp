@@ -1,8 +1,9 @@
-// Wraps an assembled program into a .vz file: a 24-byte header ("VZF0", the
-// name, the type byte and the little-endian load address), then the body.
+// make_vz BODY OUT NAME TYPE ADDRESS: wraps an assembled program into a .vz
+// file, the machine's header (name, type, load address) and then the body.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+
+#include "machine/vz_file.h"
 
 int main(int argc, char** argv)
 {
@@ -16,12 +17,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "make_vz: cannot open %s or %s\n", argv[1], argv[2]);
         return 1;
     }
-    unsigned char header[24] = {'V', 'Z', 'F', '0'};
-    std::strncpy(reinterpret_cast<char*>(header + 4), argv[3], 16);
-    header[21] = static_cast<unsigned char>(std::strtoul(argv[4], nullptr, 0));
-    unsigned long address = std::strtoul(argv[5], nullptr, 0);
-    header[22] = static_cast<unsigned char>(address & 0xFF);
-    header[23] = static_cast<unsigned char>(address >> 8);
+    uint8_t header[VZ_HEADER_SIZE];
+    makeVzHeader(header, argv[3], static_cast<uint8_t>(std::strtoul(argv[4], nullptr, 0)),
+                 static_cast<uint16_t>(std::strtoul(argv[5], nullptr, 0)));
     std::fwrite(header, 1, sizeof header, out);
     for (int c; (c = std::fgetc(in)) != EOF;) std::fputc(c, out);
     std::fclose(in);

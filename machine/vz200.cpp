@@ -1,0 +1,31 @@
+#include "machine/vz200.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "rom/open_rom.h"
+
+Vz200 vz200;
+
+void clearMachine() { std::memset(&vz200, 0, sizeof vz200); }
+
+void startMachine()
+{
+    bindMemoryImage(vz200.memoryImage);
+    Z80State& s = vz200.processor;
+    // Before the reset, which copies it into the first frame's budget.
+    s.cyclesPerFrame = CYCLES_PER_FRAME;
+    s.frameEndVector = FRAME_END_VECTOR;
+    resetProcessor(s);
+    if (!loadRomImage(ROM_FILE)) {
+        std::memcpy(vz200.memoryImage, openRomImage, sizeof openRomImage);
+        std::fprintf(stderr, "tessel: no %s here, running the built-in open ROM\n", ROM_FILE);
+    }
+    if (!loadFontImage(FONT_FILE)) {
+        std::memcpy(vz200.fontImage, openFontImage, sizeof openFontImage);
+        std::fprintf(stderr, "tessel: no %s here, using the built-in open font\n", FONT_FILE);
+    }
+    buildGlyphAtlas();
+}
+
+void runMachineFrame() { runFrame(vz200.processor); }

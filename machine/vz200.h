@@ -1,0 +1,44 @@
+// The VZ200 as one unit: everything the machine holds, in one static record,
+// and what the machine does at start and in each frame. The shell drives it
+// through these; nothing here calls the host.
+#pragma once
+
+#include <cstdint>
+
+#include "machine/bus.h"
+#include "machine/keyboard.h"
+#include "machine/loaders.h"
+#include "machine/video.h"
+#include "z80/z80.h"
+
+// One frame is a fiftieth of a second of the machine's 3.58 MHz clock.
+constexpr int FRAMES_PER_SECOND = 50;
+constexpr int32_t CYCLES_PER_FRAME = 71600;
+// The frame interrupt: mode 1 calls 0x0038, and in mode 0 the data bus
+// reads as RST 38, which lands at the same address.
+constexpr uint16_t FRAME_END_VECTOR = 0x0038;
+
+struct Vz200 {
+    Z80State processor;
+    MemoryImage memoryImage;
+    uint8_t outputLatch;  // the last byte written to 0x6800-0x6FFF
+    KeyboardMatrix keyboardMatrix;
+    FontImage fontImage;
+    uint32_t glyphAtlasPixels[ATLAS_WIDTH * ATLAS_HEIGHT];
+    uint32_t backBufferPixels[BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT];
+};
+
+// All zero when the program starts, as the machine is before startMachine.
+extern Vz200 vz200;
+
+// Back to the program's start: every byte of the machine zero.
+void clearMachine();
+
+// Power-on: binds the memory, sets the frame length and the frame
+// interrupt, resets the processor, loads "vzrom.v20" and "vz200.fnt" from
+// the current directory (the built-in open ROM and font stand in for
+// missing ones, with one line on standard error each) and builds the atlas.
+void startMachine();
+
+// The processor's frame, ended by its frame interrupt.
+void runMachineFrame();

@@ -1,0 +1,20 @@
+#include "shell/resources.h"
+
+#include "machine/video.h"
+#include "shell/keyboard_service.h"
+
+HostWindow mainWindow = nullptr;
+
+static const Surface* backBufferHold = nullptr;
+
+void holdBackBuffer() { backBufferHold = &backBuffer; }
+
+void releaseBackBuffer() { backBufferHold = nullptr; }
+
+const Surface* heldBackBuffer() { return backBufferHold; }
+
+void shutdownEmulator()
+{
+    releaseHostKeyboard();
+    releaseBackBuffer();
+}

@@ -1,0 +1,33 @@
+#include "tests/support/files.h"
+
+#include <fstream>
+
+#include "machine/vz_file.h"
+
+std::filesystem::path scratchDirectory(const std::string& name)
+{
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("tessel-" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+void writeFile(const std::filesystem::path& path, const Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes vzFile(uint8_t type, uint16_t address, const Bytes& body)
+{
+    uint8_t header[VZ_HEADER_SIZE];
+    makeVzHeader(header, "TEST", type, address);
+    Bytes file(header, header + VZ_HEADER_SIZE);
+    for (uint8_t b : body) file.push_back(b);
+    return file;
+}
+
+void writeVz(const std::filesystem::path& path, uint8_t type, uint16_t address, const Bytes& body)
+{
+    writeFile(path, vzFile(type, address, body));
+}

@@ -1,0 +1,19 @@
+// Files for tests: a fresh folder per test, bytes written out, and program
+// files (.vz) with the machine's header.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+// An empty folder of the test's own under the temporary directory.
+std::filesystem::path scratchDirectory(const std::string& name);
+
+void writeFile(const std::filesystem::path& path, const Bytes& bytes);
+
+// A whole .vz file: the header our tools write, then the body.
+Bytes vzFile(uint8_t type, uint16_t address, const Bytes& body);
+void writeVz(const std::filesystem::path& path, uint8_t type, uint16_t address, const Bytes& body);
