@@ -59,9 +59,11 @@ constexpr uint32_t OFN_FILEMUSTEXIST = 0x1000;
 struct HostInstanceRecord;
 struct HostWindowRecord;
 struct HostKeyboardRecord;
+struct HostAudioRecord;
 using HostInstance = HostInstanceRecord*;  // the program's module, where a host has one
 using HostWindow = HostWindowRecord*;
 using HostKeyboard = HostKeyboardRecord*;  // an open key snapshot source
+using HostAudio = HostAudioRecord*;        // an open sound stream
 
 using WindowProcedure = intptr_t (*)(HostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
@@ -133,6 +135,18 @@ int32_t hostUnacquireKeyboard(HostKeyboard device);
 // front); state is then left as it was.
 int32_t hostReadKeyboard(HostKeyboard device, uint8_t state[256]);
 void hostReleaseKeyboard(HostKeyboard device);
+
+// ---- Audio -----------------------------------------------------------------
+
+// A stream of mono signed 16-bit samples at sampleRate, playing as soon as
+// samples are queued. Null when the host has no sound device or cannot open
+// one; failure then says why in a few words (the emulator runs silent).
+HostAudio hostOpenAudio(int sampleRate, const char*& failure);
+// Appends samples to what is queued; never waits.
+void hostQueueAudio(HostAudio audio, const int16_t* samples, int count);
+// Samples queued and not yet played.
+int hostQueuedAudio(HostAudio audio);
+void hostCloseAudio(HostAudio audio);
 
 // ---- Clock -----------------------------------------------------------------
 
