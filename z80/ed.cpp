@@ -73,7 +73,7 @@ inline void rotateDigitRight(Z80State& s)
 {
     uint8_t v = memRead(s.HL);
     uint8_t a = regA(s);
-    memWrite(s.HL, static_cast<uint8_t>((a << 4) | (v >> 4)));
+    writeByte(s, s.HL, static_cast<uint8_t>((a << 4) | (v >> 4)));
     a = static_cast<uint8_t>((a & 0xF0) | (v & 0x0F));
     s.AF = static_cast<uint16_t>(a << 8 | inputFlags(s, a));
 }
@@ -82,7 +82,7 @@ inline void rotateDigitLeft(Z80State& s)
 {
     uint8_t v = memRead(s.HL);
     uint8_t a = regA(s);
-    memWrite(s.HL, static_cast<uint8_t>((v << 4) | (a & 0x0F)));
+    writeByte(s, s.HL, static_cast<uint8_t>((v << 4) | (a & 0x0F)));
     a = static_cast<uint8_t>((a & 0xF0) | (v >> 4));
     s.AF = static_cast<uint16_t>(a << 8 | inputFlags(s, a));
 }
@@ -92,12 +92,12 @@ inline void moveStep(Z80State& s, int delta)
 {
     uint8_t v = memRead(s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
-    memWrite(s.DE, v);
+    writeByte(s, s.DE, v);
     s.DE = static_cast<uint16_t>(s.DE + delta);
     --s.BC;
 }
 
-inline uint8_t moveFlags(const Z80State& s) { return (regF(s) & 0xE9) | (s.BC ? FLAG_PV : 0); }
+inline uint8_t moveFlags(const Z80State& s) { return (regF(s) & ALL_BUT_H_PV_N) | (s.BC ? FLAG_PV : 0); }
 
 struct CompareStep {
     uint8_t value, result;
@@ -119,7 +119,7 @@ inline uint8_t compareFlags(const Z80State& s, CompareStep step)
 
 inline void inputStep(Z80State& s, int delta)
 {
-    memWrite(s.HL, portIn(portC(s)));
+    writeByte(s, s.HL, portIn(portC(s)));
     s.HL = static_cast<uint16_t>(s.HL + delta);
     setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
 }
@@ -207,10 +207,10 @@ void executeED(Z80State& s)
     case 0x6A: adc16(s, s.HL); break;
     case 0x7A: adc16(s, s.SP); break;
 
-    case 0x43: writeWord(fetchWord(s), s.BC); break;
-    case 0x53: writeWord(fetchWord(s), s.DE); break;
-    case 0x63: writeWord(fetchWord(s), s.HL); break;
-    case 0x73: writeWord(fetchWord(s), s.SP); break;
+    case 0x43: writeWord(s, fetchWord(s), s.BC); break;
+    case 0x53: writeWord(s, fetchWord(s), s.DE); break;
+    case 0x63: writeWord(s, fetchWord(s), s.HL); break;
+    case 0x73: writeWord(s, fetchWord(s), s.SP); break;
     case 0x4B: s.BC = readWord(fetchWord(s)); break;
     case 0x5B: s.DE = readWord(fetchWord(s)); break;
     case 0x6B: s.HL = readWord(fetchWord(s)); break;

@@ -64,7 +64,7 @@ inline void pairInstruction(Z80State& s, uint16_t& index)
     if constexpr (op == 0x29) index = add16(s, index, index);
     if constexpr (op == 0x39) index = add16(s, index, s.SP);
     if constexpr (op == 0x21) index = fetchWord(s);
-    if constexpr (op == 0x22) writeWord(fetchWord(s), index);
+    if constexpr (op == 0x22) writeWord(s, fetchWord(s), index);
     if constexpr (op == 0x2A) index = readWord(fetchWord(s));
     if constexpr (op == 0x23) ++index;
     if constexpr (op == 0x2B) --index;
@@ -92,10 +92,10 @@ inline void indexedMemoryInstruction(Z80State& s, uint16_t index)
 {
     constexpr int x = op >> 6, y = (op >> 3) & 7, z = op & 7;
     uint16_t address = indexedAddress(s, index);
-    if constexpr (x == 0 && z == 4) memWrite(address, inc8(s, memRead(address)));
-    if constexpr (x == 0 && z == 5) memWrite(address, dec8(s, memRead(address)));
-    if constexpr (x == 0 && z == 6) memWrite(address, fetchByte(s));
-    if constexpr (x == 1 && y == 6) memWrite(address, readRegister<z>(s));
+    if constexpr (x == 0 && z == 4) writeByte(s, address, inc8(s, memRead(address)));
+    if constexpr (x == 0 && z == 5) writeByte(s, address, dec8(s, memRead(address)));
+    if constexpr (x == 0 && z == 6) writeByte(s, address, fetchByte(s));
+    if constexpr (x == 1 && y == 6) writeByte(s, address, readRegister<z>(s));
     if constexpr (x == 1 && z == 6) writeRegister<y>(s, memRead(address));
     if constexpr (x == 2) accumulatorOp(s, y, memRead(address));
 }

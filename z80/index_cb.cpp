@@ -18,9 +18,9 @@ inline void indexBitInstruction(Z80State& s, uint16_t address)
         chargeZeroCost(s);  // the register-copy forms do nothing on this processor
     } else {
         uint8_t v = memRead(address);
-        if constexpr (group == 0) memWrite(address, rotateShift(s, y, v));
-        if constexpr (group == 2) memWrite(address, static_cast<uint8_t>(v & ~(1 << y)));
-        if constexpr (group == 3) memWrite(address, static_cast<uint8_t>(v | (1 << y)));
+        if constexpr (group == 0) writeByte(s, address, rotateShift(s, y, v));
+        if constexpr (group == 2) writeByte(s, address, static_cast<uint8_t>(v & ~(1 << y)));
+        if constexpr (group == 3) writeByte(s, address, static_cast<uint8_t>(v | (1 << y)));
     }
 }
 

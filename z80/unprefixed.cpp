@@ -1,4 +1,5 @@
-// The unprefixed instruction set and the hand-over of the four prefixes.
+// The unprefixed instruction set, the run loop over it and the hand-over of
+// the four prefixes.
 #include "z80/unprefixed.h"
 
 #include "z80/dispatch.h"
@@ -7,24 +8,60 @@ using namespace z80;
 
 namespace {
 
+// The prefixed sets take the state, so the loop's locals go back first.
 template <int op>
-inline void baseInstruction(Z80State& s)
+Z80_INLINE void baseInstruction(LoopRegisters& r)
 {
-    if constexpr (op == 0xCB) executeCB(s);
-    else if constexpr (op == 0xDD) executeIndex(s, s.IX);
-    else if constexpr (op == 0xED) executeED(s);
-    else if constexpr (op == 0xFD) executeIndex(s, s.IY);
-    else unprefixed<op, true>(s);
+    if constexpr (op == 0xCB || op == 0xDD || op == 0xED || op == 0xFD) {
+        writeBack(r);
+        Z80State& s = r.state;
+        if constexpr (op == 0xCB) executeCB(s);
+        if constexpr (op == 0xDD) executeIndex(s, s.IX);
+        if constexpr (op == 0xED) executeED(s);
+        if constexpr (op == 0xFD) executeIndex(s, s.IY);
+        reload(r);
+    } else {
+        unprefixed<op, true>(r);
+    }
 }
+
+// One instruction, or instructions while the budget is above zero. Each
+// opcode has a label and ends in a dispatch of its own (GCC's and Clang's
+// label addresses), so the host predicts each opcode's successor apart.
+#define BASE_LABEL(n, unused) &&opcode_##n,
+#define BASE_HANDLER(n, unused) \
+    opcode_##n : baseInstruction<n>(r); \
+    NEXT_INSTRUCTION();
+template <bool whileBudgetLasts>
+void runInstructions(Z80State& s)
+{
+    static void* const handlers[256] = {Z80_OPCODES256(BASE_LABEL, unused)};
+    LoopRegisters r{0, 0, 0, 0, 0, 0, 0, s};
+    reload(r);
+    uint8_t opcode;
+#define DISPATCH()                                \
+    opcode = fetchByte(r);                        \
+    r.cyclesLeft -= cyclesMain[opcode];           \
+    goto* handlers[opcode];
+#define NEXT_INSTRUCTION()                                      \
+    if (!whileBudgetLasts || r.cyclesLeft <= 0) goto finished; \
+    DISPATCH()
+    DISPATCH()
+    Z80_OPCODES256(BASE_HANDLER, unused)
+#undef NEXT_INSTRUCTION
+#undef DISPATCH
+finished:
+    writeBack(r);
+}
+#undef BASE_HANDLER
+#undef BASE_LABEL
 
 }  // namespace
 
 uint16_t executeInstruction(Z80State& s)
 {
-    uint8_t opcode = fetchByte(s);
-    s.cyclesLeft -= cyclesMain[opcode];
-#define BASE_INSTRUCTION(n) baseInstruction<n>(s)
-    Z80_DISPATCH(opcode, BASE_INSTRUCTION)
-#undef BASE_INSTRUCTION
+    runInstructions<false>(s);
     return s.PC;
 }
+
+void executeWhileBudgetLasts(Z80State& s) { runInstructions<true>(s); }

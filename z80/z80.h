@@ -57,6 +57,8 @@ uint16_t runFrame(Z80State& s);
 void raiseInterrupt(Z80State& s, uint16_t vector);
 
 uint16_t executeInstruction(Z80State& s);
+// Instructions until the budget is zero or below; runFrame's inner loop.
+void executeWhileBudgetLasts(Z80State& s);
 void executeCB(Z80State& s);
 void executeED(Z80State& s);
 void executeIndex(Z80State& s, uint16_t& index);
