@@ -18,6 +18,8 @@ struct LoopRegisters {
     Z80State& state;  // holds everything else, and gets the locals back
 };
 
+inline LoopRegisters holdRegisters(Z80State& s) { return {s.AF, s.BC, s.DE, s.HL, s.SP, s.PC, s.cyclesLeft, s}; }
+
 // Before anything else looks at the state: an interrupt, a prefixed set,
 // the end of the run.
 inline void writeBack(const LoopRegisters& r)

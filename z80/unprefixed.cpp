@@ -27,23 +27,27 @@ Z80_INLINE void baseInstruction(LoopRegisters& r)
 
 // One instruction, or instructions while the budget is above zero. Each
 // opcode has a label and ends in a dispatch of its own (GCC's and Clang's
-// label addresses), so the host predicts each opcode's successor apart.
+// label addresses), so the host predicts each opcode's successor apart. The
+// costs sit next to the labels: one base address reaches both.
 #define BASE_LABEL(n, unused) &&opcode_##n,
-#define BASE_HANDLER(n, unused) \
+#define BASE_COST(n, unused) cyclesMain[n],
+#define BASE_HANDLER(n, unused)         \
     opcode_##n : baseInstruction<n>(r); \
     NEXT_INSTRUCTION();
 template <bool whileBudgetLasts>
 void runInstructions(Z80State& s)
 {
-    static void* const handlers[256] = {Z80_OPCODES256(BASE_LABEL, unused)};
-    LoopRegisters r{0, 0, 0, 0, 0, 0, 0, s};
-    reload(r);
+    static const struct {
+        void* handlers[256];
+        uint8_t costs[256];
+    } base = {{Z80_OPCODES256(BASE_LABEL, unused)}, {Z80_OPCODES256(BASE_COST, unused)}};
+    LoopRegisters r = holdRegisters(s);
     uint8_t opcode;
-#define DISPATCH()                                \
-    opcode = fetchByte(r);                        \
-    r.cyclesLeft -= cyclesMain[opcode];           \
-    goto* handlers[opcode];
-#define NEXT_INSTRUCTION()                                      \
+#define DISPATCH()                      \
+    opcode = fetchByte(r);              \
+    r.cyclesLeft -= base.costs[opcode]; \
+    goto* base.handlers[opcode];
+#define NEXT_INSTRUCTION()                                     \
     if (!whileBudgetLasts || r.cyclesLeft <= 0) goto finished; \
     DISPATCH()
     DISPATCH()
@@ -54,6 +58,7 @@ finished:
     writeBack(r);
 }
 #undef BASE_HANDLER
+#undef BASE_COST
 #undef BASE_LABEL
 
 }  // namespace
