@@ -33,9 +33,10 @@ Z80_INLINE void enableInterrupts(S& s)
 // has cycles; once they are spent, each further one is charged as a NOP.
 constexpr int32_t ZERO_COST_OVERDRAFT_CHARGE = 4;
 
-inline void chargeZeroCost(Z80State& s)
+template <class S>
+Z80_INLINE void chargeZeroCost(S& s)
 {
-    if (--s.zeroCostAllowance < 0) s.cyclesLeft -= ZERO_COST_OVERDRAFT_CHARGE;
+    if (--stateOf(s).zeroCostAllowance < 0) s.cyclesLeft -= ZERO_COST_OVERDRAFT_CHARGE;
 }
 
 }  // namespace z80

@@ -51,6 +51,15 @@ inline void reload(LoopRegisters& r)
 inline Z80State& stateOf(Z80State& s) { return s; }
 inline Z80State& stateOf(const LoopRegisters& r) { return r.state; }
 
+// Hands the state to a function outside the processor (the bus's trap hook).
+inline void callWithState(Z80State& s, void (*call)(Z80State&)) { call(s); }
+inline void callWithState(LoopRegisters& r, void (*call)(Z80State&))
+{
+    writeBack(r);
+    call(r.state);
+    reload(r);
+}
+
 // A bus may time a write by the budget (the machine's speaker does), so the
 // state's budget is current whenever the processor writes.
 inline void publishBudget(Z80State&) {}

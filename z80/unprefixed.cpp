@@ -1,28 +1,23 @@
-// The unprefixed instruction set, the run loop over it and the hand-over of
-// the four prefixes.
-#include "z80/unprefixed.h"
-
+// The run loop: every instruction set runs on the loop's locals.
+#include "z80/cb.h"
 #include "z80/dispatch.h"
+#include "z80/ed.h"
+#include "z80/index.h"
+#include "z80/unprefixed.h"
 
 using namespace z80;
 
 namespace {
 
-// The prefixed sets take the state, so the loop's locals go back first.
+// A prefix hands over to its set, which reads its own opcode bytes.
 template <int op>
 Z80_INLINE void baseInstruction(LoopRegisters& r)
 {
-    if constexpr (op == 0xCB || op == 0xDD || op == 0xED || op == 0xFD) {
-        writeBack(r);
-        Z80State& s = r.state;
-        if constexpr (op == 0xCB) executeCB(s);
-        if constexpr (op == 0xDD) executeIndex(s, s.IX);
-        if constexpr (op == 0xED) executeED(s);
-        if constexpr (op == 0xFD) executeIndex(s, s.IY);
-        reload(r);
-    } else {
-        unprefixed<op, true>(r);
-    }
+    if constexpr (op == 0xCB) runCB(r);
+    else if constexpr (op == 0xDD) runIndex(r, r.state.IX);
+    else if constexpr (op == 0xED) runED(r);
+    else if constexpr (op == 0xFD) runIndex(r, r.state.IY);
+    else unprefixed<op, true>(r);
 }
 
 // One instruction, or instructions while the budget is above zero. Each

@@ -47,10 +47,18 @@ constexpr uint16_t VECTOR_NONE = 0xFFFF;
 constexpr uint16_t VECTOR_LEAVE = 0xFFFE;
 
 // Register pairs hold the high half in bits 8-15 and the low half in bits 0-7.
-inline uint8_t high(uint16_t pair) { return static_cast<uint8_t>(pair >> 8); }
-inline uint8_t low(uint16_t pair) { return static_cast<uint8_t>(pair); }
-inline void setHigh(uint16_t& pair, uint8_t value) { pair = static_cast<uint16_t>((pair & 0x00FF) | (value << 8)); }
-inline void setLow(uint16_t& pair, uint8_t value) { pair = static_cast<uint16_t>((pair & 0xFF00) | value); }
+// Always inlined: the run loop keeps pairs in locals, which a call would
+// take the address of.
+[[gnu::always_inline]] inline uint8_t high(uint16_t pair) { return static_cast<uint8_t>(pair >> 8); }
+[[gnu::always_inline]] inline uint8_t low(uint16_t pair) { return static_cast<uint8_t>(pair); }
+[[gnu::always_inline]] inline void setHigh(uint16_t& pair, uint8_t value)
+{
+    pair = static_cast<uint16_t>((pair & 0x00FF) | (value << 8));
+}
+[[gnu::always_inline]] inline void setLow(uint16_t& pair, uint8_t value)
+{
+    pair = static_cast<uint16_t>((pair & 0xFF00) | value);
+}
 
 void resetProcessor(Z80State& s);
 uint16_t runFrame(Z80State& s);

@@ -1,15 +1,14 @@
 // DD CB d op and FD CB d op: the CB operations on the byte at index + d.
-#include "z80/access.h"
+#pragma once
+
 #include "z80/alu.h"
 #include "z80/control.h"
 #include "z80/dispatch.h"
 
-using namespace z80;
+namespace z80 {
 
-namespace {
-
-template <int op>
-inline void indexBitInstruction(Z80State& s, uint16_t address)
+template <int op, class S>
+Z80_INLINE void indexBitInstruction(S& s, uint16_t address)
 {
     constexpr int group = op >> 6, y = (op >> 3) & 7, z = op & 7;
     if constexpr (group == 1) {
@@ -24,9 +23,9 @@ inline void indexBitInstruction(Z80State& s, uint16_t address)
     }
 }
 
-}  // namespace
-
-void executeIndexCB(Z80State& s, uint16_t index)
+// The instruction whose displacement is at PC, its opcode after it.
+template <class S>
+Z80_INLINE void runIndexCB(S& s, uint16_t index)
 {
     uint16_t address = indexedAddress(s, index);
     uint8_t opcode = fetchByte(s);
@@ -35,3 +34,5 @@ void executeIndexCB(Z80State& s, uint16_t index)
     Z80_DISPATCH(opcode, INDEX_BIT_INSTRUCTION)
 #undef INDEX_BIT_INSTRUCTION
 }
+
+}  // namespace z80
