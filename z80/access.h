@@ -35,7 +35,7 @@ Z80_INLINE void writePort(S& s, uint16_t port, uint8_t value)
     portOut(port, value);
 }
 
-inline uint16_t readWord(uint16_t address)
+Z80_INLINE uint16_t readWord(uint16_t address)
 {
     return static_cast<uint16_t>(memRead(address) | memRead(static_cast<uint16_t>(address + 1)) << 8);
 }

@@ -33,7 +33,7 @@ Z80_INLINE void addA(S& s, uint8_t v, int carry)
     s.AF = static_cast<uint16_t>(result << 8 | f);
 }
 
-inline uint8_t subtractFlags(int a, uint8_t v, int diff)
+Z80_INLINE uint8_t subtractFlags(int a, uint8_t v, int diff)
 {
     uint8_t result = static_cast<uint8_t>(diff);
     uint8_t f = flagTableZS[result] | FLAG_N;
@@ -136,7 +136,7 @@ struct Rotated {
 
 // The eight rotates and shifts by y, bits 3-5 of a CB opcode: RLC RRC RL RR
 // SLA SRA SLL SRL. RLCA, RRCA, RLA and RRA are the first four on A.
-constexpr Rotated rotate(int y, uint8_t v, int carryIn)
+Z80_INLINE constexpr Rotated rotate(int y, uint8_t v, int carryIn)
 {
     uint8_t out = (y & 1) ? (v & 1) : static_cast<uint8_t>(v >> 7);
     switch (y) {

@@ -18,11 +18,11 @@ struct LoopRegisters {
     Z80State& state;  // holds everything else, and gets the locals back
 };
 
-inline LoopRegisters holdRegisters(Z80State& s) { return {s.AF, s.BC, s.DE, s.HL, s.SP, s.PC, s.cyclesLeft, s}; }
+Z80_INLINE LoopRegisters holdRegisters(Z80State& s) { return {s.AF, s.BC, s.DE, s.HL, s.SP, s.PC, s.cyclesLeft, s}; }
 
 // Before anything else looks at the state: an interrupt, a prefixed set,
 // the end of the run.
-inline void writeBack(const LoopRegisters& r)
+Z80_INLINE void writeBack(const LoopRegisters& r)
 {
     Z80State& s = r.state;
     s.AF = r.AF;
@@ -34,7 +34,7 @@ inline void writeBack(const LoopRegisters& r)
     s.cyclesLeft = r.cyclesLeft;
 }
 
-inline void reload(LoopRegisters& r)
+Z80_INLINE void reload(LoopRegisters& r)
 {
     const Z80State& s = r.state;
     r.AF = s.AF;
@@ -48,21 +48,12 @@ inline void reload(LoopRegisters& r)
 
 // The instruction code takes either the state or the loop's locals; the
 // fields the locals leave out are reached through this.
-inline Z80State& stateOf(Z80State& s) { return s; }
-inline Z80State& stateOf(const LoopRegisters& r) { return r.state; }
-
-// Hands the state to a function outside the processor (the bus's trap hook).
-inline void callWithState(Z80State& s, void (*call)(Z80State&)) { call(s); }
-inline void callWithState(LoopRegisters& r, void (*call)(Z80State&))
-{
-    writeBack(r);
-    call(r.state);
-    reload(r);
-}
+Z80_INLINE Z80State& stateOf(Z80State& s) { return s; }
+Z80_INLINE Z80State& stateOf(const LoopRegisters& r) { return r.state; }
 
 // A bus may time a write by the budget (the machine's speaker does), so the
 // state's budget is current whenever the processor writes.
-inline void publishBudget(Z80State&) {}
-inline void publishBudget(const LoopRegisters& r) { r.state.cyclesLeft = r.cyclesLeft; }
+Z80_INLINE void publishBudget(Z80State&) {}
+Z80_INLINE void publishBudget(const LoopRegisters& r) { r.state.cyclesLeft = r.cyclesLeft; }
 
 }  // namespace z80

@@ -1,7 +1,6 @@
-// The run loop: every instruction set runs on the loop's locals.
+// The run loop: the instruction sets run on the loop's locals.
 #include "z80/cb.h"
 #include "z80/dispatch.h"
-#include "z80/ed.h"
 #include "z80/index.h"
 #include "z80/unprefixed.h"
 
@@ -9,15 +8,25 @@ using namespace z80;
 
 namespace {
 
-// A prefix hands over to its set, which reads its own opcode bytes.
+// A prefix hands over to its set, which reads its own opcode bytes. The ED
+// set is rare and takes the state: its block instructions loop on locals of
+// their own, with the host's registers to themselves.
 template <int op>
 Z80_INLINE void baseInstruction(LoopRegisters& r)
 {
-    if constexpr (op == 0xCB) runCB(r);
-    else if constexpr (op == 0xDD) runIndex(r, r.state.IX);
-    else if constexpr (op == 0xED) runED(r);
-    else if constexpr (op == 0xFD) runIndex(r, r.state.IY);
-    else unprefixed<op, true>(r);
+    if constexpr (op == 0xCB) {
+        runCB(r);
+    } else if constexpr (op == 0xDD) {
+        runIndex(r, r.state.IX);
+    } else if constexpr (op == 0xED) {
+        writeBack(r);
+        executeED(r.state);
+        reload(r);
+    } else if constexpr (op == 0xFD) {
+        runIndex(r, r.state.IY);
+    } else {
+        unprefixed<op, true>(r);
+    }
 }
 
 // One instruction, or instructions while the budget is above zero. Each

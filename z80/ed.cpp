@@ -1,11 +1,12 @@
 // The ED set: port I/O through C, 16-bit arithmetic with carry, the I and R
 // transfers, interrupt modes, RRD/RLD, the block instructions and the trap.
-#pragma once
-
+#include "z80/access.h"
 #include "z80/alu.h"
 #include "z80/control.h"
 
-namespace z80 {
+using namespace z80;
+
+namespace {
 
 // Cost of one repetition of a repeating block instruction; the last one that
 // finishes it costs 5 less.
@@ -19,11 +20,9 @@ Z80_INLINE uint16_t portC(const S& s)
     return low(s.BC);
 }
 
-template <class S>
-Z80_INLINE uint8_t inputFlags(const S& s, uint8_t v) { return flagTableZSP[v] | (regF(s) & FLAG_C); }
+inline uint8_t inputFlags(const Z80State& s, uint8_t v) { return flagTableZSP[v] | (regF(s) & FLAG_C); }
 
-template <class S>
-Z80_INLINE void adc16(S& s, uint16_t v)
+inline void adc16(Z80State& s, uint16_t v)
 {
     uint32_t hl = s.HL;
     uint32_t t = hl + v + (regF(s) & FLAG_C);
@@ -37,8 +36,7 @@ Z80_INLINE void adc16(S& s, uint16_t v)
     setF(s, f);
 }
 
-template <class S>
-Z80_INLINE void sbc16(S& s, uint16_t v)
+inline void sbc16(Z80State& s, uint16_t v)
 {
     uint32_t hl = s.HL;
     uint32_t t = hl - v - (regF(s) & FLAG_C);
@@ -52,8 +50,7 @@ Z80_INLINE void sbc16(S& s, uint16_t v)
     setF(s, f);
 }
 
-template <class S>
-Z80_INLINE void negate(S& s)
+inline void negate(Z80State& s)
 {
     uint8_t a = regA(s);
     uint8_t r = static_cast<uint8_t>(0 - a);
@@ -64,32 +61,19 @@ Z80_INLINE void negate(S& s)
     s.AF = static_cast<uint16_t>(r << 8 | f);
 }
 
-template <class S>
-Z80_INLINE void loadAFromInterruptState(S& s, uint8_t v)
+inline void loadAFromInterruptState(Z80State& s, uint8_t v)
 {
     uint8_t f = (regF(s) & FLAG_C) | flagTableZS[v];
-    if (stateOf(s).interruptFlags & IFF1) f |= FLAG_PV;
+    if (s.interruptFlags & IFF1) f |= FLAG_PV;
     s.AF = static_cast<uint16_t>(v << 8 | f);
 }
 
-// RETN: IFF1 gets back the copy that IFF2 kept while an NMI ran.
-template <class S>
-Z80_INLINE void retn(S& s)
+inline void setInterruptMode(Z80State& s, uint8_t modeBits)
 {
-    Z80State& state = stateOf(s);
-    state.interruptFlags = static_cast<uint8_t>((state.interruptFlags & ~IFF1) | ((state.interruptFlags & IFF2) ? IFF1 : 0));
-    s.PC = pop(s);
+    s.interruptFlags = static_cast<uint8_t>((s.interruptFlags & ~(IM1 | IM2)) | modeBits);
 }
 
-template <class S>
-Z80_INLINE void setInterruptMode(S& s, uint8_t modeBits)
-{
-    Z80State& state = stateOf(s);
-    state.interruptFlags = static_cast<uint8_t>((state.interruptFlags & ~(IM1 | IM2)) | modeBits);
-}
-
-template <class S>
-Z80_INLINE void rotateDigitRight(S& s)
+inline void rotateDigitRight(Z80State& s)
 {
     uint8_t v = memRead(s.HL);
     uint8_t a = regA(s);
@@ -98,8 +82,7 @@ Z80_INLINE void rotateDigitRight(S& s)
     s.AF = static_cast<uint16_t>(a << 8 | inputFlags(s, a));
 }
 
-template <class S>
-Z80_INLINE void rotateDigitLeft(S& s)
+inline void rotateDigitLeft(Z80State& s)
 {
     uint8_t v = memRead(s.HL);
     uint8_t a = regA(s);
@@ -168,52 +151,54 @@ Z80_INLINE uint8_t countFlags(const S& s)
     return high(s.BC) ? FLAG_N : FLAG_N | FLAG_Z;
 }
 
-// The repeating forms run against the budget inside one call. An unfinished
-// one steps PC back onto itself so it resumes as the next instruction.
-template <class S>
-Z80_INLINE void finishRepeat(S& s, bool unfinished)
+// The repeating forms run against the budget inside one call, on locals of
+// their own like the run loop's. An unfinished one steps PC back onto itself
+// so it resumes as the next instruction.
+inline void finishRepeat(LoopRegisters& r, bool unfinished)
 {
-    if (unfinished) s.PC = static_cast<uint16_t>(s.PC - 2);
-    else s.cyclesLeft += FINAL_STEP_REFUND;
+    if (unfinished) r.PC = static_cast<uint16_t>(r.PC - 2);
+    else r.cyclesLeft += FINAL_STEP_REFUND;
+    writeBack(r);
 }
 
-template <class S>
-Z80_INLINE void repeatMove(S& s, int delta)
+inline void repeatMove(Z80State& s, int delta)
 {
+    LoopRegisters r = holdRegisters(s);
     do {
-        moveStep(s, delta);
-        s.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (s.BC != 0 && s.cyclesLeft > 0);
-    setF(s, moveFlags(s));
-    finishRepeat(s, s.BC != 0);
+        moveStep(r, delta);
+        r.cyclesLeft -= REPEAT_STEP_CYCLES;
+    } while (r.BC != 0 && r.cyclesLeft > 0);
+    setF(r, moveFlags(r));
+    finishRepeat(r, r.BC != 0);
 }
 
-template <class S>
-Z80_INLINE void repeatCompare(S& s, int delta)
+inline void repeatCompare(Z80State& s, int delta)
 {
+    LoopRegisters r = holdRegisters(s);
     CompareStep step;
     do {
-        step = compareStep(s, delta);
-        s.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (s.BC != 0 && step.result != 0 && s.cyclesLeft > 0);
-    setF(s, compareFlags(s, step));
-    finishRepeat(s, s.BC != 0 && step.result != 0);
+        step = compareStep(r, delta);
+        r.cyclesLeft -= REPEAT_STEP_CYCLES;
+    } while (r.BC != 0 && step.result != 0 && r.cyclesLeft > 0);
+    setF(r, compareFlags(r, step));
+    finishRepeat(r, r.BC != 0 && step.result != 0);
 }
 
-template <class S, void (*step)(S&, int)>
-Z80_INLINE void repeatCounted(S& s, int delta)
+template <void (*step)(LoopRegisters&, int)>
+inline void repeatCounted(Z80State& s, int delta)
 {
+    LoopRegisters r = holdRegisters(s);
     do {
-        step(s, delta);
-        s.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (high(s.BC) != 0 && s.cyclesLeft > 0);
-    setF(s, countFlags(s));
-    finishRepeat(s, high(s.BC) != 0);
+        step(r, delta);
+        r.cyclesLeft -= REPEAT_STEP_CYCLES;
+    } while (high(r.BC) != 0 && r.cyclesLeft > 0);
+    setF(r, countFlags(r));
+    finishRepeat(r, high(r.BC) != 0);
 }
 
-// The instruction whose second byte is at PC.
-template <class S>
-Z80_INLINE void runED(S& s)
+}  // namespace
+
+void executeED(Z80State& s)
 {
     uint8_t opcode = fetchByte(s);
     s.cyclesLeft -= cyclesED[opcode];
@@ -227,13 +212,13 @@ Z80_INLINE void runED(S& s)
     case 0x70: setF(s, inputFlags(s, portIn(portC(s)))); break;  // IN F,(C): value not stored
     case 0x78: setA(s, portIn(portC(s))); setF(s, inputFlags(s, regA(s))); break;
 
-    case 0x41: writePort(s, portC(s), high(s.BC)); break;
-    case 0x49: writePort(s, portC(s), low(s.BC)); break;
-    case 0x51: writePort(s, portC(s), high(s.DE)); break;
-    case 0x59: writePort(s, portC(s), low(s.DE)); break;
-    case 0x61: writePort(s, portC(s), high(s.HL)); break;
-    case 0x69: writePort(s, portC(s), low(s.HL)); break;
-    case 0x79: writePort(s, portC(s), regA(s)); break;
+    case 0x41: portOut(portC(s), high(s.BC)); break;
+    case 0x49: portOut(portC(s), low(s.BC)); break;
+    case 0x51: portOut(portC(s), high(s.DE)); break;
+    case 0x59: portOut(portC(s), low(s.DE)); break;
+    case 0x61: portOut(portC(s), high(s.HL)); break;
+    case 0x69: portOut(portC(s), low(s.HL)); break;
+    case 0x79: portOut(portC(s), regA(s)); break;
 
     case 0x42: sbc16(s, s.BC); break;
     case 0x52: sbc16(s, s.DE); break;
@@ -255,15 +240,16 @@ Z80_INLINE void runED(S& s)
 
     case 0x44: negate(s); break;
     case 0x45:  // RETN
-        retn(s);
+        s.interruptFlags = static_cast<uint8_t>((s.interruptFlags & ~IFF1) | ((s.interruptFlags & IFF2) ? IFF1 : 0));
+        s.PC = pop(s);
         break;
     case 0x4D: s.PC = pop(s); break;  // RETI
     case 0x46: setInterruptMode(s, 0); break;
     case 0x56: setInterruptMode(s, IM1); break;
     case 0x5E: setInterruptMode(s, IM2); break;
-    case 0x47: stateOf(s).I = regA(s); break;
+    case 0x47: s.I = regA(s); break;
     case 0x4F: break;  // LD R,A: there is no refresh register to load
-    case 0x57: loadAFromInterruptState(s, stateOf(s).I); break;
+    case 0x57: loadAFromInterruptState(s, s.I); break;
     case 0x5F: loadAFromInterruptState(s, static_cast<uint8_t>(0 - s.cyclesLeft)); break;  // R from the budget
     case 0x67: rotateDigitRight(s); break;
     case 0x6F: rotateDigitLeft(s); break;
@@ -281,17 +267,17 @@ Z80_INLINE void runED(S& s)
     case 0xB8: repeatMove(s, -1); break;
     case 0xB1: repeatCompare(s, 1); break;
     case 0xB9: repeatCompare(s, -1); break;
-    case 0xB2: repeatCounted<S, inputStep<S>>(s, 1); break;
-    case 0xBA: repeatCounted<S, inputStep<S>>(s, -1); break;
-    case 0xB3: repeatCounted<S, outputStep<S>>(s, 1); break;
-    case 0xBB: repeatCounted<S, outputStep<S>>(s, -1); break;
+    case 0xB2: repeatCounted<inputStep<LoopRegisters>>(s, 1); break;
+    case 0xBA: repeatCounted<inputStep<LoopRegisters>>(s, -1); break;
+    case 0xB3: repeatCounted<outputStep<LoopRegisters>>(s, 1); break;
+    case 0xBB: repeatCounted<outputStep<LoopRegisters>>(s, -1); break;
 
     case 0xED:  // a second prefix: fetch it again as the start of the next instruction
         --s.PC;
         chargeZeroCost(s);
         break;
     case 0xFE:
-        callWithState(s, patchHook);
+        patchHook(s);
         chargeZeroCost(s);
         break;
     default:  // no instruction here: nothing happens, nothing is charged
@@ -299,5 +285,3 @@ Z80_INLINE void runED(S& s)
         break;
     }
 }
-
-}  // namespace z80
