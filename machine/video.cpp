@@ -1,5 +1,7 @@
 #include "machine/video.h"
 
+#include <cstring>
+
 #include "machine/bus.h"
 #include "machine/vz200.h"
 
@@ -73,18 +75,36 @@ void buildGlyphAtlas()
     }
 }
 
-// Copies one atlas cell per video byte; the byte is the atlas index.
+// Copies one atlas cell per video byte; the byte is the atlas index. The
+// picture is built line by line: each cell line is one row of 8 pixels, and
+// every cell lies inside both surfaces, so nothing needs clipping.
 static void copyCells(int rows, int cellHeight, int baseLine)
 {
     const uint8_t* video = vz200.memoryImage + VIDEO_MEMORY;
     for (int row = 0; row < rows; ++row) {
+        const uint32_t* cells[SCREEN_COLUMNS];
         for (int column = 0; column < SCREEN_COLUMNS; ++column) {
             uint8_t value = video[SCREEN_COLUMNS * row + column];
-            copyRect(backBuffer, BORDER_LEFT + CELL_WIDTH * column, BORDER_TOP + cellHeight * row, glyphAtlas,
-                     CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW),
-                     baseLine + cellHeight * (value / ATLAS_CELLS_PER_ROW), CELL_WIDTH, cellHeight);
+            cells[column] = glyphAtlas.pixels + (baseLine + cellHeight * (value / ATLAS_CELLS_PER_ROW)) * ATLAS_WIDTH +
+                            CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW);
+        }
+        uint32_t* out = backBuffer.pixels + (BORDER_TOP + cellHeight * row) * BACK_BUFFER_WIDTH + BORDER_LEFT;
+        for (int line = 0; line < cellHeight; ++line, out += BACK_BUFFER_WIDTH) {
+            for (int column = 0; column < SCREEN_COLUMNS; ++column) {
+                std::memcpy(out + CELL_WIDTH * column, cells[column] + line * ATLAS_WIDTH, CELL_WIDTH * sizeof(uint32_t));
+            }
         }
     }
+}
+
+// The picture covers the middle of the back buffer; only the band around it
+// is filled.
+static void fillBorder(uint32_t color)
+{
+    fillRect(backBuffer, 0, 0, BACK_BUFFER_WIDTH, BORDER_TOP, color);
+    fillRect(backBuffer, 0, BORDER_TOP + PICTURE_HEIGHT, BACK_BUFFER_WIDTH, BORDER_TOP, color);
+    fillRect(backBuffer, 0, BORDER_TOP, BORDER_LEFT, PICTURE_HEIGHT, color);
+    fillRect(backBuffer, BORDER_LEFT + PICTURE_WIDTH, BORDER_TOP, BORDER_LEFT, PICTURE_HEIGHT, color);
 }
 
 void renderScreen()
@@ -93,11 +113,10 @@ void renderScreen()
     uint8_t latch = vz200.outputLatch;
     bool colorSet1 = (latch & LATCH_COLOR_SET) != 0;
     if (latch & LATCH_GRAPHICS) {
-        uint32_t border = colorSet1 ? videoPalette.buff : videoPalette.green;
-        fillRect(backBuffer, 0, 0, backBuffer.width, backBuffer.height, border);
+        fillBorder(colorSet1 ? videoPalette.buff : videoPalette.green);
         copyCells(GRAPHICS_ROWS, GRAPHICS_CELL_HEIGHT, colorSet1 ? ATLAS_GRAPHICS_SET1 : ATLAS_GRAPHICS_SET0);
     } else {
-        fillRect(backBuffer, 0, 0, backBuffer.width, backBuffer.height, videoPalette.black);
+        fillBorder(videoPalette.black);
         copyCells(TEXT_ROWS, TEXT_CELL_HEIGHT, colorSet1 ? ATLAS_TEXT_SET1 : ATLAS_TEXT_SET0);
     }
 }
