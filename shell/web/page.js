@@ -118,19 +118,27 @@ document.addEventListener('pointerdown', (event) => {
   if (!event.target.closest('.menu')) openMenu(null);
 });
 
-// The largest whole factor of device pixels that fits, so that every
-// pixel of the machine is the same square block.
+// The largest whole factor of device pixels that fits, and a place on whole
+// device pixels, so that every pixel of the machine is the same sharp block.
 function fitCanvas() {
   if (!page.clientWidth) return;
-  const area = document.getElementById('screen-area');
+  const area = document.getElementById('screen-area').getBoundingClientRect();
   const ratio = window.devicePixelRatio || 1;
-  const factor = Math.max(1, Math.floor(Math.min(area.clientWidth * ratio / page.clientWidth,
-                                                 area.clientHeight * ratio / page.clientHeight)));
-  page.canvas.style.width = (page.clientWidth * factor / ratio) + 'px';
-  page.canvas.style.height = (page.clientHeight * factor / ratio) + 'px';
+  const factor = Math.max(1, Math.floor(Math.min(area.width * ratio / page.clientWidth,
+                                                 area.height * ratio / page.clientHeight)));
+  const width = page.clientWidth * factor / ratio;
+  const height = page.clientHeight * factor / ratio;
+  const onDevicePixel = (offset, size, room) => Math.round((offset + (room - size) / 2) * ratio) / ratio - offset;
+  const style = page.canvas.style;
+  style.width = width + 'px';
+  style.height = height + 'px';
+  style.left = Math.max(0, onDevicePixel(area.left, width, area.width)) + 'px';
+  style.top = Math.max(0, onDevicePixel(area.top, height, area.height)) + 'px';
   page.scale = factor;
 }
 
+new ResizeObserver(fitCanvas).observe(document.getElementById('screen-area'));
+// A zoom changes the device pixels' size, not always the area's.
 window.addEventListener('resize', fitCanvas);
 
 // ---- Keys and focus -------------------------------------------------------------
@@ -299,8 +307,8 @@ page.speaker = {
   queue(samples) {
     if (!this.node) return;
     const copy = Int16Array.from(samples);
-    this.node.port.postMessage(copy, [copy.buffer]);
     this.sent += copy.length;
+    this.node.port.postMessage(copy, [copy.buffer]);  // which empties copy
   },
 
   queued() {
