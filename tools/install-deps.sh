@@ -15,7 +15,13 @@ packages=(
   clang libclang-rt-14-dev    # fuzz targets (libFuzzer, sanitizers)
   clang-tidy cppcheck         # static checks (tools/lint.sh)
   valgrind                    # memcheck over the headless runner
+  emscripten node-acorn       # the browser page (tools/build-web.sh)...
+  nodejs chromium             # ...and its tests (playwright-core from npm)
 )
+
+# npm comes with some builds of nodejs and is a package of its own in
+# Debian's, which conflicts with the others.
+if ! command -v npm >/dev/null; then packages+=(npm); fi
 
 missing=()
 for package in "${packages[@]}"; do

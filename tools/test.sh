@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Tessel twice (release, and with address and
-# undefined-behaviour sanitizers) and runs the tests of both builds; then the
+# undefined-behaviour sanitizers) and runs the tests of both builds (the
+# first also builds the browser page and tests it in chromium); then the
 # static checks, and short runs of the fuzz targets (a clang build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,10 +13,11 @@ cmake --build build -j2
 ctest --test-dir build --output-on-failure
 
 # The sanitizer run repeats the unit and integration tests; the long
-# processor suites and the tests of real windows stay with the first run.
+# processor suites and the tests of real windows and of the browser page
+# stay with the first run.
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=ON
 cmake --build build-sanitize -j2
-ctest --test-dir build-sanitize --output-on-failure -LE 'suite|desktop|windows'
+ctest --test-dir build-sanitize --output-on-failure -LE 'suite|desktop|windows|web'
 
 # clang-tidy and cppcheck over our sources, with the release build's database.
 tools/lint.sh build
