@@ -4,6 +4,7 @@
 #include "shell/frame_clock.h"
 #include "shell/keyboard_service.h"
 #include "shell/main_window.h"
+#include "shell/sound.h"
 
 int emulatorMain(HostInstance instance, int showCommand)
 {
@@ -23,6 +24,7 @@ bool startEmulator(HostInstance instance, int showCommand)
         mainWindow = nullptr;
         return false;
     }
+    openSound();
     startMachine();
     return true;
 }
@@ -57,6 +59,7 @@ void frameStep()
     // While another application is in front the matrix keeps its last rows.
     if (isActive) pollKeyboard();
     runMachineFrame();
+    queueFrameSound();
     renderScreen();
     // Drawing comes before the wait, so the picture goes out at the deadline.
     waitForFrame();

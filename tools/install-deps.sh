@@ -9,6 +9,7 @@ packages=(
   libpng-dev                  # screenshots and golden pictures
   z80asm                      # the open replacement ROM and test programs
   libgtk-3-dev                # the desktop window
+  libsdl2-dev                 # ...and its sound
   xvfb xdotool imagemagick x11-utils  # desktop tests in a virtual display
   g++-mingw-w64-x86-64-win32  # the Windows program...
   wine wine64                 # ...and its smoke test
