@@ -267,7 +267,7 @@ static HostAudioRecord audioHandle;
 HostAudio hostOpenAudio(int sampleRate, const char*& failure)
 {
     if (!webOpenSound(sampleRate)) {
-        failure = "this browser has no Web Audio";
+        failure = "no Web Audio worklet: the page must come from https or localhost";
         return nullptr;
     }
     return &audioHandle;

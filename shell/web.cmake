@@ -1,7 +1,8 @@
 # The browser page: the browser host under the portable shell, compiled to
 # WebAssembly by Emscripten (tools/build-web.sh). The page's folder, page/ in
 # the build, holds everything a web server needs to serve: index.html, its
-# style and script, the audio thread's script, tessel.js and tessel.wasm.
+# style and script, the audio thread's script, tessel.js and tessel.wasm,
+# and the program's icon as the page's.
 if(NOT EMSCRIPTEN)
   return()
 endif()
@@ -21,6 +22,18 @@ target_link_options(tessel_web PRIVATE
   -lidbfs.js
   -sENVIRONMENT=web
   "-sEXPORTED_RUNTIME_METHODS=[FS,ccall,UTF8ToString,addRunDependency,removeRunDependency]")
+
+# The icon drawn for the Windows program, tools/make_icon on the build machine.
+set(ICON_DRAWING ${CMAKE_CURRENT_SOURCE_DIR}/tessel_icon.txt)
+set(PAGE_ICON ${WEB_PAGE_DIR}/favicon.ico)
+add_custom_command(
+  OUTPUT ${PAGE_ICON}
+  COMMAND $<TARGET_FILE:tessel_make_icon> ${ICON_DRAWING} ${PAGE_ICON}
+  DEPENDS ${ICON_DRAWING} tessel_make_icon
+  COMMENT "Drawing the page's icon"
+  VERBATIM)
+add_custom_target(tessel_web_icon DEPENDS ${PAGE_ICON})
+add_dependencies(tessel_web tessel_web_icon)
 
 foreach(file index.html tessel.css page.js speaker_worklet.js)
   configure_file(${WEB_SOURCES}/${file} ${WEB_PAGE_DIR}/${file} COPYONLY)

@@ -288,6 +288,7 @@ page.speaker = {
   // Browsers let a page make sound only after the user's first key or
   // click; until then the samples go nowhere and nothing is queued.
   start() {
+    if (this.context && this.context.state === 'suspended') this.context.resume();
     if (!this.sampleRate || this.context) return;
     const context = new AudioContext({ sampleRate: this.sampleRate, latencyHint: 'interactive' });
     this.context = context;

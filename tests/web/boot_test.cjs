@@ -34,13 +34,19 @@ function blockMismatch(canvas, shown, f) {
 // The canvas as the page shows it: each of its pixels a factor x factor
 // block of the same colour in the screenshot of the element.
 async function checkShownSharply(page, name) {
-  const layout = await page.evaluate(() => {
+  // The page fits the canvas when it sees the window change, a moment later.
+  const layoutNow = () => page.evaluate(() => {
     const area = document.getElementById('screen-area').getBoundingClientRect();
     return { factor: Module.page.scale, width: area.width, height: area.height, ratio: devicePixelRatio };
   });
-  const fits = Math.floor(Math.min(layout.width * layout.ratio / lib.CLIENT_WIDTH,
-                                   layout.height * layout.ratio / lib.CLIENT_HEIGHT));
-  check(layout.factor === Math.max(1, fits), 'scale ' + layout.factor + ', but ' + fits + ' fits');
+  const fitting = (layout) => Math.max(1, Math.floor(Math.min(layout.width * layout.ratio / lib.CLIENT_WIDTH,
+                                                              layout.height * layout.ratio / lib.CLIENT_HEIGHT)));
+  let layout = await layoutNow();
+  for (let tries = 0; tries < 20 && layout.factor !== fitting(layout); ++tries) {
+    await page.waitForTimeout(100);
+    layout = await layoutNow();
+  }
+  check(layout.factor === fitting(layout), 'scale ' + layout.factor + ', but ' + fitting(layout) + ' fits');
   // The cursor may blink between reading the canvas and the screenshot,
   // which shows what was composited last: try again.
   let mismatch = 'no screenshot';
@@ -68,7 +74,6 @@ lib.runTest(async () => {
 
   await checkShownSharply(page, 'boot');
   await page.setViewportSize({ width: 700, height: 600 });
-  await page.waitForTimeout(300);
   await checkShownSharply(page, 'boot-smaller');
   await page.setViewportSize(lib.VIEWPORT);
 
