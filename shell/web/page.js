@@ -350,10 +350,13 @@ function runDuePasses() {
   }
 }
 
+// A deadline already past is one the last passes could not meet (the file
+// chooser holds the frames back, or a frame took longer than its period):
+// the next callback sees to it.
 function armWake() {
   if (wakeArmed || loopEnded) return;
   const untilFrame = Module._webMillisecondsToFrame();
-  if (untilFrame > displayFrameMs) return;
+  if (untilFrame <= 0 || untilFrame > displayFrameMs) return;
   wakeArmed = true;
   setTimeout(awaitDeadline, Math.max(0, untilFrame - TIMER_EARLY_MS));
 }
@@ -371,7 +374,9 @@ yielding.port1.onmessage = awaitDeadline;
 
 function onAnimationFrame(time) {
   if (loopEnded) return;
-  if (lastAnimationFrame) displayFrameMs = 0.9 * displayFrameMs + 0.1 * (time - lastAnimationFrame);
+  // A hidden page gets no callbacks: the gap after it is no display frame.
+  const interval = time - lastAnimationFrame;
+  if (lastAnimationFrame && interval < 100) displayFrameMs = 0.9 * displayFrameMs + 0.1 * interval;
   lastAnimationFrame = time;
   requestAnimationFrame(onAnimationFrame);
   runDuePasses();
