@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-14-dev    # fuzz targets (libFuzzer, sanitizers)
   clang-tidy cppcheck         # static checks (tools/lint.sh)
   valgrind                    # memcheck over the headless runner
+  ccache                      # shared objects between the test builds
   emscripten node-acorn       # the browser page (tools/build-web.sh)...
   nodejs chromium             # ...and its tests (playwright-core from npm)
 )
