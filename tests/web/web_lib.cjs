@@ -25,7 +25,7 @@ const CLIENT_HEIGHT = 242;
 const KEY_HOLD_MS = 120;  // several frames, fewer than a key repeat
 
 const env = process.env;
-const testName = path.basename(process.argv[1], '_test.cjs');
+const testName = path.basename(process.argv[1]).replace(/(_test)?\.cjs$/, '');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tessel-web-' + testName + '-'));
 const started = [];  // browsers and servers, closed at the end whatever happens
 
