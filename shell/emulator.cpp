@@ -4,20 +4,33 @@
 #include "shell/frame_clock.h"
 #include "shell/keyboard_service.h"
 #include "shell/main_window.h"
+#include "shell/sound.h"
 
 int emulatorMain(HostInstance instance, int showCommand)
 {
-    if (!createMainWindow(instance, showCommand)) return EXIT_FAILED_START;
+    if (!startEmulator(instance, showCommand)) return EXIT_FAILED_START;
+    runMessageLoop();
+    return stopEmulator();
+}
+
+bool startEmulator(HostInstance instance, int showCommand)
+{
+    if (!createMainWindow(instance, showCommand)) return false;
     initFrameClock();
     if (initHostKeyboard(mainWindow) < 0) {
         hostErrorBox(nullptr, "Error Initializing DirectInput", "Tessel");
         // WM_DESTROY shuts down and posts a quit that nobody reads.
         hostDestroyWindow(mainWindow);
         mainWindow = nullptr;
-        return EXIT_FAILED_START;
+        return false;
     }
+    openSound();
     startMachine();
-    runMessageLoop();
+    return true;
+}
+
+int stopEmulator()
+{
     shutdownEmulator();
     return EXIT_AFTER_CLOSE;
 }
@@ -46,6 +59,7 @@ void frameStep()
     // While another application is in front the matrix keeps its last rows.
     if (isActive) pollKeyboard();
     runMachineFrame();
+    queueFrameSound();
     renderScreen();
     // Drawing comes before the wait, so the picture goes out at the deadline.
     waitForFrame();

@@ -37,6 +37,9 @@ static const char usage[] =
     "                     ! \" # $ % & ' ( ) @ + * = < > / ?\n"
     "  --type-at FRAME    the frame in which the first key goes down (default 50)\n"
     "  --screenshot FILE  write the last presented frame (320x240) as PNG\n"
+    "  --wav FILE         write the sound of every frame as a WAV file: 960\n"
+    "                     samples a frame, 48,000 a second, 16-bit mono, exactly\n"
+    "                     as the machine made them\n"
     "  --print-screen     print text video memory 0x7000-0x71FF as 16 lines of 32\n"
     "                     characters: codes 0x00-0x3F as their characters (up and\n"
     "                     left arrows as ^ and _), inverse codes 0x40-0x7F as the\n"
@@ -60,11 +63,12 @@ struct RunOptions {
     int loadAt;
     int typeAt;
     const char* screenshot;
+    const char* wav;
     bool printScreen;
     bool stats;
 };
 
-static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, false, false};
+static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, nullptr, false, false};
 
 // What --type types, as the keys go down: '\n' is Return.
 constexpr int TEXT_MAX = 4096;
@@ -231,7 +235,7 @@ static int parseOptions(int argc, char** argv)
             if (!parseFrame(text, target)) return fail("not a frame number (1 or more): ", text);
             if (!std::strcmp(option, "--frames")) options.framesGiven = true;
         } else if (!std::strcmp(option, "--load") || !std::strcmp(option, "--type") ||
-                   !std::strcmp(option, "--screenshot")) {
+                   !std::strcmp(option, "--screenshot") || !std::strcmp(option, "--wav")) {
             const char* text = value();
             if (!text) return fail("missing value after ", option);
             if (!std::strcmp(option, "--load")) {
@@ -244,6 +248,8 @@ static int parseOptions(int argc, char** argv)
                 options.loadFile = text;
             } else if (!std::strcmp(option, "--type")) {
                 if (!takeText(text)) return fail("cannot type all of ", text);
+            } else if (!std::strcmp(option, "--wav")) {
+                options.wav = text;
             } else {
                 options.screenshot = text;
             }
@@ -274,6 +280,7 @@ int main(int argc, char** argv)
         headless.onClockRead = clockRead;
     }
     headless.onPresent = framePresented;
+    headless.audio.keepSamples = options.wav != nullptr;
     scriptFrame(1);
 
     Clock::time_point start = Clock::now();
@@ -288,5 +295,6 @@ int main(int argc, char** argv)
     if (options.screenshot && !headlessWriteScreenshot(options.screenshot)) {
         return fail("cannot write the screenshot ", options.screenshot);
     }
+    if (options.wav && !headlessWriteSound(options.wav)) return fail("cannot write the sound ", options.wav);
     return 0;
 }

@@ -9,13 +9,21 @@ packages=(
   libpng-dev                  # screenshots and golden pictures
   z80asm                      # the open replacement ROM and test programs
   libgtk-3-dev                # the desktop window
+  libsdl2-dev                 # ...and its sound
   xvfb xdotool imagemagick x11-utils  # desktop tests in a virtual display
   g++-mingw-w64-x86-64-win32  # the Windows program...
   wine wine64                 # ...and its smoke test
   clang libclang-rt-14-dev    # fuzz targets (libFuzzer, sanitizers)
   clang-tidy cppcheck         # static checks (tools/lint.sh)
   valgrind                    # memcheck over the headless runner
+  ccache                      # shared objects between the test builds
+  emscripten node-acorn       # the browser page (tools/build-web.sh)...
+  nodejs chromium             # ...and its tests (playwright-core from npm)
 )
+
+# npm comes with some builds of nodejs and is a package of its own in
+# Debian's, which conflicts with the others.
+if ! command -v npm >/dev/null; then packages+=(npm); fi
 
 missing=()
 for package in "${packages[@]}"; do
