@@ -42,12 +42,6 @@ inline FrameCount countFrames(Z80State& s, uint64_t instructionLimit)
     return count;
 }
 
-inline bool sameRegisters(const Z80State& a, const Z80State& b)
-{
-    return a.AF == b.AF && a.BC == b.BC && a.DE == b.DE && a.HL == b.HL && a.IX == b.IX && a.IY == b.IY &&
-           a.PC == b.PC && a.SP == b.SP && a.cyclesLeft == b.cyclesLeft && a.interruptFlags == b.interruptFlags;
-}
-
 struct BenchRun {
     double seconds;
     FrameCount count;
@@ -67,7 +61,7 @@ inline bool medianOfRuns(Prepare prepare, Z80State& s, uint64_t instructionLimit
         auto start = std::chrono::steady_clock::now();
         for (uint64_t frame = 0; frame < count.frames; ++frame) runFrame(s);
         run = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!sameRegisters(s, count.end)) {
+        if (!(s == count.end)) {
             std::printf("bench: runFrame ended at PC %04X, stepping at %04X\n", s.PC, count.end.PC);
             return false;
         }

@@ -36,7 +36,6 @@ int main(int argc, char** argv)
         std::memset(vz200.memoryImage, 0, sizeof vz200.memoryImage);
         std::memcpy(vz200.memoryImage + WORKLOAD_START, program, size);
         vz200.keyboardMatrix = idleKeyboardRows();
-        bindMemoryImage(vz200.memoryImage);
         resetProcessor(s);
         s.PC = WORKLOAD_START;
     };

@@ -21,6 +21,8 @@ struct Z80State {
     // The budget ran out on a HALT, which ends the frame, rather than on
     // instructions that happened to spend it exactly.
     bool haltRan;
+
+    friend bool operator==(const Z80State&, const Z80State&) = default;
 };
 
 // Bits of interruptFlags.
