@@ -21,10 +21,8 @@ Z80_INLINE void cbInstruction(S& s)
 template <class S>
 Z80_INLINE void runCB(S& s)
 {
-    uint8_t opcode = fetchByte(s);
-    s.cyclesLeft -= cyclesCB[opcode];
 #define CB_INSTRUCTION(n) cbInstruction<n>(s)
-    Z80_DISPATCH(opcode, CB_INSTRUCTION)
+    Z80_DISPATCH(s, cyclesCB, CB_INSTRUCTION)
 #undef CB_INSTRUCTION
 }
 

@@ -15,10 +15,16 @@
     Z80_OPCODES16(0xC, each, arg) Z80_OPCODES16(0xD, each, arg) Z80_OPCODES16(0xE, each, arg)               \
     Z80_OPCODES16(0xF, each, arg)
 
-// The switch over an opcode of one set; call(n) runs the instance of opcode n.
+// Runs the instruction of one set whose opcode is at PC: reads the opcode,
+// charges its cost from the set's table before it runs, and switches to
+// call(opcode), which runs the instance of that opcode.
 #define Z80_CASE(n, call) \
     case n: call(n); break;
-#define Z80_DISPATCH(opcode, call) \
-    switch (opcode) {              \
-        Z80_OPCODES256(Z80_CASE, call) \
+#define Z80_DISPATCH(s, costs, call)              \
+    {                                              \
+        uint8_t opcode = fetchByte(s);             \
+        (s).cyclesLeft -= (costs)[opcode];         \
+        switch (opcode) {                          \
+            Z80_OPCODES256(Z80_CASE, call)         \
+        }                                          \
     }

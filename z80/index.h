@@ -129,10 +129,8 @@ Z80_INLINE void indexInstruction(S& s, uint16_t& index)
 template <class S>
 Z80_INLINE void runIndex(S& s, uint16_t& index)
 {
-    uint8_t opcode = fetchByte(s);
-    s.cyclesLeft -= cyclesIndex[opcode];
 #define INDEX_INSTRUCTION(n) indexInstruction<n>(s, index)
-    Z80_DISPATCH(opcode, INDEX_INSTRUCTION)
+    Z80_DISPATCH(s, cyclesIndex, INDEX_INSTRUCTION)
 #undef INDEX_INSTRUCTION
 }
 

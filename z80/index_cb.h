@@ -28,10 +28,8 @@ template <class S>
 Z80_INLINE void runIndexCB(S& s, uint16_t index)
 {
     uint16_t address = indexedAddress(s, index);
-    uint8_t opcode = fetchByte(s);
-    s.cyclesLeft -= cyclesIndexCB[opcode];
 #define INDEX_BIT_INSTRUCTION(n) indexBitInstruction<n>(s, address)
-    Z80_DISPATCH(opcode, INDEX_BIT_INSTRUCTION)
+    Z80_DISPATCH(s, cyclesIndexCB, INDEX_BIT_INSTRUCTION)
 #undef INDEX_BIT_INSTRUCTION
 }
 

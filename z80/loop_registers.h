@@ -1,7 +1,7 @@
-// The registers the run loop keeps in locals while it runs unprefixed
-// instructions. Memory writes go through a byte pointer, which may alias
-// anything, so fields of the state would be stored and reloaded around
-// every one; locals stay in host registers.
+// The registers the run loop keeps in locals while it runs. Memory writes go
+// through a byte pointer, which may alias anything, so fields of the state
+// would be stored and reloaded around every one; locals stay in host
+// registers.
 #pragma once
 
 #include "z80/z80.h"
@@ -20,31 +20,23 @@ struct LoopRegisters {
 
 Z80_INLINE LoopRegisters holdRegisters(Z80State& s) { return {s.AF, s.BC, s.DE, s.HL, s.SP, s.PC, s.cyclesLeft, s}; }
 
-// Before anything else looks at the state: an interrupt, a prefixed set,
-// the end of the run.
-Z80_INLINE void writeBack(const LoopRegisters& r)
+template <class To, class From>
+Z80_INLINE void copyHeldRegisters(To& to, const From& from)
 {
-    Z80State& s = r.state;
-    s.AF = r.AF;
-    s.BC = r.BC;
-    s.DE = r.DE;
-    s.HL = r.HL;
-    s.SP = r.SP;
-    s.PC = r.PC;
-    s.cyclesLeft = r.cyclesLeft;
+    to.AF = from.AF;
+    to.BC = from.BC;
+    to.DE = from.DE;
+    to.HL = from.HL;
+    to.SP = from.SP;
+    to.PC = from.PC;
+    to.cyclesLeft = from.cyclesLeft;
 }
 
-Z80_INLINE void reload(LoopRegisters& r)
-{
-    const Z80State& s = r.state;
-    r.AF = s.AF;
-    r.BC = s.BC;
-    r.DE = s.DE;
-    r.HL = s.HL;
-    r.SP = s.SP;
-    r.PC = s.PC;
-    r.cyclesLeft = s.cyclesLeft;
-}
+// Before anything else looks at the state: the ED set and its trap hook,
+// and the end of the run (then runFrame's interrupt).
+Z80_INLINE void writeBack(const LoopRegisters& r) { copyHeldRegisters(r.state, r); }
+
+Z80_INLINE void reload(LoopRegisters& r) { copyHeldRegisters(r, r.state); }
 
 // The instruction code takes either the state or the loop's locals; the
 // fields the locals leave out are reached through this.

@@ -1,4 +1,4 @@
-// Reset, the frame-long run loop and interrupt delivery.
+// Reset, the frame and interrupt delivery.
 #include "z80/access.h"
 
 using namespace z80;
