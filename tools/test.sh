@@ -5,9 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh
+tools/install-deps.sh test
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON -DTESSEL_TESTS=ON
 cmake --build build -j2
 ctest --test-dir build --output-on-failure
 
