@@ -15,6 +15,7 @@
 #include "machine/surface.h"
 #include "shell/foreground_keyboard.h"
 #include "shell/host.h"
+#include "shell/program_icon.h"
 
 // ---- The window --------------------------------------------------------------
 
@@ -261,6 +262,12 @@ HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), description.title);
+    // The icon the Windows program carries as its resource; the pixels are
+    // static, so the image only borrows them.
+    GdkPixbuf* icon = gdk_pixbuf_new_from_data(programIconPixels, GDK_COLORSPACE_RGB, TRUE, 8, PROGRAM_ICON_SIZE,
+                                               PROGRAM_ICON_SIZE, PROGRAM_ICON_SIZE * 4, nullptr, nullptr);
+    gtk_window_set_icon(GTK_WINDOW(window), icon);
+    g_object_unref(icon);
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
     g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), nullptr);
     g_signal_connect(window, "key-press-event", G_CALLBACK(onKey), nullptr);

@@ -3,9 +3,7 @@
 # (cmake/mingw-w64-x86_64.cmake, tools/build-windows.sh).
 enable_language(RC)
 
-# The icon is drawn in tessel_icon.txt; tools/make_icon writes the .ico on
-# the build machine.
-set(ICON_DRAWING ${CMAKE_CURRENT_SOURCE_DIR}/tessel_icon.txt)
+# tools/make_icon writes the .ico on the build machine.
 set(ICON_FILE ${CMAKE_CURRENT_BINARY_DIR}/tessel.ico)
 set(MAKE_ICON $<TARGET_FILE:tessel_make_icon>)
 set(MAKE_ICON_DEPENDS tessel_make_icon)
