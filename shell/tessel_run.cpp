@@ -8,12 +8,12 @@
 #include <cstring>
 
 #include "machine/character_set.h"
-#include "machine/dik.h"
 #include "machine/key_legend.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
 #include "shell/host_headless.h"
+#include "shell/key_typing.h"
 #include "shell/load_command.h"
 #include "shell/main_window.h"
 
@@ -67,8 +67,7 @@ struct RunOptions {
 static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, false, false};
 
 // What --type types, as the keys go down: '\n' is Return.
-constexpr int TEXT_MAX = 4096;
-static char typedText[TEXT_MAX];
+static char typedText[TYPING_CAPACITY];
 static int typedLength = 0;
 
 static int fail(const char* what, const char* detail)
@@ -88,22 +87,13 @@ static bool parseFrame(const char* text, int& value)
 
 // ---- Typing ------------------------------------------------------------------
 
-constexpr int KEY_HELD_FRAMES = 3;
-constexpr int KEY_RELEASED_FRAMES = 3;
-constexpr int KEY_FRAMES = KEY_HELD_FRAMES + KEY_RELEASED_FRAMES;
 constexpr int SPARE_FRAMES = 50;
 
 // Sets up the user's side for the frame about to run.
 static void scriptFrame(int frame)
 {
-    int step = frame - options.typeAt;
-    if (step >= 0 && step / KEY_FRAMES < typedLength) {
-        TypedKey typed{};
-        keyForCharacter(typedText[step / KEY_FRAMES], typed);
-        bool down = step % KEY_FRAMES < KEY_HELD_FRAMES;
-        headlessSetKey(typed.keyCode, down);
-        headlessSetKey(DIK_LSHIFT, down && typed.shift);
-    }
+    // The first key goes down at this frame's keyboard poll.
+    if (frame == options.typeAt) queueTypedText(typedText, static_cast<size_t>(typedLength));
     if (options.loadFile && frame == options.loadAt) {
         headlessAnswerOpenDialog(options.loadFile);
         headlessCommand(ID_FILE_LOAD);
@@ -201,7 +191,7 @@ static bool takeText(const char* text)
             ++p;
         }
         TypedKey typed{};
-        if (!keyForCharacter(c, typed) || typedLength == TEXT_MAX) return false;
+        if (!keyForCharacter(c, typed) || typedLength == TYPING_CAPACITY) return false;
         typedText[typedLength++] = c;
     }
     return true;
