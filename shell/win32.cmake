@@ -23,6 +23,6 @@ add_executable(tessel WIN32
   tessel.rc
   $<TARGET_OBJECTS:tessel_machine_bus>)
 target_include_directories(tessel PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
-target_link_libraries(tessel PRIVATE tessel_shell dinput dxguid comdlg32 gdi32 winmm user32)
+target_link_libraries(tessel PRIVATE tessel_shell dinput dxguid comdlg32 gdi32 winmm user32 shell32)
 # Static, so tessel.exe needs no DLL beside it; stripped when released.
 target_link_options(tessel PRIVATE -static -static-libgcc -static-libstdc++ -mwindows $<$<CONFIG:Release>:-s>)
