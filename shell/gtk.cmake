@@ -12,8 +12,8 @@ set(ICON_PIXELS ${CMAKE_CURRENT_BINARY_DIR}/tessel_icon.rgba)
 set(ICON_DATA ${CMAKE_CURRENT_BINARY_DIR}/program_icon_data.cpp)
 add_custom_command(
   OUTPUT ${ICON_PIXELS}
-  COMMAND $<TARGET_FILE:tessel_make_icon> ${ICON_DRAWING} ${ICON_PIXELS}
-  DEPENDS ${ICON_DRAWING} tessel_make_icon
+  COMMAND $<TARGET_FILE:tessel_make_icon> ${TESSEL_ICON_DRAWING} ${ICON_PIXELS}
+  DEPENDS ${TESSEL_ICON_DRAWING} tessel_make_icon
   COMMENT "Drawing the window icon"
   VERBATIM)
 add_custom_command(

@@ -4,7 +4,7 @@
 #
 # Set by CTest: TESSEL, TESSEL_KEYFAIL, TESSEL_RUN, CLOSE_WINDOW, SCREEN_TEXT,
 # KEY_CODES, X_SOURCE (drops and selections from another client), MAKE_ICON
-# and ICON_DRAWING (the icon's pixels), TEST_PROGRAMS
+# and ICON_DRAWING (the icon's pixels), DESKTOP_ENTRY, TEST_PROGRAMS
 # (the .vz test programs) and SCREENSHOTS (kept for looking at).
 # With DEBUG_DESKTOP set, a failure also lists the windows and the process.
 set -euo pipefail

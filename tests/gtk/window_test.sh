@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The main window: its title, its icon (the drawing the Windows program's
-# icon comes from), its fixed size with the client area under the menu bar,
+# icon comes from), its instance name (the desktop entry's), its fixed size with the client area under the menu bar,
 # the hints that keep a window manager from resizing or maximising it while
 # letting it minimise, and an outside resize that does not stick.
 source "$(dirname "$0")/desktop_lib.sh"
@@ -18,6 +18,11 @@ expected=$( (echo 32; echo 32; od -An -v -tu1 -w4 "$WORK/icon.rgba" |
 shown=$(xprop -notype -id "$WINDOW" 32c _NET_WM_ICON | sed 's/^_NET_WM_ICON = //')
 [ "$shown" = "$expected" ] || fail "the window icon is not the drawing: ${shown:0:80}..."
 echo "window icon: the 32x32 drawing"
+
+# Desktops match the window to its menu entry by the instance name.
+instance=$(xprop -id "$WINDOW" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = "\([^"]*\)".*/\1/p')
+[ "$instance.desktop" = "$(basename "$DESKTOP_ENTRY")" ] || fail "instance name $instance, entry $DESKTOP_ENTRY"
+echo "WM_CLASS instance $instance, as the desktop entry is named"
 
 eval "$(xdotool getwindowgeometry --shell "$WINDOW" | grep -E '^(WIDTH|HEIGHT)=')"
 [ "$WIDTH" = 322 ] || fail "window width $WIDTH, not 322"
