@@ -75,6 +75,20 @@ start_tessel() {
     xdotool windowfocus --sync "$WINDOW"
 }
 
+# start_booted: start_tessel, then wait until the open ROM's first screen shows.
+start_booted() {
+    start_tessel
+    locate_picture "$WINDOW"
+    wait_for_text "$(expected_text --frames 150)"
+}
+
+# program_references: tessel-run's pictures of the two test programs loaded,
+# bars (graphics_bars.vz) and hello (hello_text.vz).
+program_references() {
+    reference bars --load "$TEST_PROGRAMS/graphics_bars.vz" --frames 150
+    reference hello --load "$TEST_PROGRAMS/hello_text.vz" --frames 150
+}
+
 # wait_exit PID: waits up to 20 s for the program to end; sets EXIT_STATUS.
 wait_exit() {
     for _ in $(seq 200); do

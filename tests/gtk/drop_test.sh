@@ -13,11 +13,8 @@ cp "$TEST_PROGRAMS/graphics_bars.vz" "$FILES/program.vz"
 cp "$TEST_PROGRAMS/hello_text.vz" "$FILES/second.vz"
 
 x_start
-reference bars --load "$TEST_PROGRAMS/graphics_bars.vz" --frames 150
-reference hello --load "$TEST_PROGRAMS/hello_text.vz" --frames 150
-start_tessel
-locate_picture "$WINDOW"
-wait_for_text "$(expected_text --frames 150)"
+program_references
+start_booted
 
 # Lower case types the letter keys, CR LF is Return, and what no key types
 # is left out.

@@ -24,9 +24,7 @@ answered() {
 }
 
 x_start
-start_tessel
-locate_picture "$WINDOW"
-wait_for_text "$(expected_text --frames 150)"
+start_booted
 
 # Each as selected, and as tessel-run's --type writes it.
 FIRST=$'d 0\nd 8\nd 10\n' FIRST_TYPED='d 0\nd 8\nd 10\n'

@@ -6,27 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "machine/vz200.h"
 #include "shell/key_typing.h"
-#include "shell/main_window.h"
-#include "tests/support/files.h"
-#include "tests/support/shell_reset.h"
+#include "tests/support/window_test.h"
 
 namespace {
 
-struct DropAndPasteTest : ::testing::Test {
-    void SetUp() override
-    {
-        resetShell();
-        ASSERT_TRUE(createMainWindow(nullptr, 1));
-        ASSERT_EQ(initHostKeyboard(mainWindow), 0);
-        dir = scratchDirectory(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        vz200.processor = Z80State{};
-        vz200.processor.PC = 0x1234;
-        std::memset(vz200.memoryImage + 0x8000, 0xEE, 16);
-    }
-    void TearDown() override { releaseHostKeyboard(); }
-
+struct DropAndPasteTest : WindowTest {
     // Takes what waits in the queue to the window procedure.
     void deliver()
     {
@@ -39,8 +24,6 @@ struct DropAndPasteTest : ::testing::Test {
         for (int i = 0; i < keyTyping.count; ++i) text += keyTyping.waiting[(keyTyping.first + i) % TYPING_CAPACITY];
         return text;
     }
-
-    std::filesystem::path dir;
 };
 
 TEST_F(DropAndPasteTest, DroppedProgramLoadsAndIsOfferedByTheNextLoad)
