@@ -5,7 +5,7 @@
 #include "shell/load_command.h"
 #include "shell/main_window.h"
 
-void takeDrop(HostDrop drop)
+void takeDrop(uintptr_t drop)
 {
     char path[PROGRAM_PATH_SIZE];
     const char* text = nullptr;

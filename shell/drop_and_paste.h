@@ -8,8 +8,9 @@
 
 #include "shell/host.h"
 
-// WM_DROPFILES: the first file, else the text; the drop is finished.
-void takeDrop(HostDrop drop);
+// WM_DROPFILES with this wParam: the first file, else the text; the drop is
+// finished.
+void takeDrop(uintptr_t drop);
 
 // WM_MBUTTONDOWN at the client position in lParam: pastes when it is on the
 // picture.

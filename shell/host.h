@@ -34,7 +34,7 @@ constexpr uint32_t WM_COMMAND = 0x0111;
 constexpr uint32_t WM_MBUTTONDOWN = 0x0207;  // lParam: client x in the low 16 bits, y in the high
 #endif
 #ifndef WM_DROPFILES
-constexpr uint32_t WM_DROPFILES = 0x0233;  // wParam: the HostDrop
+constexpr uint32_t WM_DROPFILES = 0x0233;  // wParam: the drop, for the drop verbs
 #endif
 #ifndef DI_OK
 constexpr int32_t DI_OK = 0;
@@ -67,12 +67,10 @@ struct HostInstanceRecord;
 struct HostWindowRecord;
 struct HostKeyboardRecord;
 struct HostAudioRecord;
-struct HostDropRecord;
 using HostInstance = HostInstanceRecord*;  // the program's module, where a host has one
 using HostWindow = HostWindowRecord*;
 using HostKeyboard = HostKeyboardRecord*;  // an open key snapshot source
 using HostAudio = HostAudioRecord*;        // an open sound stream
-using HostDrop = HostDropRecord*;          // what was dropped on the window
 
 using WindowProcedure = intptr_t (*)(HostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
@@ -167,15 +165,15 @@ uint32_t hostMilliseconds();
 
 // ---- Drops and pasted text ------------------------------------------------
 
-// A drop onto the window arrives as WM_DROPFILES: files, of which the first
-// counts, or text on hosts whose windows take it. The window procedure
-// finishes each drop once.
+// A drop onto the window arrives as WM_DROPFILES, whose wParam names it to
+// these verbs: files, of which the first counts, or text on hosts whose
+// windows take it. The window procedure finishes each drop once.
 // The first file's path; false when the drop holds no file or the path is
 // not shorter than pathSize.
-bool hostDroppedFile(HostDrop drop, char* path, int pathSize);
+bool hostDroppedFile(uintptr_t drop, char* path, int pathSize);
 // The dropped text, valid until the drop is finished; false when there is none.
-bool hostDroppedText(HostDrop drop, const char*& text, size_t& length);
-void hostFinishDrop(HostDrop drop);
+bool hostDroppedText(uintptr_t drop, const char*& text, size_t& length);
+void hostFinishDrop(uintptr_t drop);
 
 // The text a middle click pastes: the primary selection where the host has
 // one, else the clipboard. Valid until hostClosePastedText; false, with

@@ -169,14 +169,15 @@ static void watchEvent(GdkEvent* event, gpointer)
 
 // ---- Drops and the middle click ---------------------------------------------
 
-// One drop at a time: a drop that comes while the last one waits for the
-// window procedure is refused.
-struct HostDropRecord {
+// One drop at a time, so the drop verbs need no more than this record: a
+// drop that comes while the last one waits for the window procedure is
+// refused.
+struct DroppedData {
     bool waiting;
     gchar* file;  // the first file's local path, or null
     gchar* text;  // or the dropped text, or null
 };
-static HostDropRecord dropped;
+static DroppedData dropped;
 
 enum DropTarget : guint { DROP_FILES, DROP_TEXT };
 
@@ -482,26 +483,26 @@ void hostReleaseKeyboard(HostKeyboard)
 
 // ---- Drops and pasted text ------------------------------------------------
 
-bool hostDroppedFile(HostDrop drop, char* path, int pathSize)
+bool hostDroppedFile(uintptr_t, char* path, int pathSize)
 {
-    if (!drop->file || std::strlen(drop->file) >= static_cast<size_t>(pathSize)) return false;
-    std::memcpy(path, drop->file, std::strlen(drop->file) + 1);
+    if (!dropped.file || std::strlen(dropped.file) >= static_cast<size_t>(pathSize)) return false;
+    std::memcpy(path, dropped.file, std::strlen(dropped.file) + 1);
     return true;
 }
 
-bool hostDroppedText(HostDrop drop, const char*& text, size_t& length)
+bool hostDroppedText(uintptr_t, const char*& text, size_t& length)
 {
-    if (!drop->text) return false;
-    text = drop->text;
-    length = std::strlen(drop->text);
+    if (!dropped.text) return false;
+    text = dropped.text;
+    length = std::strlen(dropped.text);
     return true;
 }
 
-void hostFinishDrop(HostDrop drop)
+void hostFinishDrop(uintptr_t)
 {
-    g_free(drop->file);
-    g_free(drop->text);
-    *drop = HostDropRecord{};
+    g_free(dropped.file);
+    g_free(dropped.text);
+    dropped = DroppedData{};
 }
 
 static gchar* pastedText = nullptr;

@@ -307,15 +307,15 @@ void hostErrorBox(HostWindow owner, const char* text, const char* caption)
 
 // ---- Drops and pasted text ------------------------------------------------
 
-static void postDrop(const HostDropRecord& drop)
+static void postDrop(const HeadlessDrop& drop)
 {
     headless.drops.last = drop;
     headlessPost(WM_DROPFILES, reinterpret_cast<uintptr_t>(&headless.drops.last));
 }
 
-void headlessDropFile(const char* path) { postDrop(HostDropRecord{true, false, path, ""}); }
+void headlessDropFile(const char* path) { postDrop(HeadlessDrop{true, false, path, ""}); }
 
-void headlessDropText(const char* text) { postDrop(HostDropRecord{false, true, "", text}); }
+void headlessDropText(const char* text) { postDrop(HeadlessDrop{false, true, "", text}); }
 
 void headlessSetPastedText(const char* text)
 {
@@ -328,22 +328,25 @@ void headlessMiddleClick(int x, int y)
     headlessPost(WM_MBUTTONDOWN, 0, static_cast<intptr_t>((y & 0xFFFF) << 16 | (x & 0xFFFF)));
 }
 
-bool hostDroppedFile(HostDrop drop, char* path, int pathSize)
+// The drop being handled is always the last one made.
+bool hostDroppedFile(uintptr_t, char* path, int pathSize)
 {
-    if (!drop->hasFile || drop->file.size() + 1 > static_cast<size_t>(pathSize)) return false;
-    std::memcpy(path, drop->file.c_str(), drop->file.size() + 1);
+    const HeadlessDrop& drop = headless.drops.last;
+    if (!drop.hasFile || drop.file.size() + 1 > static_cast<size_t>(pathSize)) return false;
+    std::memcpy(path, drop.file.c_str(), drop.file.size() + 1);
     return true;
 }
 
-bool hostDroppedText(HostDrop drop, const char*& text, size_t& length)
+bool hostDroppedText(uintptr_t, const char*& text, size_t& length)
 {
-    if (!drop->hasText) return false;
-    text = drop->text.data();
-    length = drop->text.size();
+    const HeadlessDrop& drop = headless.drops.last;
+    if (!drop.hasText) return false;
+    text = drop.text.data();
+    length = drop.text.size();
     return true;
 }
 
-void hostFinishDrop(HostDrop) { ++headless.drops.finished; }
+void hostFinishDrop(uintptr_t) { ++headless.drops.finished; }
 
 bool hostOpenPastedText(HostWindow, const char*& text, size_t& length)
 {

@@ -59,14 +59,14 @@ struct HeadlessErrorBox {
     std::string text, caption;
 };
 
-// A drop as the window procedure finds it in WM_DROPFILES.
-struct HostDropRecord {
+// A drop as the window procedure finds it through WM_DROPFILES.
+struct HeadlessDrop {
     bool hasFile, hasText;
     std::string file, text;
 };
 
 struct HeadlessDrops {
-    HostDropRecord last;  // the last drop made
+    HeadlessDrop last;  // the last drop made
     int finished;
 };
 

@@ -248,20 +248,20 @@ void hostReleaseKeyboard(HostKeyboard device)
 // ---- Drops and pasted text ------------------------------------------------
 
 // WM_DROPFILES carries the shell's HDROP as the drop; it holds files only.
-static HDROP toWindows(HostDrop drop) { return reinterpret_cast<HDROP>(drop); }
+static HDROP toDrop(uintptr_t drop) { return reinterpret_cast<HDROP>(drop); }
 
-bool hostDroppedFile(HostDrop drop, char* path, int pathSize)
+bool hostDroppedFile(uintptr_t drop, char* path, int pathSize)
 {
     constexpr UINT FILE_COUNT = 0xFFFFFFFF;
-    if (DragQueryFileA(toWindows(drop), FILE_COUNT, nullptr, 0) == 0) return false;
-    UINT length = DragQueryFileA(toWindows(drop), 0, nullptr, 0);
+    if (DragQueryFileA(toDrop(drop), FILE_COUNT, nullptr, 0) == 0) return false;
+    UINT length = DragQueryFileA(toDrop(drop), 0, nullptr, 0);
     if (length + 1 > static_cast<UINT>(pathSize)) return false;
-    return DragQueryFileA(toWindows(drop), 0, path, static_cast<UINT>(pathSize)) == length;
+    return DragQueryFileA(toDrop(drop), 0, path, static_cast<UINT>(pathSize)) == length;
 }
 
-bool hostDroppedText(HostDrop, const char*&, size_t&) { return false; }
+bool hostDroppedText(uintptr_t, const char*&, size_t&) { return false; }
 
-void hostFinishDrop(HostDrop drop) { DragFinish(toWindows(drop)); }
+void hostFinishDrop(uintptr_t drop) { DragFinish(toDrop(drop)); }
 
 // The clipboard stays open, its text locked, until the paste is closed.
 static HANDLE pastedText = nullptr;

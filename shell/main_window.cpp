@@ -70,7 +70,7 @@ intptr_t mainWindowProc(HostWindow window, uint32_t message, uintptr_t wParam, i
     // Neither is on the menu or the keyboard tables: a drop and a paste act
     // between frames, as Load does.
     case WM_DROPFILES:
-        takeDrop(reinterpret_cast<HostDrop>(wParam));
+        takeDrop(wParam);
         return 0;
     case WM_MBUTTONDOWN:
         pasteAt(window, lParam);

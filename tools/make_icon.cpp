@@ -226,8 +226,10 @@ int main(int argc, char** argv)
     int scale = 1;
     if (argc == 4) {
         if (!endsWith(output, ".png")) usage();
-        scale = std::atoi(argv[3]);
-        if (scale < 1 || scale > MAX_SCALE) usage();
+        char* end = nullptr;
+        long number = std::strtol(argv[3], &end, 10);
+        if (end == argv[3] || *end != '\0' || number < 1 || number > MAX_SCALE) usage();
+        scale = static_cast<int>(number);
     }
     readDrawing(argv[1]);
     bool written = false;
