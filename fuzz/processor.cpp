@@ -1,11 +1,12 @@
 // The processor over the machine's bus: an arbitrary memory image and
-// register state, then a few frames. Every frame must end within a bounded
-// number of instructions (prefixed forms that cost nothing are held in check
-// by the run loop), and the processor must never change memory below 0x6800.
+// register state, then a few frames. Every frame must end within the bound
+// below, every instruction must pay for itself one of the ways the run loop
+// counts on, and the processor must never change memory below 0x6800.
 //
 // Input: a 40-byte state record (registers, budget, interrupt request,
 // frame count, keyboard rows), then memory bytes from 0x0000; a short
 // image is repeated to fill all 64 KB.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,14 +28,46 @@ namespace {
 constexpr int32_t FRAME_CYCLES = CYCLES_PER_FRAME;
 constexpr int MAX_FRAMES = 4;
 constexpr size_t STATE_BYTES = 40;
+constexpr int32_t CHEAPEST_INSTRUCTION = 4;
 
-// What one runFrame may execute: the zero-cost allowance, then at least
-// four cycles per instruction until the budget is gone, plus the few that
-// an EI delay or a last overdraft adds.
-constexpr long INSTRUCTIONS_PER_FRAME_BOUND =
-    FRAME_CYCLES + FRAME_CYCLES / z80::ZERO_COST_OVERDRAFT_CHARGE + 16;
+// How many instructions one runFrame call may execute, from the budget b and
+// the zero-cost allowance a it starts with. Every instruction is one of:
+// - ordinary: it costs at least 4 cycles (or is a HALT, which ends the loop).
+//   The loop runs while the budget is 0 or more: at most b / 4 + 1 of them.
+// - zero-cost (prefixed forms the prefix does not change, and the like): it
+//   takes one from the allowance, and costs 4 once that is spent: at most a.
+// - an EI while an interrupt is requested: it keeps the budget at 1 until
+//   the next instruction. After the first one, only EIs and zero-cost forms
+//   keep the loop running, and the first other instruction ends it. EIs in a
+//   row run straight through memory, and only a zero-cost form can send the
+//   processor back (a prefixed jump, RST or call): so between two zero-cost
+//   forms there are at most as many EIs as there are bytes that read as EI
+//   in a row, and the keyboard window (0x6800-0x6FFF, read as rows of at
+//   most 0x3F) always breaks a row: 65,536 - 2,048 bytes at most.
+// The machine never requests an interrupt this way, but a state of the
+// harness may, so its bound grows with the allowance times memory.
+constexpr long LONGEST_EI_RUN = MEMORY_SIZE - (KEYBOARD_WINDOW_END + 1 - PROTECTED_END);
 
-long instructionsRun;
+struct FrameLimits {
+    long ordinary, zeroCost, eiRun, total;
+};
+
+FrameLimits limitsFor(const Z80State& s)
+{
+    long ordinary = std::max(0L, long{s.cyclesLeft} / CHEAPEST_INSTRUCTION + 1);
+    long zeroCost = std::max(0L, long{s.zeroCostAllowance});
+    long eiRun = s.interruptRequest == VECTOR_NONE ? 0 : LONGEST_EI_RUN;
+    return {ordinary, zeroCost, eiRun, ordinary + zeroCost + (zeroCost + 1) * eiRun + 1};
+}
+
+// What the run loop has executed in the current runFrame call.
+struct FrameCount {
+    FrameLimits limits;
+    long instructions, ordinary, zeroCost;
+    long eiRun;  // EIs that held the budget at 1 since the last zero-cost form
+};
+
+FrameCount counted;
 
 Z80State processor;
 MemoryImage protectedBefore;
@@ -78,12 +111,42 @@ void takeState(const uint8_t* p)
     for (int row = 0; row < 8; ++row) vz200.keyboardMatrix.rows[row] = idle.rows[row] & p[32 + row];
 }
 
+void startCounting(const Z80State& s) { counted = FrameCount{limitsFor(s), 0, 0, 0, 0}; }
+
+// Sorts the instruction just run into the kinds of the bound, from what it
+// did to the budget and the allowance, and holds each kind to its limit.
+void countInstruction(int32_t budgetBefore, int32_t allowanceBefore, const Z80State& s)
+{
+    FrameCount& c = counted;
+    ++c.instructions;
+    bool tookAllowance = s.zeroCostAllowance == allowanceBefore - 1;
+    bool allowanceKept = s.zeroCostAllowance == allowanceBefore;
+    bool heldAtOne = s.cyclesLeft == 1 && (s.interruptFlags & EI_PENDING);
+    bool paid = s.cyclesLeft <= budgetBefore - CHEAPEST_INSTRUCTION || s.haltRan;
+    if (tookAllowance && s.zeroCostAllowance >= 0) {
+        ++c.zeroCost;
+        c.eiRun = 0;
+    } else if (heldAtOne && (allowanceKept || tookAllowance)) {
+        if (++c.eiRun > c.limits.eiRun) finding("a row of EIs longer than memory allows", c.eiRun);
+    } else if (paid && (allowanceKept || tookAllowance)) {
+        ++c.ordinary;
+    } else {
+        finding("an instruction neither paid cycles nor took from the allowance", s.PC);
+    }
+    if (c.ordinary > c.limits.ordinary) finding("more instructions than the budget pays for", c.ordinary);
+    if (c.zeroCost > c.limits.zeroCost) finding("more zero-cost forms than the allowance", c.zeroCost);
+    if (c.instructions > c.limits.total) finding("a frame ran too many instructions", c.instructions);
+}
+
 }  // namespace
 
 extern "C" uint16_t __wrap__Z18executeInstructionR8Z80State(Z80State& s)
 {
-    if (++instructionsRun > INSTRUCTIONS_PER_FRAME_BOUND) finding("a frame ran too many instructions", instructionsRun);
-    return __real__Z18executeInstructionR8Z80State(s);
+    int32_t budgetBefore = s.cyclesLeft;
+    int32_t allowanceBefore = s.zeroCostAllowance;
+    uint16_t pc = __real__Z18executeInstructionR8Z80State(s);
+    countInstruction(budgetBefore, allowanceBefore, s);
+    return pc;
 }
 
 // The count is the guard's only witness, so make sure it counts: a budget of
@@ -96,9 +159,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     processor.cyclesPerFrame = FRAME_CYCLES;
     processor.cyclesLeft = 4;
     processor.interruptRequest = VECTOR_NONE;
-    instructionsRun = 0;
+    startCounting(processor);
     runFrame(processor);
-    if (instructionsRun != 2) finding("the instruction counter is not linked in", instructionsRun);
+    if (counted.instructions != 2) finding("the instruction counter is not linked in", counted.instructions);
     return 0;
 }
 
@@ -117,7 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     int frames = 1 + data[31] % MAX_FRAMES;
     for (int frame = 0; frame < frames; ++frame) {
-        instructionsRun = 0;
+        startCounting(processor);
         runFrame(processor);
         if (processor.cyclesPerFrame != FRAME_CYCLES) finding("cyclesPerFrame changed", processor.cyclesPerFrame);
         if (processor.interruptFlags & EI_PENDING) finding("EI delay left pending", processor.interruptFlags);

@@ -21,11 +21,21 @@ uint8_t memRead(uint16_t address)
     return boundMemory[address];
 }
 
+// Kept out of memWrite, so that the common path stays small.
+[[gnu::noinline]] static void writeOutputLatch(uint8_t value)
+{
+    vz200.outputLatch = value;
+    // The budget was charged before the writing instruction ran, so this is
+    // the moment the instruction ends.
+    const Z80State& s = vz200.processor;
+    speakerLatchWritten(vz200.speaker, value, s.cyclesPerFrame - s.cyclesLeft);
+}
+
 void memWrite(uint16_t address, uint8_t value)
 {
     if (address < PROTECTED_END) return;
     boundMemory[address] = value;
-    if (address <= KEYBOARD_WINDOW_END) vz200.outputLatch = value;
+    if (address <= KEYBOARD_WINDOW_END) writeOutputLatch(value);
 }
 
 uint8_t portIn(uint16_t) { return 0xFF; }

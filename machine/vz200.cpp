@@ -28,4 +28,8 @@ void startMachine()
     buildGlyphAtlas();
 }
 
-void runMachineFrame() { runFrame(vz200.processor); }
+void runMachineFrame()
+{
+    runFrame(vz200.processor);
+    finishSpeakerFrame(vz200.speaker);
+}

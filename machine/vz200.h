@@ -8,6 +8,7 @@
 #include "machine/bus.h"
 #include "machine/keyboard.h"
 #include "machine/loaders.h"
+#include "machine/speaker.h"
 #include "machine/video.h"
 #include "z80/z80.h"
 
@@ -26,6 +27,7 @@ struct Vz200 {
     FontImage fontImage;
     uint32_t glyphAtlasPixels[ATLAS_WIDTH * ATLAS_HEIGHT];
     uint32_t backBufferPixels[BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT];
+    Speaker speaker;
 };
 
 // All zero when the program starts, as the machine is before startMachine.
@@ -40,5 +42,6 @@ void clearMachine();
 // missing ones, with one line on standard error each) and builds the atlas.
 void startMachine();
 
-// The processor's frame, ended by its frame interrupt.
+// The processor's frame, ended by its frame interrupt, and the frame's
+// sound: SAMPLES_PER_FRAME samples in vz200.speaker.samples.
 void runMachineFrame();

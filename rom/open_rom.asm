@@ -19,6 +19,8 @@ ROM_SIZE:        equ 0x4000
 LATCH:           equ 0x6800     ; writes anywhere in 0x6800-0x6FFF set the output latch
 LATCH_GRAPHICS:  equ 0x08       ; bit 3: 128x64 graphics instead of text
 LATCH_COLOR_SET: equ 0x10       ; bit 4: colour set 1 (buff, cyan, orange, magenta)
+SPEAKER_A:       equ 0x01       ; bit 0 and bit 5 drive the two sides of the speaker:
+SPEAKER_B:       equ 0x20       ; unequal, it is pushed one way or the other
 
 ; Reading 0x6800-0x6FFF gives the AND of the keyboard rows whose address
 ; bit A0-A7 is 0; a 0 bit in a row is a pressed key (bits 0-5).
@@ -160,6 +162,7 @@ readWait:
         call getKey
         or a
         jr z,readWait
+        call keyClick
         call hideCursor
         cp NEWLINE
         jr z,readReturn
@@ -199,6 +202,30 @@ readReturn:
         ld (hl),0
         ld a,NEWLINE
         jp putChar
+
+; A short click for each key taken: the speaker pushed back and forth a few
+; times at about 2 kHz, then left at rest. Only called in text mode, colour
+; set 0, so the latch's other bits are 0 throughout.
+CLICK_HALF_PERIODS: equ 8
+CLICK_DELAY:        equ 66      ; DJNZ turns: 66 x 13 + 20 = 878 cycles a half period
+keyClick:
+        push af
+        push bc
+        ld c,CLICK_HALF_PERIODS
+        ld a,SPEAKER_A
+clickPush:
+        ld (LATCH),a
+        ld b,CLICK_DELAY
+clickWait:
+        djnz clickWait
+        xor SPEAKER_A|SPEAKER_B     ; the other way
+        dec c
+        jr nz,clickPush
+        xor a
+        ld (LATCH),a                ; at rest
+        pop bc
+        pop af
+        ret
 
 ; ---------------------------------------------------------------- keyboard
 

@@ -4,6 +4,7 @@
 #include "shell/frame_clock.h"
 #include "shell/keyboard_service.h"
 #include "shell/main_window.h"
+#include "shell/sound.h"
 
 int emulatorMain(HostInstance instance, int showCommand)
 {
@@ -16,6 +17,7 @@ int emulatorMain(HostInstance instance, int showCommand)
         mainWindow = nullptr;
         return EXIT_FAILED_START;
     }
+    openSound();
     startMachine();
     runMessageLoop();
     shutdownEmulator();
@@ -46,6 +48,7 @@ void frameStep()
     // While another application is in front the matrix keeps its last rows.
     if (isActive) pollKeyboard();
     runMachineFrame();
+    queueFrameSound();
     renderScreen();
     // Drawing comes before the wait, so the picture goes out at the deadline.
     waitForFrame();

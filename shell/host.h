@@ -145,6 +145,10 @@ void hostReleaseKeyboard(HostKeyboard device);
 
 // ---- Audio -----------------------------------------------------------------
 
+// The shell keeps about this many samples queued (50 ms at 48 kHz): enough to
+// ride over a late frame, little enough not to be heard as a delay.
+constexpr int AUDIO_QUEUE_TARGET = 2400;
+
 // A stream of mono signed 16-bit samples at sampleRate, playing as soon as
 // samples are queued. Null when the host has no sound device or cannot open
 // one; failure then says why in a few words (the emulator runs silent).

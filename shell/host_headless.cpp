@@ -7,6 +7,7 @@
 #include "machine/surface.h"
 #include "shell/foreground_keyboard.h"
 #include "shell/png_file.h"
+#include "shell/wav_file.h"
 
 HeadlessHost headless;
 
@@ -21,6 +22,8 @@ void headlessReset()
     headless.queue.clear();
     headless.keyboard = HeadlessKeyboard{};
     foregroundKeyboard = ForegroundKeyboard{};
+    headless.audio = HeadlessAudio{};
+    headless.audio.reportedQueue = -1;
     headless.clock = HeadlessClock{
         .real = false,
         .counterAvailable = true,
@@ -226,6 +229,41 @@ void hostReleaseKeyboard(HostKeyboard)
 }
 
 void headlessSetKey(uint8_t keyCode, bool down) { setForegroundKey(keyCode, down); }
+
+// ---- Audio -----------------------------------------------------------------
+
+HostAudio hostOpenAudio(int sampleRate, const char*& failure)
+{
+    HeadlessAudio& a = headless.audio;
+    ++a.opens;
+    if (a.openFails) {
+        failure = "the test's device refused to open";
+        return nullptr;
+    }
+    a.open = true;
+    a.sampleRate = sampleRate;
+    return &a;
+}
+
+void hostQueueAudio(HostAudio audio, const int16_t* samples, int count)
+{
+    audio->queued += count;
+    if (audio->keepSamples) audio->samples.insert(audio->samples.end(), samples, samples + count);
+}
+
+int hostQueuedAudio(HostAudio audio) { return audio->reportedQueue < 0 ? AUDIO_QUEUE_TARGET : audio->reportedQueue; }
+
+void hostCloseAudio(HostAudio audio)
+{
+    ++audio->closes;
+    audio->open = false;
+}
+
+bool headlessWriteSound(const char* path)
+{
+    const HeadlessAudio& a = headless.audio;
+    return writeWav(path, a.samples.data(), static_cast<int>(a.samples.size()), a.sampleRate);
+}
 
 // ---- Clock -----------------------------------------------------------------
 

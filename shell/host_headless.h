@@ -42,6 +42,21 @@ struct HeadlessClock {
     int readings;
 };
 
+// The sound stream's handle, and what was queued on it. The device is an
+// ideal one whose queue stands at the shell's target, unless a test makes it
+// report another level.
+struct HostAudioRecord {
+    bool open;
+    bool openFails;           // set to make the next open fail
+    int opens, closes;
+    int sampleRate;
+    long long queued;         // samples queued in all
+    bool keepSamples;         // keep them in samples (tessel-run --wav)
+    std::vector<int16_t> samples;
+    int reportedQueue;        // what hostQueuedAudio answers; -1: the target
+};
+using HeadlessAudio = HostAudioRecord;
+
 struct HeadlessOpenDialog {
     bool choose;             // the answer: choose answerPath, or cancel
     std::string answerPath;
@@ -89,6 +104,7 @@ struct HeadlessHost {
     HeadlessWindow window;
     std::deque<HostMessage> queue;
     HeadlessKeyboard keyboard;
+    HeadlessAudio audio;
     HeadlessClock clock;
     HeadlessOpenDialog openDialog;
     HeadlessErrorBox errorBox;
@@ -137,6 +153,8 @@ void headlessSetPastedText(const char* text);
 void headlessMiddleClick(int x, int y);
 
 bool headlessWriteScreenshot(const char* path);
+// The kept samples as a 16-bit mono WAV file at the stream's rate.
+bool headlessWriteSound(const char* path);
 // The pixel of the last presented frame at client position (x, y); the
 // client background where the frame does not reach.
 uint32_t headlessClientPixel(int x, int y);

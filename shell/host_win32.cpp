@@ -1,8 +1,8 @@
 // The Windows program: WinMain, and the host of USER and GDI for the window
 // and its picture, the common Open dialog, DirectInput 7 for the keyboard,
-// the performance counter for the clock, and files dropped from the shell
-// and the clipboard's text. Each host handle is a record that holds the
-// Windows handle.
+// waveOut for the sound, the performance counter for the clock, and files
+// dropped from the shell and the clipboard's text. Each host handle is a
+// record that holds the Windows handle.
 #define DIRECTINPUT_VERSION 0x0700
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -243,6 +243,78 @@ void hostReleaseKeyboard(HostKeyboard device)
         device->device = nullptr;
     }
     releaseDirectInput();
+}
+
+// ---- Audio -----------------------------------------------------------------
+
+// waveOut plays a ring of buffers in turn; a frame's samples fill one.
+constexpr int AUDIO_BUFFERS = 16;
+constexpr int AUDIO_BUFFER_SAMPLES = 1024;
+
+struct HostAudioRecord {
+    HWAVEOUT device;
+    WAVEHDR headers[AUDIO_BUFFERS];
+    int16_t samples[AUDIO_BUFFERS][AUDIO_BUFFER_SAMPLES];
+    int next;  // the buffer to fill next
+};
+
+static HostAudioRecord audioRecord;
+
+static bool playing(const WAVEHDR& header) { return (header.dwFlags & WHDR_PREPARED) && !(header.dwFlags & WHDR_DONE); }
+
+HostAudio hostOpenAudio(int sampleRate, const char*& failure)
+{
+    WAVEFORMATEX format = {};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.nSamplesPerSec = static_cast<DWORD>(sampleRate);
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = sizeof(int16_t);
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    audioRecord = HostAudioRecord{};
+    if (waveOutOpen(&audioRecord.device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        failure = "no waveOut device";
+        return nullptr;
+    }
+    return &audioRecord;
+}
+
+void hostQueueAudio(HostAudio audio, const int16_t* samples, int count)
+{
+    while (count > 0) {
+        WAVEHDR& header = audio->headers[audio->next];
+        if (playing(header)) return;  // every buffer is queued: the rest is dropped
+        if (header.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(audio->device, &header, sizeof header);
+        int taken = count < AUDIO_BUFFER_SAMPLES ? count : AUDIO_BUFFER_SAMPLES;
+        std::memcpy(audio->samples[audio->next], samples, static_cast<size_t>(taken) * sizeof(int16_t));
+        header = WAVEHDR{};
+        header.lpData = reinterpret_cast<LPSTR>(audio->samples[audio->next]);
+        header.dwBufferLength = static_cast<DWORD>(taken) * sizeof(int16_t);
+        waveOutPrepareHeader(audio->device, &header, sizeof header);
+        waveOutWrite(audio->device, &header, sizeof header);
+        audio->next = (audio->next + 1) % AUDIO_BUFFERS;
+        samples += taken;
+        count -= taken;
+    }
+}
+
+int hostQueuedAudio(HostAudio audio)
+{
+    int queued = 0;
+    for (const WAVEHDR& header : audio->headers) {
+        if (playing(header)) queued += static_cast<int>(header.dwBufferLength / sizeof(int16_t));
+    }
+    return queued;
+}
+
+void hostCloseAudio(HostAudio audio)
+{
+    waveOutReset(audio->device);
+    for (WAVEHDR& header : audio->headers) {
+        if (header.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(audio->device, &header, sizeof header);
+    }
+    waveOutClose(audio->device);
+    audio->device = nullptr;
 }
 
 // ---- Drops and pasted text ------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "machine/video.h"
 #include "shell/keyboard_service.h"
+#include "shell/sound.h"
 
 HostWindow mainWindow = nullptr;
 
@@ -17,4 +18,5 @@ void shutdownEmulator()
 {
     releaseHostKeyboard();
     releaseBackBuffer();
+    closeSound();
 }

@@ -1,6 +1,6 @@
 // What the shell holds of the host between start-up and shutdown: the main
-// window's handle and its hold on the back buffer (the keyboard service
-// holds its device), and the shutdown that lets them go.
+// window's handle and its hold on the back buffer (the keyboard service and
+// the sound hold their own), and the shutdown that lets them all go.
 #pragma once
 
 #include "shell/host.h"
@@ -16,6 +16,6 @@ void releaseBackBuffer();
 // The held back buffer, or null once released.
 const Surface* heldBackBuffer();
 
-// Releases the keyboard service and the back buffer. Runs at WM_DESTROY and
-// again after the loop; the second run releases nothing.
+// Releases the keyboard service, the back buffer and the sound stream. Runs
+// at WM_DESTROY and again after the loop; the second run releases nothing.
 void shutdownEmulator();

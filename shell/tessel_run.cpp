@@ -39,8 +39,10 @@ static const char usage[] =
     "                     case as upper case), digits, space , . ; : - and\n"
     "                     ! \" # $ % & ' ( ) @ + * = < > / ?\n"
     "  --type-at FRAME    the frame in which the first key goes down (default 50)\n"
-    "  --screenshot FILE  write the last presented frame (320x240) as PNG; a FILE\n"
-    "                     that cannot be written is refused before the run\n"
+    "  --screenshot FILE  write the last presented frame (320x240) as PNG\n"
+    "  --wav FILE         write the sound of every frame as a WAV file: 960\n"
+    "                     samples a frame, 48,000 a second, 16-bit mono, exactly\n"
+    "                     as the machine made them\n"
     "  --print-screen     print text video memory 0x7000-0x71FF as 16 lines of 32\n"
     "                     characters: codes 0x00-0x3F as their characters (up and\n"
     "                     left arrows as ^ and _), inverse codes 0x40-0x7F as the\n"
@@ -55,8 +57,9 @@ static const char usage[] =
     "  -h, --help         show this text\n"
     "  --version          show the version\n"
     "\n"
-    "Numbers go up to 100000000. Exit status 0 after the run, 1 on bad options,\n"
-    "files or a failed start.\n";
+    "Numbers go up to 100000000. A --screenshot or --wav FILE that cannot be\n"
+    "written is refused before the run. Exit status 0 after the run, 1 on bad\n"
+    "options, files or a failed start.\n";
 
 struct RunOptions {
     int frames;
@@ -66,11 +69,12 @@ struct RunOptions {
     int loadAt;
     int typeAt;
     const char* screenshot;
+    const char* wav;
     bool printScreen;
     bool stats;
 };
 
-static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, false, false};
+static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, nullptr, false, false};
 
 // What --type types, as the keys go down: '\n' is Return.
 static char typedText[TYPING_CAPACITY];
@@ -258,7 +262,7 @@ static int parseOptions(int argc, char** argv)
             int& target = is("--frames") ? options.frames : is("--load-at") ? options.loadAt : options.typeAt;
             if (parseFrame(option, text, target) != 0) return 1;
             if (is("--frames")) options.framesGiven = true;
-        } else if (is("--load") || is("--type") || is("--screenshot")) {
+        } else if (is("--load") || is("--type") || is("--screenshot") || is("--wav")) {
             const char* text = value();
             if (!text) return refuse(option, "a value must follow", "");
             if (is("--load")) {
@@ -276,7 +280,7 @@ static int parseOptions(int argc, char** argv)
             } else {
                 // Found out now, not after a run of many frames.
                 if (!canWrite(text)) return refuse(option, "cannot write ", text);
-                options.screenshot = text;
+                (is("--wav") ? options.wav : options.screenshot) = text;
             }
         } else {
             return refuse(option, "unknown option", "");
@@ -303,6 +307,7 @@ int main(int argc, char** argv)
         headless.onClockRead = clockRead;
     }
     headless.onPresent = framePresented;
+    headless.audio.keepSamples = options.wav != nullptr;
     scriptFrame(1);
 
     Clock::time_point start = Clock::now();
@@ -317,5 +322,6 @@ int main(int argc, char** argv)
     if (options.screenshot && !headlessWriteScreenshot(options.screenshot)) {
         return fail("cannot write the screenshot ", options.screenshot);
     }
+    if (options.wav && !headlessWriteSound(options.wav)) return fail("cannot write the sound ", options.wav);
     return 0;
 }

@@ -14,6 +14,7 @@ run_packages=(
   cmake g++ make pkg-config   # build
   z80asm                      # the open replacement ROM
   libgtk-3-dev                # the desktop window
+  libsdl2-dev                 # ...and its sound
   libpng-dev                  # tessel-run's screenshots
 )
 
@@ -26,6 +27,7 @@ test_packages=(
   clang libclang-rt-14-dev    # fuzz targets (libFuzzer, sanitizers)
   clang-tidy cppcheck         # static checks (tools/lint.sh)
   valgrind                    # memcheck over the headless runner
+  ccache                      # shared objects between the test builds
   desktop-file-utils appstream man-db dpkg-dev  # checks of the installed files and the Debian package
 )
 

@@ -250,7 +250,7 @@ TEST_F(OpenRom, ReturnScrollsAtTheBottom)
 
 TEST_F(OpenRom, ScrollingKeepsTheRowsAbove)
 {
-    for (int i = 0; i < 20; ++i) type("P" + std::to_string(i) + "\n");  // each answered by WHAT?
+    for (int i = 0; i < 20; ++i) type(std::string("P").append(std::to_string(i)).append("\n"));  // each: WHAT?
     EXPECT_EQ(row(TEXT_ROWS - 1), ">") << screen();
     EXPECT_EQ(row(TEXT_ROWS - 2), "WHAT?");
     EXPECT_EQ(row(TEXT_ROWS - 3), ">P19");

@@ -3,7 +3,10 @@
 // must be watched frame by frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "machine/dik.h"
 #include "machine/vz200.h"
@@ -116,6 +119,80 @@ TEST_F(IntegrationTest, LoadedTextProgramShowsOnThePrintedScreen)
     EXPECT_EQ(run.lines[15], padded("LINE 15"));
 }
 
+// The samples of a 16-bit mono WAV file as tessel-run writes it.
+std::vector<int16_t> readWav(const fs::path& path, int& sampleRate)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    constexpr size_t HEADER = 44;
+    EXPECT_GE(bytes.size(), HEADER);
+    if (bytes.size() < HEADER) return {};
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(bytes[20] | bytes[21] << 8, 1) << "PCM";
+    EXPECT_EQ(bytes[22] | bytes[23] << 8, 1) << "mono";
+    EXPECT_EQ(bytes[34] | bytes[35] << 8, 16) << "bits";
+    sampleRate = bytes[24] | bytes[25] << 8 | bytes[26] << 16 | bytes[27] << 24;
+    std::vector<int16_t> samples((bytes.size() - HEADER) / 2);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>(bytes[HEADER + 2 * i] | bytes[HEADER + 2 * i + 1] << 8);
+    }
+    return samples;
+}
+
+TEST_F(IntegrationTest, AToneProgramIsHeardAtItsFrequencySymmetrically)
+{
+    RunResult run = runTesselRun(dir, "--fast --load " + program("tone.vz") + " --load-at 10 --frames 310 --wav tone.wav");
+    ASSERT_EQ(run.status, 0) << run.err;
+    int rate = 0;
+    std::vector<int16_t> samples = readWav(dir / "tone.wav", rate);
+    EXPECT_EQ(rate, 48000);
+    ASSERT_EQ(samples.size(), 310u * 960);
+    // Five seconds from frame 60 on: rising zero crossings, placed between
+    // the samples on either side.
+    std::vector<double> rising;
+    int16_t high = 0, low = 0;
+    for (size_t i = 60 * 960; i < samples.size(); ++i) {
+        high = std::max(high, samples[i]);
+        low = std::min(low, samples[i]);
+        if (samples[i - 1] < 0 && samples[i] >= 0) rising.push_back(i - 1 + -samples[i - 1] / double(samples[i] - samples[i - 1]));
+    }
+    ASSERT_GT(rising.size(), 1000u);
+    double frequency = (rising.size() - 1) * 48000.0 / (rising.back() - rising.front());
+    EXPECT_NEAR(frequency, 1000.0, 1.0);  // 0.1 %
+    EXPECT_GT(high, 14000);
+    EXPECT_NEAR(high, -low, high / 50);
+}
+
+TEST_F(IntegrationTest, WritingTheLatchEveryInstructionStaysBounded)
+{
+    RunResult run = runTesselRun(dir, "--fast --load " + program("latch_storm.vz") + " --load-at 1 --frames 500 --wav storm.wav");
+    ASSERT_EQ(run.status, 0) << run.err;
+    int rate = 0;
+    std::vector<int16_t> samples = readWav(dir / "storm.wav", rate);
+    ASSERT_EQ(samples.size(), 480000u);
+    for (int16_t sample : samples) ASSERT_LE(std::abs(int{sample}), 2 * 16000);
+}
+
+TEST_F(IntegrationTest, TheOpenRomClicksForEachKeyItTakes)
+{
+    // Keys go down at frames 50, 56 and 62; the ROM takes each in the frame after.
+    RunResult run = runTesselRun(dir, "--fast --type 'AB\\n' --frames 100 --wav keys.wav");
+    ASSERT_EQ(run.status, 0) << run.err;
+    int rate = 0;
+    std::vector<int16_t> samples = readWav(dir / "keys.wav", rate);
+    ASSERT_EQ(samples.size(), 100u * 960);
+    std::string heard;  // one letter a frame: c for a click, - for silence
+    for (int frame = 0; frame < 100; ++frame) {
+        int loudest = 0;
+        for (int i = 0; i < 960; ++i) loudest = std::max(loudest, std::abs(int{samples[frame * 960 + i]}));
+        heard += loudest > 8000 ? 'c' : loudest == 0 ? '-' : '.';
+    }
+    EXPECT_EQ(heard.find('c'), 49u) << heard;
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 'c'), 3) << heard;
+    EXPECT_EQ(heard.substr(0, 49), std::string(49, '-')) << heard;
+}
+
 TEST_F(IntegrationTest, MachineFilesInTheCurrentDirectoryAreUsed)
 {
     fs::copy_file(TESSEL_PROGRAMS "/tiny_rom.bin", dir / "vzrom.v20");
@@ -151,6 +228,7 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLineNamingTheOption)
         {"--type 'AB{'", "--type: no key of the machine types '{'"},
         {"--bogus", "--bogus: unknown option"},
         {"--screenshot /no/such/dir/x.png --fast --frames 1", "--screenshot: cannot write /no/such/dir/x.png"},
+        {"--wav /no/such/dir/x.wav --fast --frames 1", "--wav: cannot write /no/such/dir/x.wav"},
     };
     for (const auto& [arguments, line] : bad) {
         RunResult run = runTesselRun(dir, arguments);
@@ -160,14 +238,16 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLineNamingTheOption)
     }
 }
 
-TEST_F(IntegrationTest, ScreenshotPathIsTriedWithoutLeavingAFile)
+TEST_F(IntegrationTest, OutputPathsAreTriedWithoutLeavingAFile)
 {
-    RunResult refused = runTesselRun(dir, "--screenshot new.png --bogus");
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_FALSE(fs::exists(dir / "new.png"));
-    writeFile(dir / "old.png", {1, 2, 3});
-    refused = runTesselRun(dir, "--screenshot old.png --bogus");
-    EXPECT_EQ(fs::file_size(dir / "old.png"), 3u);
+    for (const char* option : {"--screenshot", "--wav"}) {
+        RunResult refused = runTesselRun(dir, std::string(option) + " new.out --bogus");
+        EXPECT_EQ(refused.status, 1) << option;
+        EXPECT_FALSE(fs::exists(dir / "new.out")) << option;
+        writeFile(dir / "old.out", {1, 2, 3});
+        refused = runTesselRun(dir, std::string(option) + " old.out --bogus");
+        EXPECT_EQ(fs::file_size(dir / "old.out"), 3u) << option;
+    }
 }
 
 TEST_F(IntegrationTest, HelpAndVersion)
@@ -175,7 +255,7 @@ TEST_F(IntegrationTest, HelpAndVersion)
     RunResult help = runTesselRun(dir, "--help");
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--frames", "--fast", "--load", "--load-at", "--type", "--type-at", "--screenshot",
-                               "--print-screen", "--stats", "--help", "--version"}) {
+                               "--wav", "--print-screen", "--stats", "--help", "--version"}) {
         EXPECT_NE(help.out.find(std::string(" ") + option + " "), std::string::npos) << option;
     }
     EXPECT_NE(help.out.find("stop"), std::string::npos);

@@ -24,7 +24,7 @@ TEST_F(MainWindowTest, WindowHasItsTitlePictureAndMenus)
     std::string menus;
     for (const Menu& menu : w.menus) {
         menus += std::string(menu.title) + ":";
-        for (int i = 0; i < menu.itemCount; ++i) menus += " " + std::string(menu.items[i].title);
+        for (int i = 0; i < menu.itemCount; ++i) menus.append(" ").append(menu.items[i].title);
         menus += "; ";
     }
     EXPECT_EQ(menus, "File: Load Save Exit; Options: Sound Graphics Keyboard Joysticks Memory; Help: About; ");

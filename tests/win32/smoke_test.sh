@@ -133,9 +133,14 @@ say "wine is ready"
 
 # ---- The window ----------------------------------------------------------------
 
+# There is no sound card here. Wine plays through ALSA, and an ALSA null
+# device as the default gives the program a sound device that takes its
+# samples; without it (at the end) the program has none.
+mkdir "$work/home"
+printf 'pcm.!default {\n  type null\n}\n' > "$work/home/.asoundrc"
 mkdir "$work/run"  # no machine files here: the open ROM and font run
 cd "$work/run"
-wine "$exe" > "$work/tessel.log" 2>&1 &
+HOME="$work/home" wine "$exe" > "$work/tessel.log" 2>&1 &
 tessel_pid=$!
 
 window="$(x_window "^$TITLE\$" 60)" || fail "no window titled \"$TITLE\" within 60 s"
@@ -159,6 +164,8 @@ cp "$work/window.png" "$out/window.png"
 client_x=$((picture_x - 1))
 client_y=$((picture_y - 1))
 say "the open ROM runs; client area at ($client_x, $client_y) of the window"
+! grep "tessel: no sound" "$work/tessel.log" || fail "the null sound device did not open"
+say "the sound device is open"
 
 # ---- File > Load ---------------------------------------------------------------
 
@@ -229,7 +236,7 @@ own_clipboard() {
   fail "no owner of the clipboard"
 }
 
-passed=6
+passed=7  # the checks above
 if [ -n "$x_source" ]; then
   (cd "$work/reference" && "$tessel_run" --fast --type "$TYPED$PASTED_TYPED" --frames 400 --screenshot pasted.png 2>/dev/null) ||
     fail "tessel-run could not draw the pasted reference"
@@ -313,5 +320,26 @@ done
 tessel_pid=""
 [ "$status" = "1" ] || fail "the process ended with status $status, not 1"
 say "closing the window ended the process with status 1"
+
+# ---- Without a sound device ----------------------------------------------------------
+
+mkdir "$work/home-silent"
+HOME="$work/home-silent" wine "$exe" > "$work/silent.log" 2>&1 &
+tessel_pid=$!
+window="$(x_window "^$TITLE\$" 60)" || fail "no window without a sound device"
+for _ in $(seq 30); do
+  import -window "$window" "$work/silent.png"
+  found="$(compare-im6 -metric AE -subimage-search -dissimilarity-threshold 1 "$work/silent.png" "$work/banner.png" null: 2>&1 || true)"
+  [[ "$found" =~ ^0\ @ ]] && break
+  sleep 1
+done
+cp "$work/silent.png" "$out/silent.png"
+[[ "$found" =~ ^0\ @ ]] || fail "without a sound device the open ROM did not come up (see $out/silent.png)"
+grep -q "^tessel: no sound (no waveOut device); running silent" "$work/silent.log" ||
+  fail "no word about the missing sound device: $(grep -v '^ALSA' "$work/silent.log")"
+kill "$tessel_pid"
+tessel_pid=""
+say "without a sound device it runs silent and says so"
+passed=$((passed + 1))
 
 echo "windows smoke: $passed passed, 0 failed"

@@ -381,9 +381,9 @@ std::vector<std::string> differences(const Expectation& e, const Registers& got,
         out.push_back("T-states expected " + std::to_string(w.tstates) + " got " + std::to_string(gotT));
     if (e.memory != gotMemory) {
         std::string text = "memory expected {";
-        for (auto [a, v] : e.memory) text += " " + hex(a, 4) + ":" + hex(v, 2);
+        for (auto [a, v] : e.memory) text.append(" ").append(hex(a, 4)).append(":").append(hex(v, 2));
         text += " } got {";
-        for (auto [a, v] : gotMemory) text += " " + hex(a, 4) + ":" + hex(v, 2);
+        for (auto [a, v] : gotMemory) text.append(" ").append(hex(a, 4)).append(":").append(hex(v, 2));
         out.push_back(text + " }");
     }
     if (e.ports != ourPorts) {

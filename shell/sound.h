@@ -1,0 +1,28 @@
+// The machine's sound to the host. The frame clock is the master of time and
+// the machine gives exactly SAMPLES_PER_FRAME samples a frame; the host's
+// audio clock drifts against it, so each frame is stretched or shrunk by a
+// few samples to hold the host's queue near AUDIO_QUEUE_TARGET.
+#pragma once
+
+#include <cstdint>
+
+// Samples a frame may gain or lose: 4 of 960 is 0.42 %, below what an ear
+// hears as a change of pitch.
+constexpr int MAX_FRAME_STRETCH = 4;
+// Short fades where the stream starts or restarts, so that it never clicks.
+constexpr int SOUND_FADE_SAMPLES = 240;
+
+// Opens the host's stream; without one the emulator runs silent and says so
+// in one line on standard error.
+void openSound();
+// The last frame's samples of the machine's speaker to the host.
+void queueFrameSound();
+// Safe to call again when already closed.
+void closeSound();
+
+// How many samples this frame becomes, given what the host has queued; it
+// follows the queue's recent mean, not each reading, since hosts play their
+// queue in blocks.
+int stretchedFrameLength(int queued);
+// Forgets the queue's history, as at the start or after the queue ran dry.
+void resetSoundPacing();
