@@ -21,7 +21,7 @@ for package in libgtest-dev googletest xvfb xdotool imagemagick wine wine64 g++-
   grep -qx "$package" <<<"$run" && fail "running names the test-only package $package"
   grep -qx "$package" <<<"$tests" || fail "testing does not name $package"
 done
-for package in cmake g++ z80asm libgtk-3-dev libpng-dev; do
+for package in cmake g++ z80asm libgtk-3-dev libsdl2-dev libpng-dev; do
   grep -qx "$package" <<<"$run" || fail "running does not name $package"
 done
 echo "run: $(tr '\n' ' ' <<<"$run")"

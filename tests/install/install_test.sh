@@ -103,7 +103,7 @@ field() { dpkg-deb --field "$package" "$1"; }
 [ "$(field Package)" = tessel ] || fail "Package: $(field Package)"
 [ "tessel-run (Tessel) $(field Version)" = "$version" ] || fail "Version: $(field Version)"
 [ "$(field Maintainer)" = "The Tessel developers" ] || fail "Maintainer: $(field Maintainer)"
-for library in libgtk-3-0 libpng16-16; do
+for library in libgtk-3-0 libsdl2-2.0-0 libpng16-16; do
   grep -q "$library" <<<"$(field Depends)" || fail "Depends names no $library: $(field Depends)"
 done
 echo "$(basename "$package"): the same $(wc -l <<<"$contents") files; Depends: $(field Depends)"
