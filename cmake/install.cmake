@@ -27,13 +27,7 @@ if(TARGET tessel)
   foreach(scale 1 2 4 8)
     math(EXPR size "32 * ${scale}")
     set(png ${CMAKE_BINARY_DIR}/icons/${size}x${size}/tessel.png)
-    add_custom_command(
-      OUTPUT ${png}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}
-      COMMAND $<TARGET_FILE:tessel_make_icon> ${TESSEL_ICON_DRAWING} ${png} ${scale}
-      DEPENDS ${TESSEL_ICON_DRAWING} tessel_make_icon
-      COMMENT "Drawing the ${size}x${size} icon"
-      VERBATIM)
+    tessel_icon(${png} ${scale})
     list(APPEND ICON_PNGS ${png})
     install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()

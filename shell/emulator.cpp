@@ -8,18 +8,29 @@
 
 int emulatorMain(HostInstance instance, int showCommand)
 {
-    if (!createMainWindow(instance, showCommand)) return EXIT_FAILED_START;
+    if (!startEmulator(instance, showCommand)) return EXIT_FAILED_START;
+    runMessageLoop();
+    return stopEmulator();
+}
+
+bool startEmulator(HostInstance instance, int showCommand)
+{
+    if (!createMainWindow(instance, showCommand)) return false;
     initFrameClock();
     if (initHostKeyboard(mainWindow) < 0) {
         hostErrorBox(nullptr, "Error Initializing DirectInput", "Tessel");
         // WM_DESTROY shuts down and posts a quit that nobody reads.
         hostDestroyWindow(mainWindow);
         mainWindow = nullptr;
-        return EXIT_FAILED_START;
+        return false;
     }
     openSound();
     startMachine();
-    runMessageLoop();
+    return true;
+}
+
+int stopEmulator()
+{
     shutdownEmulator();
     return EXIT_AFTER_CLOSE;
 }

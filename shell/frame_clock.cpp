@@ -40,6 +40,8 @@ void initFrameClock()
     }
 }
 
+bool frameDeadlineReached() { return readClock() >= nextFrameTime; }
+
 void waitForFrame()
 {
     // clockNow is the reading that ended the previous wait, a period before

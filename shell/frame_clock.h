@@ -14,6 +14,10 @@ extern int64_t clockNow;
 
 // Chooses the time source and makes "now" the first deadline.
 void initFrameClock();
+// Whether waitForFrame would return at its first reading: a host that
+// cannot spin (a browser page) steps a frame only once this holds. Reads
+// the clock without moving the deadline.
+bool frameDeadlineReached();
 // Spins until the deadline, then sets the next one a period after the
 // reading that saw it: a late frame is never made up.
 void waitForFrame();

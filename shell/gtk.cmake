@@ -12,12 +12,7 @@ pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET GLOBAL sdl2)
 # (shell/program_icon.h).
 set(ICON_PIXELS ${CMAKE_CURRENT_BINARY_DIR}/tessel_icon.rgba)
 set(ICON_DATA ${CMAKE_CURRENT_BINARY_DIR}/program_icon_data.cpp)
-add_custom_command(
-  OUTPUT ${ICON_PIXELS}
-  COMMAND $<TARGET_FILE:tessel_make_icon> ${TESSEL_ICON_DRAWING} ${ICON_PIXELS}
-  DEPENDS ${TESSEL_ICON_DRAWING} tessel_make_icon
-  COMMENT "Drawing the window icon"
-  VERBATIM)
+tessel_icon(${ICON_PIXELS})
 add_custom_command(
   OUTPUT ${ICON_DATA}
   COMMAND $<TARGET_FILE:tessel_embed> ${ICON_DATA} shell/program_icon.h programIconPixels ${ICON_PIXELS} 4096

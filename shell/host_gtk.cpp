@@ -19,6 +19,7 @@
 #include "machine/surface.h"
 #include "shell/foreground_keyboard.h"
 #include "shell/host.h"
+#include "shell/posted_messages.h"
 #include "shell/program_icon.h"
 
 // ---- The window --------------------------------------------------------------
@@ -40,38 +41,10 @@ static HostWindowRecord* const theWindow = &mainHost;
 
 // ---- The message queue -------------------------------------------------------
 
-// Messages come only from toolkit callbacks inside a peek or a modal dialog,
-// a few at a time; the loop takes one per pass.
-constexpr int QUEUE_SIZE = 64;
-static HostMessage queue[QUEUE_SIZE];
-static int queueFirst = 0;
-static int queueCount = 0;
-// As on Windows, the quit request is a flag that the peek turns into WM_QUIT
-// once no other message waits.
-static bool quitPosted = false;
-static int quitCode = 0;
-
+// Messages come only from toolkit callbacks inside a peek or a modal dialog.
 static void postMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
-    if (queueCount == QUEUE_SIZE) return;
-    queue[(queueFirst + queueCount) % QUEUE_SIZE] = HostMessage{theWindow, message, wParam, lParam};
-    ++queueCount;
-}
-
-static bool takeMessage(HostMessage& message)
-{
-    if (queueCount > 0) {
-        message = queue[queueFirst];
-        queueFirst = (queueFirst + 1) % QUEUE_SIZE;
-        --queueCount;
-        return true;
-    }
-    if (quitPosted) {
-        quitPosted = false;
-        message = HostMessage{nullptr, WM_QUIT, static_cast<uintptr_t>(quitCode), 0};
-        return true;
-    }
-    return false;
+    postQueuedMessage(theWindow, message, wParam, lParam);
 }
 
 // ---- The key snapshot --------------------------------------------------------
@@ -388,8 +361,8 @@ void hostDestroyWindow(HostWindow window)
 bool hostPeekMessage(HostMessage& message)
 {
     bool toolkitBusy = false;
-    if (queueCount == 0 && !quitPosted) toolkitBusy = g_main_context_iteration(nullptr, FALSE);
-    if (takeMessage(message)) return true;
+    if (!queuedMessageWaiting()) toolkitBusy = g_main_context_iteration(nullptr, FALSE);
+    if (takeQueuedMessage(message)) return true;
     // The toolkit handled an event of its own (a paint, the pointer, a key):
     // that was this pass's message, and no frame runs in it.
     if (toolkitBusy) {
@@ -408,11 +381,7 @@ intptr_t hostDispatchMessage(const HostMessage& message)
     return mainHost.procedure(message.window, message.message, message.wParam, message.lParam);
 }
 
-void hostPostQuitMessage(int exitCode)
-{
-    quitPosted = true;
-    quitCode = exitCode;
-}
+void hostPostQuitMessage(int exitCode) { postQueuedQuit(exitCode); }
 
 intptr_t hostDefaultWindowProc(HostWindow window, uint32_t message, uintptr_t, intptr_t)
 {

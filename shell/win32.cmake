@@ -5,15 +5,7 @@ enable_language(RC)
 
 # tools/make_icon writes the .ico on the build machine.
 set(ICON_FILE ${CMAKE_CURRENT_BINARY_DIR}/tessel.ico)
-set(MAKE_ICON $<TARGET_FILE:tessel_make_icon>)
-set(MAKE_ICON_DEPENDS tessel_make_icon)
-
-add_custom_command(
-  OUTPUT ${ICON_FILE}
-  COMMAND ${MAKE_ICON} ${TESSEL_ICON_DRAWING} ${ICON_FILE}
-  DEPENDS ${TESSEL_ICON_DRAWING} ${MAKE_ICON_DEPENDS}
-  COMMENT "Drawing the program icon"
-  VERBATIM)
+tessel_icon(${ICON_FILE})
 
 # windres finds tessel.ico through the include path.
 set_source_files_properties(tessel.rc PROPERTIES OBJECT_DEPENDS ${ICON_FILE})

@@ -28,8 +28,14 @@ test_packages=(
   clang-tidy cppcheck         # static checks (tools/lint.sh)
   valgrind                    # memcheck over the headless runner
   ccache                      # shared objects between the test builds
+  emscripten node-acorn       # the browser page (tools/build-web.sh)...
+  nodejs chromium             # ...and its tests (playwright-core from npm)
   desktop-file-utils appstream man-db dpkg-dev  # checks of the installed files and the Debian package
 )
+
+# npm comes with some builds of nodejs and is a package of its own in
+# Debian's, which conflicts with the others.
+if ! command -v npm >/dev/null; then test_packages+=(npm); fi
 
 usage() { echo "usage: tools/install-deps.sh [run|test] | --list run|test|all" >&2; exit 2; }
 

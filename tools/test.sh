@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Tessel and runs every test: the release
-# build with all its tests, the sanitizer build's unit and integration tests,
+# build with all its tests (and the browser page, built and tried in
+# chromium), the sanitizer build's unit and integration tests,
 # the clang build's, the static checks, short runs of the fuzz targets, and
 # the other configurations the project offers (LTO off, GTK off), built.
 set -euo pipefail
@@ -20,11 +21,11 @@ cmake --build build -j2
 ctest --test-dir build --output-on-failure
 
 # The sanitizer run repeats the unit and integration tests; the long
-# processor suites, the tests of real windows and the install tree stay with
-# the first run.
+# processor suites, the tests of real windows and of the browser page, and
+# the install tree stay with the first run.
 configure -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=ON
 cmake --build build-sanitize -j2
-ctest --test-dir build-sanitize --output-on-failure -LE 'suite|desktop|windows|install'
+ctest --test-dir build-sanitize --output-on-failure -LE 'suite|desktop|windows|web|install'
 
 # clang warns where g++ does not, and the other way round.
 CXX=clang++ configure -B build-clang -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON

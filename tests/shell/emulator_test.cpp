@@ -32,6 +32,31 @@ TEST_F(EmulatorTest, OneMessagePerPassAndFramesOnlyWhenTheQueueIsEmpty)
               "M10 T10 D10 S2 M12 T12 D12 ");
 }
 
+TEST_F(EmulatorTest, StartPassesAndStopFromOutsideRunAsTheWholeProgramDoes)
+{
+    headlessCommand(ID_HELP_ABOUT);
+    headless.onPresent = [](int frame) {
+        if (frame == 2) headlessClose();
+    };
+    ASSERT_TRUE(startEmulator(nullptr, 1));
+    int passes = 0;
+    while (messageLoopPass()) ++passes;
+    EXPECT_EQ(stopEmulator(), 1);
+    EXPECT_EQ(passes, 4);  // the command, two frames and the close; the quit ends the loop
+    EXPECT_EQ(loopLog(), "M111 T111 D111 E P E P M10 T10 D10 S2 M12 T12 D12 ");
+    EXPECT_EQ(headless.keyboard.releases, 1);
+    EXPECT_EQ(heldBackBuffer(), nullptr);
+}
+
+TEST_F(EmulatorTest, AFailedStartFromOutsideHasCleanedUp)
+{
+    foregroundKeyboard.openResult = DIERR_GENERIC;
+    EXPECT_FALSE(startEmulator(nullptr, 1));
+    EXPECT_EQ(headless.errorBox.shown, 1);
+    EXPECT_EQ(headless.window.destroyed, 1);
+    EXPECT_EQ(mainWindow, nullptr);
+}
+
 TEST_F(EmulatorTest, NormalEndShutsDownTwiceAndReleasesOnce)
 {
     headless.onPresent = [](int) { headlessPost(WM_DESTROY); };

@@ -73,6 +73,26 @@ TEST_F(FrameClockTest, ASlowFrameIsNotMadeUp)
     EXPECT_EQ(clockNow, late + PERIOD);
 }
 
+TEST_F(FrameClockTest, DeadlineReachedOnlyFromTheDeadlineOnAndWithoutMovingIt)
+{
+    initFrameClock();
+    waitForFrame();
+    int64_t deadline = nextFrameTime;
+    int64_t lastWait = clockNow;
+    headless.clock.counter = deadline - 2;
+    EXPECT_FALSE(frameDeadlineReached());
+    EXPECT_FALSE(frameDeadlineReached());
+    EXPECT_TRUE(frameDeadlineReached());  // reads the deadline itself
+    EXPECT_TRUE(frameDeadlineReached());
+    EXPECT_EQ(nextFrameTime, deadline);
+    EXPECT_EQ(clockNow, lastWait);
+    // The wait that follows still takes its own reading and measures the
+    // next period from it.
+    EXPECT_EQ(readingsOf(waitForFrame), 1);
+    EXPECT_EQ(clockNow, deadline + 2);
+    EXPECT_EQ(nextFrameTime, deadline + 2 + PERIOD);
+}
+
 TEST_F(FrameClockTest, WithoutACounterFramesAreTwentyMillisecondsApart)
 {
     headless.clock.counterAvailable = false;

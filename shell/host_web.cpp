@@ -1,0 +1,378 @@
+// The browser host: the page's menu bar and canvas, a key snapshot kept from
+// the page's key events, the page's clock, the browser's file chooser and
+// Web Audio. The page's own script (shell/web/) does the browser's side of
+// each verb; shell/web/host_library.js lists what this file calls there.
+//
+// A browser cannot block. The Open dialog therefore cannot return the
+// chosen file: it opens the file chooser and reports no choice, and the file,
+// once chosen (or dropped onto the page), arrives as the menu command again,
+// which the dialog then answers with it. What the page reports (menu
+// choices, focus changes, keys) is queued as the Windows messages the window
+// procedure expects, as on GTK.
+#include <emscripten/emscripten.h>
+
+#include <cstring>
+
+#include "machine/dik.h"
+#include "machine/keyboard.h"
+#include "machine/surface.h"
+#include "machine/video.h"
+#include "shell/foreground_keyboard.h"
+#include "shell/host.h"
+#include "shell/host_web.h"
+#include "shell/posted_messages.h"
+
+// The page's side, in shell/web/host_library.js.
+extern "C" {
+void webCreatePage(const char* title, int clientWidth, int clientHeight, uint32_t background);
+void webAddMenu(const char* title);
+void webAddMenuItem(const char* title, int commandId);
+void webShowPage(int shown);
+void webPresent(const uint8_t* rgba, int width, int height, int x, int y);
+int webOpenChooser(const char* title, const char* accept);
+void webAlert(const char* text, const char* caption);
+int webOpenSound(int sampleRate);
+void webQueueSound(const int16_t* samples, int count);
+int webQueuedSound();
+void webCloseSound();
+}
+
+// ---- The window --------------------------------------------------------------
+
+struct HostWindowRecord {
+    bool exists;
+    WindowProcedure procedure;
+};
+
+static HostWindowRecord mainHost;
+static HostWindowRecord* const theWindow = &mainHost;
+
+HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
+{
+    if (mainHost.exists) return nullptr;
+    mainHost = HostWindowRecord{true, description.procedure};
+    // The picture with as much background right and below as left and above.
+    webCreatePage(description.title, 2 * description.pictureX + description.pictureWidth,
+                  2 * description.pictureY + description.pictureHeight, description.background);
+    for (int m = 0; m < description.menuCount; ++m) {
+        const Menu& menu = description.menus[m];
+        webAddMenu(menu.title);
+        for (int i = 0; i < menu.itemCount; ++i) webAddMenuItem(menu.items[i].title, menu.items[i].commandId);
+    }
+    return theWindow;
+}
+
+// The page is on screen already; a hidden start hides the picture.
+void hostShowWindow(HostWindow window, int showCommand)
+{
+    constexpr int SW_HIDE = 0;
+    if (window == theWindow && mainHost.exists) webShowPage(showCommand != SW_HIDE);
+}
+
+void hostDestroyWindow(HostWindow window)
+{
+    if (window != theWindow || !mainHost.exists) return;
+    webShowPage(0);
+    mainHost.procedure(theWindow, WM_DESTROY, 0, 0);
+    // From here on messages for the window go nowhere.
+    mainHost.exists = false;
+}
+
+// ---- Messages ----------------------------------------------------------------
+
+static uint16_t fileCommand = 0;
+// The browser's file chooser is open: like a modal dialog, it holds the
+// frames back until it closes.
+static bool chooserOpen = false;
+
+void webAnswerFilesWith(uint16_t commandId) { fileCommand = commandId; }
+
+bool webMessageWaiting() { return queuedMessageWaiting(); }
+
+bool hostPeekMessage(HostMessage& message)
+{
+    if (takeQueuedMessage(message)) return true;
+    if (chooserOpen) {
+        message = HostMessage{nullptr, WM_NULL, 0, 0};
+        return true;
+    }
+    return false;
+}
+
+// Keys are followed by their codes, not their characters: nothing to do.
+void hostTranslateMessage(const HostMessage&) {}
+
+intptr_t hostDispatchMessage(const HostMessage& message)
+{
+    if (message.window != theWindow || !mainHost.exists) return 0;
+    return mainHost.procedure(message.window, message.message, message.wParam, message.lParam);
+}
+
+void hostPostQuitMessage(int exitCode) { postQueuedQuit(exitCode); }
+
+intptr_t hostDefaultWindowProc(HostWindow window, uint32_t message, uintptr_t, intptr_t)
+{
+    if (message == WM_CLOSE) hostDestroyWindow(window);
+    return 0;
+}
+
+static void postMessage(uint32_t message, uintptr_t wParam) { postQueuedMessage(theWindow, message, wParam, 0); }
+
+extern "C" EMSCRIPTEN_KEEPALIVE void webMenuCommand(int commandId)
+{
+    if (mainHost.exists) postMessage(WM_COMMAND, static_cast<uint16_t>(commandId));
+}
+
+// ---- Drawing -----------------------------------------------------------------
+
+// The canvas takes bytes R, G, B, A; the surfaces hold 0x00RRGGBB words.
+constexpr int MOST_PIXELS = BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT;
+static uint8_t canvasPixels[MOST_PIXELS * 4];
+
+void hostPresent(HostWindow window, const Surface& surface, int x, int y)
+{
+    if (window != theWindow || !mainHost.exists || surface.width * surface.height > MOST_PIXELS) return;
+    uint8_t* out = canvasPixels;
+    for (int i = 0; i < surface.width * surface.height; ++i, out += 4) {
+        uint32_t pixel = surface.pixels[i];
+        out[0] = static_cast<uint8_t>(pixel >> 16);
+        out[1] = static_cast<uint8_t>(pixel >> 8);
+        out[2] = static_cast<uint8_t>(pixel);
+        out[3] = 0xFF;
+    }
+    webPresent(canvasPixels, surface.width, surface.height, x, y);
+}
+
+// ---- Key snapshot ------------------------------------------------------------
+
+// The keys and the acquisition are the shell's foreground keyboard, as on
+// GTK: it can be acquired only while the page has the focus, and loses the
+// acquisition when the page loses it.
+struct HostKeyboardRecord {};
+static HostKeyboardRecord keyboardHandle;
+
+static bool pageFocused = true;
+
+// The browser names each key by its place on a US keyboard
+// (KeyboardEvent.code); these are the key codes of the same places.
+struct KeyName {
+    const char* code;
+    uint8_t keyCode;
+};
+
+static const KeyName keyNames[] = {
+    {"Escape", DIK_ESCAPE},        {"Digit1", DIK_1},           {"Digit2", DIK_2},
+    {"Digit3", DIK_3},             {"Digit4", DIK_4},           {"Digit5", DIK_5},
+    {"Digit6", DIK_6},             {"Digit7", DIK_7},           {"Digit8", DIK_8},
+    {"Digit9", DIK_9},             {"Digit0", DIK_0},           {"Minus", DIK_MINUS},
+    {"Equal", DIK_EQUALS},         {"Backspace", DIK_BACK},     {"Tab", DIK_TAB},
+    {"KeyQ", DIK_Q},               {"KeyW", DIK_W},             {"KeyE", DIK_E},
+    {"KeyR", DIK_R},               {"KeyT", DIK_T},             {"KeyY", DIK_Y},
+    {"KeyU", DIK_U},               {"KeyI", DIK_I},             {"KeyO", DIK_O},
+    {"KeyP", DIK_P},               {"BracketLeft", DIK_LBRACKET}, {"BracketRight", DIK_RBRACKET},
+    {"Enter", DIK_RETURN},         {"ControlLeft", DIK_LCONTROL}, {"KeyA", DIK_A},
+    {"KeyS", DIK_S},               {"KeyD", DIK_D},             {"KeyF", DIK_F},
+    {"KeyG", DIK_G},               {"KeyH", DIK_H},             {"KeyJ", DIK_J},
+    {"KeyK", DIK_K},               {"KeyL", DIK_L},             {"Semicolon", DIK_SEMICOLON},
+    {"Quote", DIK_APOSTROPHE},     {"Backquote", DIK_GRAVE},    {"ShiftLeft", DIK_LSHIFT},
+    {"Backslash", DIK_BACKSLASH},  {"KeyZ", DIK_Z},             {"KeyX", DIK_X},
+    {"KeyC", DIK_C},               {"KeyV", DIK_V},             {"KeyB", DIK_B},
+    {"KeyN", DIK_N},               {"KeyM", DIK_M},             {"Comma", DIK_COMMA},
+    {"Period", DIK_PERIOD},        {"Slash", DIK_SLASH},        {"ShiftRight", DIK_RSHIFT},
+    {"NumpadMultiply", DIK_MULTIPLY}, {"AltLeft", DIK_LMENU},   {"Space", DIK_SPACE},
+    {"CapsLock", DIK_CAPITAL},     {"F1", DIK_F1},              {"F2", DIK_F2},
+    {"F3", DIK_F3},                {"F4", DIK_F4},              {"F5", DIK_F5},
+    {"F6", DIK_F6},                {"F7", DIK_F7},              {"F8", DIK_F8},
+    {"F9", DIK_F9},                {"F10", DIK_F10},            {"NumLock", DIK_NUMLOCK},
+    {"ScrollLock", DIK_SCROLL},    {"Numpad7", DIK_NUMPAD7},    {"Numpad8", DIK_NUMPAD8},
+    {"Numpad9", DIK_NUMPAD9},      {"NumpadSubtract", DIK_SUBTRACT}, {"Numpad4", DIK_NUMPAD4},
+    {"Numpad5", DIK_NUMPAD5},      {"Numpad6", DIK_NUMPAD6},    {"NumpadAdd", DIK_ADD},
+    {"Numpad1", DIK_NUMPAD1},      {"Numpad2", DIK_NUMPAD2},    {"Numpad3", DIK_NUMPAD3},
+    {"Numpad0", DIK_NUMPAD0},      {"NumpadDecimal", DIK_DECIMAL}, {"IntlBackslash", DIK_OEM_102},
+    {"F11", DIK_F11},              {"F12", DIK_F12},            {"NumpadEnter", DIK_NUMPADENTER},
+    {"ControlRight", DIK_RCONTROL}, {"NumpadDivide", DIK_DIVIDE}, {"PrintScreen", DIK_SYSRQ},
+    {"AltRight", DIK_RMENU},       {"Pause", DIK_PAUSE},        {"Home", DIK_HOME},
+    {"ArrowUp", DIK_UP},           {"PageUp", DIK_PRIOR},       {"ArrowLeft", DIK_LEFT},
+    {"ArrowRight", DIK_RIGHT},     {"End", DIK_END},            {"ArrowDown", DIK_DOWN},
+    {"PageDown", DIK_NEXT},        {"Insert", DIK_INSERT},      {"Delete", DIK_DELETE},
+    {"MetaLeft", DIK_LWIN},        {"MetaRight", DIK_RWIN},     {"ContextMenu", DIK_APPS},
+};
+
+static uint8_t keyCodeOf(const char* code)
+{
+    for (const KeyName& key : keyNames) {
+        if (std::strcmp(key.code, code) == 0) return key.keyCode;
+    }
+    return 0;
+}
+
+static bool machineReads(uint8_t keyCode)
+{
+    for (const MatrixKey& key : matrixKeyTable) {
+        if (key.keyCode == keyCode) return true;
+    }
+    for (const ControlCombo& combo : controlComboTable) {
+        if (combo.keyCode == keyCode) return true;
+    }
+    return false;
+}
+
+// A key went down or up. True when the machine reads that key, so that the
+// page keeps it from the browser; every other key keeps its browser meaning.
+extern "C" EMSCRIPTEN_KEEPALIVE int webKey(const char* code, int down)
+{
+    uint8_t keyCode = keyCodeOf(code);
+    if (keyCode == 0) return 0;
+    setForegroundKey(keyCode, down != 0);
+    return machineReads(keyCode);
+}
+
+// The page gained or lost the focus: the application's activation.
+extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
+{
+    if ((focused != 0) == pageFocused) return;
+    pageFocused = focused != 0;
+    if (!pageFocused) {
+        // Keys released elsewhere never reach the page: forget them all.
+        releaseForegroundKeys();
+        loseForegroundKeyboard();
+    }
+    if (mainHost.exists) postMessage(WM_ACTIVATEAPP, pageFocused ? 1 : 0);
+}
+
+int32_t hostOpenKeyboard(HostWindow, HostKeyboard& device)
+{
+    releaseForegroundKeys();
+    device = &keyboardHandle;
+    return openForegroundKeyboard();
+}
+
+int32_t hostAcquireKeyboard(HostKeyboard) { return acquireForegroundKeyboard(pageFocused); }
+
+int32_t hostUnacquireKeyboard(HostKeyboard) { return unacquireForegroundKeyboard(); }
+
+int32_t hostReadKeyboard(HostKeyboard, uint8_t state[256]) { return readForegroundKeyboard(state); }
+
+void hostReleaseKeyboard(HostKeyboard)
+{
+    releaseForegroundKeyboard();
+    releaseForegroundKeys();
+}
+
+// ---- Audio -------------------------------------------------------------------
+
+struct HostAudioRecord {};
+static HostAudioRecord audioHandle;
+
+HostAudio hostOpenAudio(int sampleRate, const char*& failure)
+{
+    if (!webOpenSound(sampleRate)) {
+        failure = "no Web Audio worklet: the page must come from https or localhost";
+        return nullptr;
+    }
+    return &audioHandle;
+}
+
+void hostQueueAudio(HostAudio audio, const int16_t* samples, int count)
+{
+    if (audio) webQueueSound(samples, count);
+}
+
+int hostQueuedAudio(HostAudio audio) { return audio ? webQueuedSound() : 0; }
+
+void hostCloseAudio(HostAudio audio)
+{
+    if (audio) webCloseSound();
+}
+
+// ---- Drops and pasted text -------------------------------------------------
+
+// A file dropped on the page arrives as File > Load (below), so the page
+// posts no WM_DROPFILES; nor a middle click, which a browser keeps for its
+// own paste.
+bool hostDroppedFile(uintptr_t, char*, int) { return false; }
+
+bool hostDroppedText(uintptr_t, const char*&, size_t&) { return false; }
+
+void hostFinishDrop(uintptr_t) {}
+
+bool hostOpenPastedText(HostWindow, const char*&, size_t&) { return false; }
+
+void hostClosePastedText() {}
+
+// ---- Clock -------------------------------------------------------------------
+
+bool hostPerformanceFrequency(int64_t& ticksPerSecond)
+{
+    ticksPerSecond = WEB_CLOCK_TICKS_PER_SECOND;
+    return true;
+}
+
+// emscripten_get_now is the page's monotonic clock, in milliseconds.
+int64_t hostPerformanceCounter()
+{
+    return static_cast<int64_t>(emscripten_get_now() * (WEB_CLOCK_TICKS_PER_SECOND / 1000));
+}
+
+uint32_t hostMilliseconds() { return static_cast<uint32_t>(static_cast<int64_t>(emscripten_get_now())); }
+
+// ---- Dialogs -----------------------------------------------------------------
+
+// The file that answers the next Open dialog; empty while none has arrived.
+constexpr int ANSWER_SIZE = 1024;
+static char answerPath[ANSWER_SIZE];
+
+// The chooser's accept list from the chosen filter's Windows patterns:
+// "*.vz;*.VZ" becomes ".vz,.VZ"; "*.*" accepts every file.
+static const char* acceptList(const OpenFileRequest& request)
+{
+    static char accept[256];
+    const char* patterns = nullptr;
+    int index = 1;
+    for (const char* p = request.filters; *p; ++index) {
+        const char* name = p;
+        const char* list = name + std::strlen(name) + 1;
+        if (index == request.filterIndex) patterns = list;
+        p = list + std::strlen(list) + 1;
+    }
+    int length = 0;
+    for (const char* p = patterns; p && *p; ++p) {
+        if (p[0] == '*' && p[1] == '.' && p[2] == '*') return "";
+        if (*p == '*') continue;
+        if (length + 2 >= static_cast<int>(sizeof accept)) break;
+        accept[length++] = *p == ';' ? ',' : *p;
+    }
+    accept[length] = '\0';
+    return accept;
+}
+
+int hostOpenFileDialog(const OpenFileRequest& request)
+{
+    if (answerPath[0] == '\0') {
+        chooserOpen = webOpenChooser(request.title, acceptList(request)) != 0;
+        return 0;
+    }
+    // As on the desktop, a path longer than the buffer is no choice.
+    size_t length = std::strlen(answerPath);
+    int result = 0;
+    if (length < static_cast<size_t>(request.pathSize)) {
+        std::memcpy(request.path, answerPath, length + 1);
+        result = 1;
+    }
+    answerPath[0] = '\0';
+    return result;
+}
+
+// A file was chosen or dropped, and the page has put it at path.
+extern "C" EMSCRIPTEN_KEEPALIVE void webFileArrived(const char* path)
+{
+    chooserOpen = false;
+    if (!mainHost.exists || fileCommand == 0 || std::strlen(path) >= sizeof answerPath) return;
+    std::memcpy(answerPath, path, std::strlen(path) + 1);
+    postMessage(WM_COMMAND, fileCommand);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void webChooserClosed() { chooserOpen = false; }
+
+// The browser's own alert box is modal, as the Windows one is.
+void hostErrorBox(HostWindow, const char* text, const char* caption) { webAlert(text, caption); }

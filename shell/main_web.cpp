@@ -1,0 +1,53 @@
+// tessel in a browser page: the emulator over the browser host. main()
+// starts it; a browser cannot stay inside the message loop, so from then on
+// the page's script runs the loop's passes from its callbacks.
+#include <emscripten/emscripten.h>
+
+#include "machine/loaders.h"
+#include "shell/emulator.h"
+#include "shell/frame_clock.h"
+#include "shell/host_web.h"
+#include "shell/main_window.h"
+
+static bool running = false;
+
+int main()
+{
+    constexpr int SHOW_NORMAL = 1;
+    webAnswerFilesWith(ID_FILE_LOAD);
+    running = startEmulator(nullptr, SHOW_NORMAL);
+    // The runtime stays alive after main returns, for the passes.
+    return running ? 0 : EXIT_FAILED_START;
+}
+
+// Runs the passes that are due now: one for each waiting message, then one
+// more once the frame's deadline has come, which steps the frame (its wait
+// is then over at the first reading). False once the loop has ended.
+extern "C" EMSCRIPTEN_KEEPALIVE int webRunDuePasses()
+{
+    while (running) {
+        bool messageWaits = webMessageWaiting();
+        if (!messageWaits && !frameDeadlineReached()) break;
+        if (!messageLoopPass()) {
+            running = false;
+            stopEmulator();
+        }
+        // One frame at most: a late frame is not made up.
+        if (!messageWaits) break;
+    }
+    return running;
+}
+
+// How long until the frame's deadline; negative once it has passed.
+extern "C" EMSCRIPTEN_KEEPALIVE double webMillisecondsToFrame()
+{
+    constexpr double TICKS_PER_MILLISECOND = WEB_CLOCK_TICKS_PER_SECOND / 1000.0;
+    return static_cast<double>(nextFrameTime - hostPerformanceCounter()) / TICKS_PER_MILLISECOND;
+}
+
+// The machine files' names, for the page's own chooser of them: 0 the
+// system ROM, 1 the character generator.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webMachineFileName(int which)
+{
+    return which == 0 ? ROM_FILE : FONT_FILE;
+}

@@ -1,0 +1,403 @@
+// The page around the emulator: the browser's side of the host (window and
+// menus, canvas, keys, focus, file chooser and drops, sound), the machine
+// files kept in the browser's storage, and the callbacks that run the
+// message loop's passes. tessel.js (the compiled program) starts after this
+// script and finds it as Module.
+'use strict';
+
+// The user's own machine files, kept in the browser's storage; the program
+// runs in this folder and reads them from there, as from its current
+// directory on the desktop.
+const MACHINE_FOLDER = '/machine';
+// The program file chosen or dropped last.
+const FILES_FOLDER = '/files';
+
+const ROM_FILE_INDEX = 0;
+const FONT_FILE_INDEX = 1;
+
+// ---- The window ---------------------------------------------------------------
+
+const page = {
+  // For the tests, not shown anywhere.
+  figures: {
+    framesPresented: 0,
+    firstFrameAt: 0,        // ms since the page started loading
+    frameSteps: 0,          // passes that stepped a frame, and their time
+    frameStepMilliseconds: 0,
+    soundSamplesReceived: 0,  // by the audio thread
+  },
+  canvas: document.getElementById('screen'),
+  context: null,
+  clientWidth: 0,
+  clientHeight: 0,
+  image: null,
+
+  createWindow(title, clientWidth, clientHeight, background) {
+    document.title = title;
+    this.clientWidth = clientWidth;
+    this.clientHeight = clientHeight;
+    this.canvas.width = clientWidth;
+    this.canvas.height = clientHeight;
+    this.context = this.canvas.getContext('2d', { alpha: false });
+    this.context.fillStyle = '#' + background.toString(16).padStart(6, '0');
+    this.context.fillRect(0, 0, clientWidth, clientHeight);
+    fitCanvas();
+  },
+
+  addMenu(title) {
+    const menu = document.createElement('div');
+    menu.className = 'menu';
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.className = 'menu-title';
+    button.textContent = title;
+    const items = document.createElement('div');
+    items.className = 'menu-items';
+    items.setAttribute('role', 'menu');
+    menu.append(button, items);
+    button.addEventListener('click', () => openMenu(menu.classList.contains('open') ? null : menu));
+    // With a menu open, pointing at another title opens that one.
+    button.addEventListener('pointerenter', () => {
+      if (document.querySelector('.menu.open')) openMenu(menu);
+    });
+    document.getElementById('menubar').append(menu);
+  },
+
+  addMenuItem(title, commandId) {
+    const item = document.createElement('button');
+    item.type = 'button';
+    item.className = 'menu-item';
+    item.setAttribute('role', 'menuitem');
+    item.textContent = title;
+    item.addEventListener('click', () => {
+      openMenu(null);
+      Module._webMenuCommand(commandId);
+    });
+    document.querySelector('#menubar .menu:last-child .menu-items').append(item);
+  },
+
+  showWindow(shown) {
+    this.canvas.classList.toggle('hidden', !shown);
+  },
+
+  present(rgba, width, height, x, y) {
+    if (!this.image || this.image.width !== width || this.image.height !== height) {
+      this.image = new ImageData(width, height);
+    }
+    this.image.data.set(rgba);
+    this.context.putImageData(this.image, x, y);
+    const figures = this.figures;
+    if (figures.framesPresented++ === 0) figures.firstFrameAt = performance.now();
+  },
+
+  alert(text, caption) {
+    window.alert(caption + ': ' + text);
+  },
+
+  // The Open dialog: false when the browser will not show the chooser
+  // (it does so only shortly after a click or key of the user's).
+  openChooser(title, accept) {
+    if (navigator.userActivation && !navigator.userActivation.isActive) return false;
+    const chooser = document.getElementById('program-chooser');
+    chooser.title = title;
+    chooser.accept = accept;
+    chooser.value = '';  // the same file chosen again is a choice too
+    chooser.click();
+    return true;
+  },
+};
+
+function openMenu(menu) {
+  for (const other of document.querySelectorAll('.menu.open')) {
+    if (other !== menu) other.classList.remove('open');
+  }
+  if (menu) menu.classList.add('open');
+}
+
+document.addEventListener('pointerdown', (event) => {
+  if (!event.target.closest('.menu')) openMenu(null);
+});
+
+// The largest whole factor of device pixels that fits, and a place on whole
+// device pixels, so that every pixel of the machine is the same sharp block.
+function fitCanvas() {
+  if (!page.clientWidth) return;
+  const area = document.getElementById('screen-area').getBoundingClientRect();
+  const ratio = window.devicePixelRatio || 1;
+  const factor = Math.max(1, Math.floor(Math.min(area.width * ratio / page.clientWidth,
+                                                 area.height * ratio / page.clientHeight)));
+  const width = page.clientWidth * factor / ratio;
+  const height = page.clientHeight * factor / ratio;
+  const onDevicePixel = (offset, size, room) => Math.round((offset + (room - size) / 2) * ratio) / ratio - offset;
+  const style = page.canvas.style;
+  style.width = width + 'px';
+  style.height = height + 'px';
+  style.left = Math.max(0, onDevicePixel(area.left, width, area.width)) + 'px';
+  style.top = Math.max(0, onDevicePixel(area.top, height, area.height)) + 'px';
+  page.scale = factor;
+}
+
+new ResizeObserver(fitCanvas).observe(document.getElementById('screen-area'));
+// A zoom changes the device pixels' size, not always the area's.
+window.addEventListener('resize', fitCanvas);
+
+// ---- Keys and focus -------------------------------------------------------------
+
+function onKey(event) {
+  page.speaker.start();
+  const down = event.type === 'keydown';
+  if (Module.ccall('webKey', 'number', ['string', 'number'], [event.code, down ? 1 : 0])) {
+    event.preventDefault();
+  }
+}
+
+window.addEventListener('focus', () => {
+  Module._webFocus(1);
+  page.chooserMayHaveClosed();
+});
+window.addEventListener('blur', () => Module._webFocus(0));
+
+// ---- Program files: File > Load and drops --------------------------------------
+
+// The file goes where the loader reads it, and the program is told.
+function deliverFile(file) {
+  file.arrayBuffer().then((bytes) => {
+    for (const name of Module.FS.readdir(FILES_FOLDER)) {
+      if (name !== '.' && name !== '..') Module.FS.unlink(FILES_FOLDER + '/' + name);
+    }
+    const path = FILES_FOLDER + '/' + file.name;
+    Module.FS.writeFile(path, new Uint8Array(bytes));
+    Module.ccall('webFileArrived', null, ['string'], [path]);
+  }, () => Module._webChooserClosed());
+}
+
+function setUpProgramFiles() {
+  const chooser = document.getElementById('program-chooser');
+  chooser.addEventListener('change', () => {
+    if (chooser.files.length > 0) deliverFile(chooser.files[0]);
+    else Module._webChooserClosed();
+  });
+  chooser.addEventListener('cancel', () => Module._webChooserClosed());
+  // A browser without the cancel event: the page gets the focus back when
+  // the chooser closes, and a choice is reported by then.
+  let closing = 0;
+  page.chooserMayHaveClosed = () => {
+    clearTimeout(closing);
+    closing = setTimeout(() => Module._webChooserClosed(), 1000);
+  };
+
+  document.addEventListener('dragover', (event) => {
+    if (!event.dataTransfer.types.includes('Files')) return;
+    event.preventDefault();
+    event.dataTransfer.dropEffect = 'copy';
+  });
+  document.addEventListener('drop', (event) => {
+    if (event.dataTransfer.files.length === 0) return;
+    event.preventDefault();
+    deliverFile(event.dataTransfer.files[0]);
+  });
+}
+
+// ---- Machine files ---------------------------------------------------------------
+
+function machineFileName(which) {
+  return Module.UTF8ToString(Module._webMachineFileName(which));
+}
+
+function storedMachineFile(which) {
+  const found = Module.FS.analyzePath(MACHINE_FOLDER + '/' + machineFileName(which));
+  return found.exists ? found.object.usedBytes : -1;
+}
+
+// From the browser's storage into the folder, before the program starts.
+function mountMachineFolder() {
+  Module.FS.mkdir(MACHINE_FOLDER);
+  Module.FS.mkdir(FILES_FOLDER);
+  Module.FS.mount(Module.FS.filesystems.IDBFS, {}, MACHINE_FOLDER);
+  Module.FS.chdir(MACHINE_FOLDER);
+  Module.addRunDependency('machine-files');
+  Module.FS.syncfs(true, (error) => {
+    if (error) console.warn('tessel: the browser keeps no machine files here:', error);
+    Module.removeRunDependency('machine-files');
+  });
+}
+
+// Into the browser's storage, then start again with the new files.
+function storeMachineFolderAndRestart() {
+  Module.FS.syncfs(false, (error) => {
+    if (error) console.warn('tessel: the browser did not keep the machine files:', error);
+    location.reload();
+  });
+}
+
+function setUpMachineFiles() {
+  const parts = [
+    { which: ROM_FILE_INDEX, what: 'System ROM', builtIn: 'the built-in open ROM', status: 'rom-status',
+      button: 'rom-button', chooser: 'rom-chooser' },
+    { which: FONT_FILE_INDEX, what: 'Character set', builtIn: 'the built-in open character set',
+      status: 'font-status', button: 'font-button', chooser: 'font-chooser' },
+  ];
+  let anyStored = false;
+  for (const part of parts) {
+    const name = machineFileName(part.which);
+    const size = storedMachineFile(part.which);
+    anyStored = anyStored || size >= 0;
+    document.getElementById(part.status).textContent = part.what + ': ' +
+      (size >= 0 ? 'your ' + name + ' (' + size.toLocaleString('en') + ' bytes)' : part.builtIn);
+    const button = document.getElementById(part.button);
+    button.textContent = 'Use my own ' + name + '…';
+    const chooser = document.getElementById(part.chooser);
+    button.addEventListener('click', () => {
+      chooser.value = '';
+      chooser.click();
+    });
+    chooser.addEventListener('change', () => {
+      if (chooser.files.length === 0) return;
+      chooser.files[0].arrayBuffer().then((bytes) => {
+        Module.FS.writeFile(MACHINE_FOLDER + '/' + name, new Uint8Array(bytes));
+        storeMachineFolderAndRestart();
+      });
+    });
+  }
+  const forget = document.getElementById('forget-button');
+  forget.disabled = !anyStored;
+  forget.addEventListener('click', () => {
+    for (const part of parts) {
+      if (storedMachineFile(part.which) >= 0) Module.FS.unlink(MACHINE_FOLDER + '/' + machineFileName(part.which));
+    }
+    storeMachineFolderAndRestart();
+  });
+}
+
+// ---- Sound -----------------------------------------------------------------------
+
+page.speaker = {
+  sampleRate: 0,   // 0 while closed
+  context: null,
+  node: null,      // the audio thread's end, once it runs
+  sent: 0,
+  taken: 0,
+
+  open(sampleRate) {
+    // The audio thread is there only for pages from https or localhost.
+    if (!window.AudioContext || !window.AudioWorkletNode) return false;
+    this.sampleRate = sampleRate;
+    return true;
+  },
+
+  // Browsers let a page make sound only after the user's first key or
+  // click; until then the samples go nowhere and nothing is queued.
+  start() {
+    if (this.context && this.context.state === 'suspended') this.context.resume();
+    if (!this.sampleRate || this.context) return;
+    const context = new AudioContext({ sampleRate: this.sampleRate, latencyHint: 'interactive' });
+    this.context = context;
+    context.audioWorklet.addModule('speaker_worklet.js').then(() => {
+      if (this.context !== context) return;
+      const node = new AudioWorkletNode(context, 'tessel-speaker',
+                                        { numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [1] });
+      node.port.onmessage = (event) => {
+        this.taken = event.data.taken;
+        page.figures.soundSamplesReceived = event.data.received;
+      };
+      node.connect(context.destination);
+      this.node = node;
+    }, (error) => console.warn('tessel: no sound:', error));
+  },
+
+  queue(samples) {
+    if (!this.node) return;
+    const copy = Int16Array.from(samples);
+    this.sent += copy.length;
+    this.node.port.postMessage(copy, [copy.buffer]);  // which empties copy
+  },
+
+  queued() {
+    return this.node ? Math.max(0, this.sent - this.taken) : 0;
+  },
+
+  close() {
+    if (this.context) this.context.close();
+    this.context = null;
+    this.node = null;
+    this.sampleRate = 0;
+  },
+};
+
+// ---- The loop ----------------------------------------------------------------------
+
+// The message loop's passes run from the animation-frame callback. At 50
+// frames a second against a display's 60 or more, a frame's deadline mostly
+// falls between two callbacks, and as each period starts from the reading
+// that saw the deadline, waiting for the next callback would make every
+// frame late and the rate drop towards 30. So a deadline nearer than the
+// next callback gets a wake-up of its own: a timer to just short of it,
+// then turns that yield to the browser until it has come.
+const TIMER_EARLY_MS = 2;
+let loopEnded = false;
+let displayFrameMs = 1000 / 60;
+let lastAnimationFrame = 0;
+let wakeArmed = false;
+const yielding = new MessageChannel();
+
+function runDuePasses() {
+  const started = performance.now();
+  const presented = page.figures.framesPresented;
+  loopEnded = !Module._webRunDuePasses();
+  if (page.figures.framesPresented !== presented) {
+    page.figures.frameSteps += 1;
+    page.figures.frameStepMilliseconds += performance.now() - started;
+  }
+}
+
+// A deadline already past is one the last passes could not meet (the file
+// chooser holds the frames back, or a frame took longer than its period):
+// the next callback sees to it.
+function armWake() {
+  if (wakeArmed || loopEnded) return;
+  const untilFrame = Module._webMillisecondsToFrame();
+  if (untilFrame <= 0 || untilFrame > displayFrameMs) return;
+  wakeArmed = true;
+  setTimeout(awaitDeadline, Math.max(0, untilFrame - TIMER_EARLY_MS));
+}
+
+function awaitDeadline() {
+  if (Module._webMillisecondsToFrame() > 0) {
+    yielding.port2.postMessage(0);
+    return;
+  }
+  wakeArmed = false;
+  runDuePasses();
+  armWake();
+}
+yielding.port1.onmessage = awaitDeadline;
+
+function onAnimationFrame(time) {
+  if (loopEnded) return;
+  // A hidden page gets no callbacks: the gap after it is no display frame.
+  const interval = time - lastAnimationFrame;
+  if (lastAnimationFrame && interval < 100) displayFrameMs = 0.9 * displayFrameMs + 0.1 * interval;
+  lastAnimationFrame = time;
+  requestAnimationFrame(onAnimationFrame);
+  runDuePasses();
+  armWake();
+}
+
+// After main() has started the emulator.
+function startPasses() {
+  setUpProgramFiles();
+  setUpMachineFiles();
+  window.addEventListener('keydown', onKey);
+  window.addEventListener('keyup', onKey);
+  window.addEventListener('pointerdown', () => page.speaker.start());
+  if (!document.hasFocus()) Module._webFocus(0);
+  requestAnimationFrame(onAnimationFrame);
+}
+
+var Module = {
+  page: page,
+  preRun: [mountMachineFolder],
+  postRun: [startPasses],
+  print: (text) => console.log(text),
+  printErr: (text) => console.warn(text),
+};

@@ -1,0 +1,25 @@
+// File > Load opens the browser's file chooser for .vz files; the chosen
+// program is loaded as on the desktop and runs from its load address. A
+// file dropped onto the page is loaded the same way.
+'use strict';
+const path = require('path');
+const lib = require('./web_lib.cjs');
+const { check, env } = lib;
+
+lib.runTest(async () => {
+  const bars = path.join(env.TEST_PROGRAMS, 'graphics_bars.vz');
+  const hello = path.join(env.TEST_PROGRAMS, 'hello_text.vz');
+  const { page } = await lib.openPage();
+  await lib.waitForPicture(page, lib.referencesBothPhases([], 150), 'the open ROM booted');
+
+  const chooser = await lib.chooseFile(page, () => lib.chooseMenuItem(page, 'File', 'Load'), bars);
+  check(await chooser.element().getAttribute('accept') === '.vz', 'the chooser does not offer .vz files');
+  await lib.waitForPicture(page, [lib.reference(['--load', bars, '--frames', '150'])], 'graphics_bars loaded');
+  await lib.screenshot(page, 'chosen');
+  console.log('File > Load, graphics_bars.vz chosen: the picture of tessel-run --load');
+
+  await lib.dropFile(page, hello);
+  await lib.waitForPicture(page, [lib.reference(['--load', hello, '--frames', '150'])], 'hello_text loaded');
+  await lib.screenshot(page, 'dropped');
+  console.log('hello_text.vz dropped: the picture of tessel-run --load');
+});

@@ -1,0 +1,244 @@
+// Shared by the web tests: the page of this build served on localhost,
+// Debian's chromium driven by playwright-core with a profile of the test's
+// own, the canvas read back, tessel-run's pictures of the same machine
+// state, keys held the way a user holds them, and screenshots kept for
+// looking at. A test whose tools are missing is skipped (exit status 77).
+//
+// Set by CTest: WEB_PAGE (the page's folder), TESSEL_RUN, TEST_PROGRAMS
+// and SCREENSHOTS; NODE_PATH finds playwright-core.
+'use strict';
+const childProcess = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const { decodePng } = require('./png.cjs');
+
+const SKIPPED = 77;
+const CHROMIUM = '/usr/bin/chromium';
+const CHROMIUM_FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+                        '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+const VIEWPORT = { width: 1024, height: 768 };
+// The client area: the 320x240 picture at (1, 1) on black.
+const CLIENT_WIDTH = 322;
+const CLIENT_HEIGHT = 242;
+const KEY_HOLD_MS = 120;  // several frames, fewer than a key repeat
+
+const env = process.env;
+const testName = path.basename(process.argv[1]).replace(/(_test)?\.cjs$/, '');
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'tessel-web-' + testName + '-'));
+const started = [];  // browsers and servers, closed at the end whatever happens
+
+function skip(why) {
+  console.log('SKIP: ' + why);
+  process.exit(SKIPPED);
+}
+
+for (const name of ['WEB_PAGE', 'TESSEL_RUN', 'TEST_PROGRAMS', 'SCREENSHOTS']) {
+  if (!env[name]) throw new Error(name + ' is not set');
+}
+if (!fs.existsSync(CHROMIUM)) skip('chromium is not installed');
+if (!fs.existsSync(path.join(env.WEB_PAGE, 'tessel.wasm'))) skip('the page is not built (web_setup)');
+let chromium;
+try {
+  ({ chromium } = require('playwright-core'));
+} catch (error) {
+  skip('playwright-core is not installed (web_setup)');
+}
+fs.mkdirSync(env.SCREENSHOTS, { recursive: true });
+
+// ---- The page ------------------------------------------------------------------
+
+const CONTENT_TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
+                        '.wasm': 'application/wasm' };
+
+function servePage() {
+  return new Promise((resolve) => {
+    const server = http.createServer((request, response) => {
+      let name = new URL(request.url, 'http://localhost').pathname;
+      if (name.endsWith('/')) name += 'index.html';
+      const file = path.join(env.WEB_PAGE, path.normalize(name));
+      fs.readFile(file, (error, data) => {
+        if (error) {
+          response.writeHead(404);
+          response.end();
+          return;
+        }
+        response.writeHead(200, { 'Content-Type': CONTENT_TYPES[path.extname(file)] || 'application/octet-stream' });
+        response.end(data);
+      });
+    });
+    server.listen(0, '127.0.0.1', () => {
+      started.push({ close: () => new Promise((done) => server.close(done)) });
+      resolve('http://localhost:' + server.address().port + '/');
+    });
+  });
+}
+
+let pageAddress = null;
+
+// A browser on a profile (a fresh one unless given), with the page open and
+// its first frame shown. { browser, page, profile, messages }
+async function openPage(profile) {
+  pageAddress = pageAddress || await servePage();
+  profile = profile || fs.mkdtempSync(path.join(work, 'profile-'));
+  const browser = await chromium.launchPersistentContext(profile, {
+    executablePath: CHROMIUM, headless: true, viewport: VIEWPORT, args: CHROMIUM_FLAGS,
+  });
+  started.push(browser);
+  const page = browser.pages()[0] || await browser.newPage();
+  const messages = [];
+  page.on('console', (message) => messages.push(message.text()));
+  page.on('pageerror', (error) => messages.push('page error: ' + error.message));
+  await page.goto(pageAddress);
+  await waitForFrames(page, 1);
+  return { browser, page, profile, messages };
+}
+
+async function closeBrowser(session) {
+  started.splice(started.indexOf(session.browser), 1);
+  await session.browser.close();
+}
+
+async function figures(page) {
+  return page.evaluate(() => ({ ...Module.page.figures }));
+}
+
+async function waitForFrames(page, count) {
+  await page.waitForFunction((n) => window.Module && Module.page.figures.framesPresented >= n, count,
+                             { timeout: 20000 });
+}
+
+// After a reload the count starts again.
+async function waitForRestart(page) {
+  await page.waitForLoadState('load');
+  await waitForFrames(page, 1);
+}
+
+// ---- Pictures --------------------------------------------------------------------
+
+async function canvasPicture(page) {
+  const url = await page.evaluate(() => document.getElementById('screen').toDataURL('image/png'));
+  return decodePng(Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'));
+}
+
+function samePicture(a, b) {
+  return a.width === b.width && a.height === b.height && a.rgba.equals(b.rgba);
+}
+
+// tessel-run's picture after its arguments, run in a folder holding the
+// given machine files ({ 'vzrom.v20': path, ... }), as the client area
+// shows it: on black at (1, 1).
+function reference(args, machineFiles = {}) {
+  const folder = fs.mkdtempSync(path.join(work, 'run-'));
+  for (const [name, file] of Object.entries(machineFiles)) fs.copyFileSync(file, path.join(folder, name));
+  const shot = path.join(folder, 'screenshot.png');
+  childProcess.execFileSync(env.TESSEL_RUN, ['--fast', ...args, '--screenshot', shot],
+                            { cwd: folder, stdio: ['ignore', 'ignore', 'ignore'] });
+  const picture = decodePng(fs.readFileSync(shot));
+  const rgba = Buffer.alloc(CLIENT_WIDTH * CLIENT_HEIGHT * 4);
+  for (let i = 3; i < rgba.length; i += 4) rgba[i] = 0xff;
+  for (let y = 0; y < picture.height; ++y) {
+    picture.rgba.copy(rgba, ((y + 1) * CLIENT_WIDTH + 1) * 4, y * picture.width * 4, (y + 1) * picture.width * 4);
+  }
+  return { width: CLIENT_WIDTH, height: CLIENT_HEIGHT, rgba, args, file: shot };
+}
+
+// The open ROM's cursor blinks every 16 frames: a picture in each phase.
+function referencesBothPhases(args, frames, machineFiles) {
+  return [reference([...args, '--frames', String(frames)], machineFiles),
+          reference([...args, '--frames', String(frames + 16)], machineFiles)];
+}
+
+// Waits up to 15 s until the canvas equals one of the references; the index
+// of the one it equals.
+async function waitForPicture(page, references, what) {
+  for (let tries = 0; tries < 60; ++tries) {
+    const picture = await canvasPicture(page);
+    const found = references.findIndex((expected) => samePicture(picture, expected));
+    if (found >= 0) return found;
+    await page.waitForTimeout(250);
+  }
+  await screenshot(page, 'failure');
+  throw new Error('the canvas does not show ' + what + ' (tessel-run ' + references[0].args.join(' ') + ')');
+}
+
+// The whole page into SCREENSHOTS, for looking at; the path.
+async function screenshot(page, name) {
+  const file = path.join(env.SCREENSHOTS, 'web-' + testName + '-' + name + '.png');
+  await page.screenshot({ path: file });
+  return file;
+}
+
+// ---- The user's side --------------------------------------------------------------
+
+async function holdKey(page, code) {
+  await page.keyboard.down(code);
+  await page.waitForTimeout(KEY_HOLD_MS);
+  await page.keyboard.up(code);
+  await page.waitForTimeout(KEY_HOLD_MS);
+}
+
+// Letters, digits, space and Return ("\n"): the keys that need no Shift.
+async function typeText(page, text) {
+  for (const c of text) {
+    const code = c === ' ' ? 'Space' : c === '\n' ? 'Enter' : /[0-9]/.test(c) ? 'Digit' + c : 'Key' + c.toUpperCase();
+    await holdKey(page, code);
+  }
+}
+
+async function chooseMenuItem(page, menu, item) {
+  await page.click('#menubar .menu-title >> text="' + menu + '"');
+  await page.click('#menubar .menu.open .menu-item >> text="' + item + '"');
+}
+
+// Clicks the button and answers the file chooser it opens with the file.
+async function chooseFile(page, clickButton, file) {
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), clickButton()]);
+  await chooser.setFiles(file);
+  return chooser;
+}
+
+// Drops the file onto the picture, as the browser delivers a dropped file.
+async function dropFile(page, file) {
+  const bytes = [...fs.readFileSync(file)];
+  const transfer = await page.evaluateHandle(([name, content]) => {
+    const data = new DataTransfer();
+    data.items.add(new File([new Uint8Array(content)], name));
+    return data;
+  }, [path.basename(file), bytes]);
+  await page.dispatchEvent('#screen', 'dragover', { dataTransfer: transfer });
+  await page.dispatchEvent('#screen', 'drop', { dataTransfer: transfer });
+}
+
+function writeFile(name, content) {
+  const file = path.join(work, name);
+  fs.writeFileSync(file, content);
+  return file;
+}
+
+// Runs the test; closes what it started and removes the work folder.
+async function runTest(body) {
+  let status = 0;
+  try {
+    await body();
+    console.log('PASS: web ' + testName);
+  } catch (error) {
+    console.error('FAIL: ' + (error && error.stack ? error.stack : error));
+    status = 1;
+  }
+  for (const thing of started.reverse()) await thing.close().catch(() => {});
+  fs.rmSync(work, { recursive: true, force: true });
+  process.exit(status);
+}
+
+function check(condition, what) {
+  if (!condition) throw new Error(what);
+}
+
+module.exports = {
+  CLIENT_WIDTH, CLIENT_HEIGHT, VIEWPORT, env,
+  openPage, closeBrowser, figures, waitForFrames, waitForRestart,
+  canvasPicture, samePicture, reference, referencesBothPhases, waitForPicture, screenshot,
+  holdKey, typeText, chooseMenuItem, chooseFile, dropFile, writeFile, runTest, check,
+};
