@@ -14,7 +14,7 @@ static_assert(SAMPLES_PER_FRAME * FRAMES_PER_SECOND == SPEAKER_SAMPLE_RATE);
 // R = 1 - 2 pi 20 / 48000, in 1/2^30ths.
 constexpr int HIGH_PASS_SHIFT = 30;
 constexpr int64_t HIGH_PASS_POLE =
-    static_cast<int64_t>((1.0 - 2.0 * 3.141592653589793 * 20.0 / SPEAKER_SAMPLE_RATE) * (int64_t{1} << HIGH_PASS_SHIFT) + 0.5);
+    static_cast<int64_t>((1.0 - 2.0 * 3.141592653589793 * 20.0 / SPEAKER_SAMPLE_RATE) * (int64_t{1} << HIGH_PASS_SHIFT));
 constexpr int OUTPUT_FRACTION_BITS = 16;
 
 int8_t levelOf(uint8_t latch)

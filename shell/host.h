@@ -4,6 +4,7 @@
 // opaque, so no toolkit type reaches the portable code.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct Surface;
@@ -28,6 +29,12 @@ constexpr uint32_t WM_ACTIVATEAPP = 0x001C;
 #endif
 #ifndef WM_COMMAND
 constexpr uint32_t WM_COMMAND = 0x0111;
+#endif
+#ifndef WM_MBUTTONDOWN
+constexpr uint32_t WM_MBUTTONDOWN = 0x0207;  // lParam: client x in the low 16 bits, y in the high
+#endif
+#ifndef WM_DROPFILES
+constexpr uint32_t WM_DROPFILES = 0x0233;  // wParam: the drop, for the drop verbs
 #endif
 #ifndef DI_OK
 constexpr int32_t DI_OK = 0;
@@ -159,6 +166,25 @@ bool hostPerformanceFrequency(int64_t& ticksPerSecond);
 int64_t hostPerformanceCounter();
 // Milliseconds since the host started; wraps after 2^32.
 uint32_t hostMilliseconds();
+
+// ---- Drops and pasted text ------------------------------------------------
+
+// A drop onto the window arrives as WM_DROPFILES, whose wParam names it to
+// these verbs: files, of which the first counts, or text on hosts whose
+// windows take it. The window procedure finishes each drop once.
+// The first file's path; false when the drop holds no file or the path is
+// not shorter than pathSize.
+bool hostDroppedFile(uintptr_t drop, char* path, int pathSize);
+// The dropped text, valid until the drop is finished; false when there is none.
+bool hostDroppedText(uintptr_t drop, const char*& text, size_t& length);
+void hostFinishDrop(uintptr_t drop);
+
+// The text a middle click pastes: the primary selection where the host has
+// one, else the clipboard. Valid until hostClosePastedText; false, with
+// nothing to close, when there is none. May run a modal loop while the
+// selection's owner answers.
+bool hostOpenPastedText(HostWindow window, const char*& text, size_t& length);
+void hostClosePastedText();
 
 // ---- Dialogs ---------------------------------------------------------------
 

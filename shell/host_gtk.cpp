@@ -2,6 +2,10 @@
 // a key snapshot kept from the window's key events, the monotonic clock and
 // the toolkit's file chooser and message dialog.
 //
+// Files and text dropped on the window come as WM_DROPFILES, and a middle
+// click on the picture as WM_MBUTTONDOWN, whose paste reads the primary
+// selection.
+//
 // The shell's loop never waits, so the toolkit's main context is only ever
 // turned one non-blocking iteration at a time from hostPeekMessage. What the
 // toolkit reports (menu choices, focus changes, the close button) is turned
@@ -16,6 +20,7 @@
 #include "shell/foreground_keyboard.h"
 #include "shell/host.h"
 #include "shell/posted_messages.h"
+#include "shell/program_icon.h"
 
 // ---- The window --------------------------------------------------------------
 
@@ -135,6 +140,59 @@ static void watchEvent(GdkEvent* event, gpointer)
     gtk_main_do_event(event);
 }
 
+// ---- Drops and the middle click ---------------------------------------------
+
+// One drop at a time, so the drop verbs need no more than this record: a
+// drop that comes while the last one waits for the window procedure is
+// refused.
+struct DroppedData {
+    bool waiting;
+    gchar* file;  // the first file's local path, or null
+    gchar* text;  // or the dropped text, or null
+};
+static DroppedData dropped;
+
+enum DropTarget : guint { DROP_FILES, DROP_TEXT };
+
+static void acceptDrops(GtkWidget* window)
+{
+    gtk_drag_dest_set(window, static_cast<GtkDestDefaults>(GTK_DEST_DEFAULT_MOTION | GTK_DEST_DEFAULT_DROP), nullptr,
+                      0, GDK_ACTION_COPY);
+    // Files first: a file manager offers a file's name as text too.
+    GtkTargetList* targets = gtk_target_list_new(nullptr, 0);
+    gtk_target_list_add_uri_targets(targets, DROP_FILES);
+    gtk_target_list_add_text_targets(targets, DROP_TEXT);
+    gtk_drag_dest_set_target_list(window, targets);
+    gtk_target_list_unref(targets);
+}
+
+static void onDragData(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint target, guint,
+                       gpointer)
+{
+    if (dropped.waiting) return;
+    if (target == DROP_FILES) {
+        gchar** uris = gtk_selection_data_get_uris(data);
+        // Several files: the first; one that is no local file is nothing.
+        dropped.file = uris && uris[0] ? g_filename_from_uri(uris[0], nullptr, nullptr) : nullptr;
+        g_strfreev(uris);
+    } else {
+        dropped.text = reinterpret_cast<gchar*>(gtk_selection_data_get_text(data));
+    }
+    dropped.waiting = true;
+    postMessage(WM_DROPFILES, reinterpret_cast<uintptr_t>(&dropped), 0);
+}
+
+static gboolean onButton(GtkWidget*, GdkEventButton* event, gpointer)
+{
+    constexpr guint MIDDLE_BUTTON = 2;
+    if (event->type != GDK_BUTTON_PRESS || event->button != MIDDLE_BUTTON) return FALSE;
+    // The area is the client area: its coordinates are the client's.
+    int x = static_cast<int>(event->x);
+    int y = static_cast<int>(event->y);
+    postMessage(WM_MBUTTONDOWN, 0, static_cast<intptr_t>((y & 0xFFFF) << 16 | (x & 0xFFFF)));
+    return TRUE;
+}
+
 // ---- Window and messages -------------------------------------------------
 
 static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer)
@@ -234,17 +292,27 @@ HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), description.title);
+    // The icon the Windows program carries as its resource; the pixels are
+    // static, so the image only borrows them.
+    GdkPixbuf* icon = gdk_pixbuf_new_from_data(programIconPixels, GDK_COLORSPACE_RGB, TRUE, 8, PROGRAM_ICON_SIZE,
+                                               PROGRAM_ICON_SIZE, PROGRAM_ICON_SIZE * 4, nullptr, nullptr);
+    gtk_window_set_icon(GTK_WINDOW(window), icon);
+    g_object_unref(icon);
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
     g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), nullptr);
     g_signal_connect(window, "key-press-event", G_CALLBACK(onKey), nullptr);
     g_signal_connect(window, "key-release-event", G_CALLBACK(onKey), nullptr);
     g_signal_connect(window, "configure-event", G_CALLBACK(onConfigure), nullptr);
     g_signal_connect_after(window, "realize", G_CALLBACK(onRealize), nullptr);
+    acceptDrops(window);
+    g_signal_connect(window, "drag-data-received", G_CALLBACK(onDragData), nullptr);
 
     GtkWidget* area = gtk_drawing_area_new();
     gtk_widget_set_size_request(area, mainHost.clientWidth, mainHost.clientHeight);
     g_signal_connect(area, "draw", G_CALLBACK(onDraw), nullptr);
     g_signal_connect(area, "grab-notify", G_CALLBACK(onGrabNotify), nullptr);
+    gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);
+    g_signal_connect(area, "button-press-event", G_CALLBACK(onButton), nullptr);
 
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_box_pack_start(GTK_BOX(column), buildMenuBar(description), FALSE, FALSE, 0);
@@ -380,6 +448,48 @@ void hostReleaseKeyboard(HostKeyboard)
 {
     releaseForegroundKeyboard();
     releaseForegroundKeys();
+}
+
+// ---- Drops and pasted text ------------------------------------------------
+
+bool hostDroppedFile(uintptr_t, char* path, int pathSize)
+{
+    if (!dropped.file || std::strlen(dropped.file) >= static_cast<size_t>(pathSize)) return false;
+    std::memcpy(path, dropped.file, std::strlen(dropped.file) + 1);
+    return true;
+}
+
+bool hostDroppedText(uintptr_t, const char*& text, size_t& length)
+{
+    if (!dropped.text) return false;
+    text = dropped.text;
+    length = std::strlen(dropped.text);
+    return true;
+}
+
+void hostFinishDrop(uintptr_t)
+{
+    g_free(dropped.file);
+    g_free(dropped.text);
+    dropped = DroppedData{};
+}
+
+static gchar* pastedText = nullptr;
+
+bool hostOpenPastedText(HostWindow, const char*& text, size_t& length)
+{
+    // Waits, in a loop of the toolkit's own, for the selection's owner.
+    pastedText = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_PRIMARY));
+    if (!pastedText) return false;
+    text = pastedText;
+    length = std::strlen(pastedText);
+    return true;
+}
+
+void hostClosePastedText()
+{
+    g_free(pastedText);
+    pastedText = nullptr;
 }
 
 // ---- Clock -----------------------------------------------------------------

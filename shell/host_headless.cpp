@@ -36,6 +36,8 @@ void headlessReset()
     };
     headless.openDialog = HeadlessOpenDialog{};
     headless.errorBox = HeadlessErrorBox{};
+    headless.drops = HeadlessDrops{};
+    headless.paste = HeadlessPaste{};
     headless.screen = HeadlessScreen{};
     headless.translated = headless.dispatched = headless.defaultHandled = 0;
     headless.log.clear();
@@ -341,3 +343,57 @@ void hostErrorBox(HostWindow owner, const char* text, const char* caption)
     b.text = text;
     b.caption = caption;
 }
+
+// ---- Drops and pasted text ------------------------------------------------
+
+static void postDrop(const HeadlessDrop& drop)
+{
+    headless.drops.last = drop;
+    headlessPost(WM_DROPFILES, reinterpret_cast<uintptr_t>(&headless.drops.last));
+}
+
+void headlessDropFile(const char* path) { postDrop(HeadlessDrop{true, false, path, ""}); }
+
+void headlessDropText(const char* text) { postDrop(HeadlessDrop{false, true, "", text}); }
+
+void headlessSetPastedText(const char* text)
+{
+    headless.paste.available = text != nullptr;
+    headless.paste.text = text ? text : "";
+}
+
+void headlessMiddleClick(int x, int y)
+{
+    headlessPost(WM_MBUTTONDOWN, 0, static_cast<intptr_t>((y & 0xFFFF) << 16 | (x & 0xFFFF)));
+}
+
+// The drop being handled is always the last one made.
+bool hostDroppedFile(uintptr_t, char* path, int pathSize)
+{
+    const HeadlessDrop& drop = headless.drops.last;
+    if (!drop.hasFile || drop.file.size() + 1 > static_cast<size_t>(pathSize)) return false;
+    std::memcpy(path, drop.file.c_str(), drop.file.size() + 1);
+    return true;
+}
+
+bool hostDroppedText(uintptr_t, const char*& text, size_t& length)
+{
+    const HeadlessDrop& drop = headless.drops.last;
+    if (!drop.hasText) return false;
+    text = drop.text.data();
+    length = drop.text.size();
+    return true;
+}
+
+void hostFinishDrop(uintptr_t) { ++headless.drops.finished; }
+
+bool hostOpenPastedText(HostWindow, const char*& text, size_t& length)
+{
+    if (!headless.paste.available) return false;
+    ++headless.paste.opened;
+    text = headless.paste.text.data();
+    length = headless.paste.text.size();
+    return true;
+}
+
+void hostClosePastedText() { ++headless.paste.closed; }

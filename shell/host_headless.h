@@ -74,6 +74,24 @@ struct HeadlessErrorBox {
     std::string text, caption;
 };
 
+// A drop as the window procedure finds it through WM_DROPFILES.
+struct HeadlessDrop {
+    bool hasFile, hasText;
+    std::string file, text;
+};
+
+struct HeadlessDrops {
+    HeadlessDrop last;  // the last drop made
+    int finished;
+};
+
+// What the next middle click pastes.
+struct HeadlessPaste {
+    bool available;
+    std::string text;
+    int opened, closed;
+};
+
 struct HeadlessScreen {
     int presents;
     int x, y;                     // where the last frame went
@@ -90,6 +108,8 @@ struct HeadlessHost {
     HeadlessClock clock;
     HeadlessOpenDialog openDialog;
     HeadlessErrorBox errorBox;
+    HeadlessDrops drops;
+    HeadlessPaste paste;
     HeadlessScreen screen;
     int translated, dispatched, defaultHandled;
     // One token per event, separated by spaces: "M<hex>" a message taken,
@@ -127,6 +147,14 @@ void headlessSetActive(bool active);
 void headlessSetKey(uint8_t keyCode, bool down);
 // The next Open dialog chooses path, or is cancelled when path is null.
 void headlessAnswerOpenDialog(const char* path);
+
+// The user drops a file, or text, on the window.
+void headlessDropFile(const char* path);
+void headlessDropText(const char* text);
+// What a middle click pastes from now on; null for nothing.
+void headlessSetPastedText(const char* text);
+// The middle button goes down at client position (x, y).
+void headlessMiddleClick(int x, int y);
 
 // False when no frame was kept.
 bool headlessWriteScreenshot(const char* path);

@@ -285,6 +285,21 @@ void hostCloseAudio(HostAudio audio)
     if (audio) webCloseSound();
 }
 
+// ---- Drops and pasted text -------------------------------------------------
+
+// A file dropped on the page arrives as File > Load (below), so the page
+// posts no WM_DROPFILES; nor a middle click, which a browser keeps for its
+// own paste.
+bool hostDroppedFile(uintptr_t, char*, int) { return false; }
+
+bool hostDroppedText(uintptr_t, const char*&, size_t&) { return false; }
+
+void hostFinishDrop(uintptr_t) {}
+
+bool hostOpenPastedText(HostWindow, const char*&, size_t&) { return false; }
+
+void hostClosePastedText() {}
+
 // ---- Clock -------------------------------------------------------------------
 
 bool hostPerformanceFrequency(int64_t& ticksPerSecond)

@@ -1,7 +1,8 @@
 // The Windows program: WinMain, and the host of USER and GDI for the window
 // and its picture, the common Open dialog, DirectInput 7 for the keyboard,
-// waveOut for the sound and the performance counter for the clock. Each host handle is a record that
-// holds the Windows handle.
+// waveOut for the sound, the performance counter for the clock, and files
+// dropped from the shell and the clipboard's text. Each host handle is a
+// record that holds the Windows handle.
 #define DIRECTINPUT_VERSION 0x0700
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -9,6 +10,7 @@
 #include <commdlg.h>
 #include <dinput.h>
 #include <mmsystem.h>
+#include <shellapi.h>
 
 #include <cstring>
 
@@ -94,6 +96,8 @@ HostWindow hostCreateWindow(HostInstance instance, const WindowDescription& desc
         return nullptr;
     }
     mainWindowRecord.handle = window;
+    // Files dropped from the shell arrive as WM_DROPFILES.
+    DragAcceptFiles(window, TRUE);
     return &mainWindowRecord;
 }
 
@@ -311,6 +315,49 @@ void hostCloseAudio(HostAudio audio)
     }
     waveOutClose(audio->device);
     audio->device = nullptr;
+}
+
+// ---- Drops and pasted text ------------------------------------------------
+
+// WM_DROPFILES carries the shell's HDROP as the drop; it holds files only.
+static HDROP toDrop(uintptr_t drop) { return reinterpret_cast<HDROP>(drop); }
+
+bool hostDroppedFile(uintptr_t drop, char* path, int pathSize)
+{
+    constexpr UINT FILE_COUNT = 0xFFFFFFFF;
+    if (DragQueryFileA(toDrop(drop), FILE_COUNT, nullptr, 0) == 0) return false;
+    UINT length = DragQueryFileA(toDrop(drop), 0, nullptr, 0);
+    if (length + 1 > static_cast<UINT>(pathSize)) return false;
+    return DragQueryFileA(toDrop(drop), 0, path, static_cast<UINT>(pathSize)) == length;
+}
+
+bool hostDroppedText(uintptr_t, const char*&, size_t&) { return false; }
+
+void hostFinishDrop(uintptr_t drop) { DragFinish(toDrop(drop)); }
+
+// The clipboard stays open, its text locked, until the paste is closed.
+static HANDLE pastedText = nullptr;
+
+bool hostOpenPastedText(HostWindow window, const char*& text, size_t& length)
+{
+    if (!OpenClipboard(toWindows(window))) return false;
+    pastedText = GetClipboardData(CF_TEXT);
+    const char* locked = pastedText ? static_cast<const char*>(GlobalLock(pastedText)) : nullptr;
+    if (!locked) {
+        pastedText = nullptr;
+        CloseClipboard();
+        return false;
+    }
+    text = locked;
+    length = std::strlen(locked);
+    return true;
+}
+
+void hostClosePastedText()
+{
+    if (pastedText) GlobalUnlock(pastedText);
+    pastedText = nullptr;
+    CloseClipboard();
 }
 
 // ---- Clock -----------------------------------------------------------------

@@ -1,6 +1,9 @@
 #include "shell/keyboard_service.h"
 
+#include <cstring>
+
 #include "machine/keyboard.h"
+#include "shell/key_typing.h"
 
 bool isActive = true;
 HostKeyboard keyboardDevice = nullptr;
@@ -41,7 +44,12 @@ void pollKeyboard()
     // The first read may only re-acquire the device; the second then reads.
     readHostKeyState();
     readHostKeyState();
-    rebuildKeyboardMatrix(hostKeyState);
+    // Typed text presses its keys on top of the user's; the snapshot itself
+    // stays what the host gave.
+    uint8_t keys[HOST_KEY_COUNT];
+    std::memcpy(keys, hostKeyState, sizeof keys);
+    pressTypedKeys(keys);
+    rebuildKeyboardMatrix(keys);
 }
 
 int32_t setKeyboardAcquired()

@@ -1,5 +1,7 @@
 #include "shell/load_command.h"
 
+#include <cstring>
+
 #include "machine/loaders.h"
 #include "shell/host.h"
 #include "shell/resources.h"
@@ -25,4 +27,10 @@ void loadProgramFile()
     // A file that cannot be read changes nothing, and the user has just
     // seen it in the dialog; there is nothing useful to say.
     loadProgramFromPath(programPath);
+}
+
+void loadDroppedProgram(const char* path)
+{
+    if (!loadProgramFromPath(path)) return;
+    std::memcpy(programPath, path, std::strlen(path) + 1);
 }

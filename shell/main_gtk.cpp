@@ -8,7 +8,13 @@ int main()
     constexpr int SHOW_NORMAL = 1;  // the window opens neither hidden nor minimised
     g_set_prgname("tessel");
     // The program takes no options, so the toolkit gets none either. Without a
-    // display the window cannot be created, and the start fails there.
-    gtk_init_check(nullptr, nullptr);
+    // display the window cannot be created and the start fails there; the
+    // toolkit's reason goes to standard error first, the one word of a
+    // failed start, since on Linux it is the usual one.
+    GError* noDisplay = nullptr;
+    if (!gtk_init_with_args(nullptr, nullptr, nullptr, nullptr, nullptr, &noDisplay) && noDisplay) {
+        g_printerr("tessel: %s\n", noDisplay->message);
+        g_error_free(noDisplay);
+    }
     return emulatorMain(nullptr, SHOW_NORMAL);
 }

@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "machine/video.h"
+#include "shell/drop_and_paste.h"
 #include "shell/keyboard_service.h"
 #include "shell/load_command.h"
 #include "shell/resources.h"
@@ -65,6 +66,14 @@ intptr_t mainWindowProc(HostWindow window, uint32_t message, uintptr_t wParam, i
         return 1;
     case WM_COMMAND:
         if ((wParam & 0xFFFF) == ID_FILE_LOAD) loadProgramFile();
+        break;
+    // Neither is on the menu or the keyboard tables: a drop and a paste act
+    // between frames, as Load does.
+    case WM_DROPFILES:
+        takeDrop(wParam);
+        return 0;
+    case WM_MBUTTONDOWN:
+        pasteAt(window, lParam);
         break;
     }
     return hostDefaultWindowProc(window, message, wParam, lParam);

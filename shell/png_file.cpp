@@ -6,16 +6,21 @@
 
 #include <png.h>
 
-// Rows go to and from the caller's pixels directly: a 0x00RRGGBB word is
-// B, G, R, 0 in memory on a little-endian host and 0, R, G, B on a big-endian
-// one, which libpng's filler and BGR transformations describe.
-static void setPixelLayout(png_structp png)
+// Rows go to and from the caller's pixels directly: a 0xAARRGGBB word is
+// B, G, R, A in memory on a little-endian host and A, R, G, B on a big-endian
+// one, which libpng's BGR, swap-alpha and filler transformations describe.
+// Without alpha the top byte is a filler, 0 when read.
+static void setPixelLayout(png_structp png, bool alpha)
 {
     if constexpr (std::endian::native == std::endian::little) {
         png_set_bgr(png);
-        png_set_filler(png, 0, PNG_FILLER_AFTER);
+        if (!alpha) png_set_filler(png, 0, PNG_FILLER_AFTER);
     } else {
-        png_set_filler(png, 0, PNG_FILLER_BEFORE);
+        if (alpha) {
+            png_set_swap_alpha(png);
+        } else {
+            png_set_filler(png, 0, PNG_FILLER_BEFORE);
+        }
     }
 }
 
@@ -23,7 +28,7 @@ static void setPixelLayout(png_structp png)
 [[noreturn]] static void fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 static void ignoreWarning(png_structp, png_const_charp) {}
 
-bool writePng(const char* path, const uint32_t* rgb, int width, int height)
+static bool writeRows(const char* path, const uint32_t* pixels, int width, int height, bool alpha)
 {
     if (width <= 0 || height <= 0 || width > PNG_MAX_WIDTH) return false;
     std::FILE* file = std::fopen(path, "wb");
@@ -37,18 +42,29 @@ bool writePng(const char* path, const uint32_t* rgb, int width, int height)
     }
     png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    setPixelLayout(png);
+    setPixelLayout(png, alpha);
     for (int y = 0; y < height; ++y) {
-        png_write_row(png, reinterpret_cast<png_const_bytep>(rgb + static_cast<size_t>(y) * width));
+        png_write_row(png, reinterpret_cast<png_const_bytep>(pixels + static_cast<size_t>(y) * width));
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(file) == 0;
 }
 
-bool readPng(const char* path, uint32_t* rgb, int maxPixels, int& width, int& height)
+bool writePng(const char* path, const uint32_t* rgb, int width, int height)
+{
+    return writeRows(path, rgb, width, height, false);
+}
+
+bool writePngWithAlpha(const char* path, const uint32_t* argb, int width, int height)
+{
+    return writeRows(path, argb, width, height, true);
+}
+
+static bool readRows(const char* path, uint32_t* pixels, int maxPixels, int& width, int& height, bool alpha)
 {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return false;
@@ -68,21 +84,35 @@ bool readPng(const char* path, uint32_t* rgb, int maxPixels, int& width, int& he
     height = static_cast<int>(h);
     if (static_cast<long long>(w) * h > maxPixels) png_error(png, "picture larger than the buffer");
 
-    // Whatever the file holds becomes 8-bit RGB plus the filler byte.
+    // Whatever the file holds becomes 8-bit RGB plus alpha or the filler byte.
     png_set_expand(png);
     png_set_strip_16(png);
-    png_set_strip_alpha(png);
+    if (alpha) {
+        png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    } else {
+        png_set_strip_alpha(png);
+    }
     png_set_gray_to_rgb(png);
-    setPixelLayout(png);
+    setPixelLayout(png, alpha);
     int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     for (int pass = 0; pass < passes; ++pass) {
         for (png_uint_32 y = 0; y < h; ++y) {
-            png_read_row(png, reinterpret_cast<png_bytep>(rgb + static_cast<size_t>(y) * w), nullptr);
+            png_read_row(png, reinterpret_cast<png_bytep>(pixels + static_cast<size_t>(y) * w), nullptr);
         }
     }
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
     return true;
+}
+
+bool readPng(const char* path, uint32_t* rgb, int maxPixels, int& width, int& height)
+{
+    return readRows(path, rgb, maxPixels, width, height, false);
+}
+
+bool readPngWithAlpha(const char* path, uint32_t* argb, int maxPixels, int& width, int& height)
+{
+    return readRows(path, argb, maxPixels, width, height, true);
 }

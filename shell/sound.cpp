@@ -16,6 +16,7 @@ constexpr int MEAN_WEIGHT = 8;
 HostAudio stream = nullptr;
 int meanError = 0;  // queue minus target, smoothed
 bool fadingIn = false;
+bool draining = false;  // frames are left out until the queue is back at its target
 
 int16_t frame[SAMPLES_PER_FRAME + MAX_FRAME_STRETCH];
 const int16_t silence[AUDIO_QUEUE_TARGET] = {};
@@ -44,6 +45,14 @@ void fadeIn(int16_t* samples, int count)
     }
 }
 
+void fadeOut(int16_t* samples, int count)
+{
+    for (int i = 0; i < std::min(count, SOUND_FADE_SAMPLES); ++i) {
+        int16_t& sample = samples[count - 1 - i];
+        sample = static_cast<int16_t>(sample * i / SOUND_FADE_SAMPLES);
+    }
+}
+
 }  // namespace
 
 void openSound()
@@ -66,6 +75,12 @@ void queueFrameSound()
 {
     if (!stream) return;
     int queued = hostQueuedAudio(stream);
+    if (draining) {
+        if (queued > AUDIO_QUEUE_TARGET) return;
+        draining = false;
+        resetSoundPacing();
+        fadingIn = true;
+    }
     if (queued < SAMPLES_PER_FRAME) {
         // Ran dry (a stall, the Open dialog) or is about to: start again from
         // silence with the queue at its target, and fade the sound back in.
@@ -79,6 +94,13 @@ void queueFrameSound()
     if (fadingIn) {
         fadeIn(frame, count);
         fadingIn = false;
+    }
+    if (queued > AUDIO_QUEUE_LIMIT) {
+        // A host that plays far slower than the frame clock runs (beyond
+        // what stretching makes up): fade out, and leave frames out until
+        // the queue is back at its target, rather than let the delay grow.
+        fadeOut(frame, count);
+        draining = true;
     }
     hostQueueAudio(stream, frame, count);
 }

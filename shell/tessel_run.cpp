@@ -2,18 +2,20 @@
 // The real start-up, frame loop and shutdown run in the current directory;
 // the options script the user's side: keys, File > Load, closing the window.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "machine/character_set.h"
-#include "machine/dik.h"
 #include "machine/key_legend.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
 #include "shell/host_headless.h"
+#include "shell/key_typing.h"
 #include "shell/load_command.h"
 #include "shell/main_window.h"
 
@@ -23,8 +25,9 @@ static const char usage[] =
     "machine files vzrom.v20 and vz200.fnt are read from there, and the built-in\n"
     "open ROM and font stand in for missing ones. Frames are numbered from 1.\n"
     "\n"
-    "  --frames N         run N frames, then close the window (default: 150, or\n"
-    "                     longer when --type or --load need it, with 50 to spare)\n"
+    "  --frames N         run N frames, then stop: the run closes the window itself,\n"
+    "                     as there is none to close (default: 150, or longer when\n"
+    "                     --type or --load need it, with 50 to spare)\n"
     "  --fast             run as fast as possible; otherwise 50 frames a second\n"
     "  --load FILE        choose File > Load before frame --load-at and answer the\n"
     "                     Open dialog with FILE (a .vz program; a path of 259\n"
@@ -51,9 +54,12 @@ static const char usage[] =
     "                     by drawing each frame a second time, which --fast leaves\n"
     "                     out of the host seconds; running is the rest of the time\n"
     "                     from the keyboard poll to the end of drawing)\n"
-    "  --help             show this text\n"
+    "  -h, --help         show this text\n"
+    "  --version          show the version\n"
     "\n"
-    "Exit status 0 after the run, 1 on bad options, files or a failed start.\n";
+    "Numbers go up to 100000000. A --screenshot or --wav FILE that cannot be\n"
+    "written is refused before the run. Exit status 0 after the run, 1 on bad\n"
+    "options, files or a failed start.\n";
 
 struct RunOptions {
     int frames;
@@ -71,8 +77,7 @@ struct RunOptions {
 static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, nullptr, false, false};
 
 // What --type types, as the keys go down: '\n' is Return.
-constexpr int TEXT_MAX = 4096;
-static char typedText[TEXT_MAX];
+static char typedText[TYPING_CAPACITY];
 static int typedLength = 0;
 
 static int fail(const char* what, const char* detail)
@@ -81,33 +86,50 @@ static int fail(const char* what, const char* detail)
     return 1;
 }
 
-static bool parseFrame(const char* text, int& value)
+// An option's value that will not do: the option, what is wrong, and the way
+// to the help, on one line.
+static int refuse(const char* option, const char* problem, const char* value)
+{
+    std::fprintf(stderr, "tessel-run: %s: %s%s; see tessel-run --help\n", option, problem, value);
+    return 1;
+}
+
+constexpr long FRAME_MAX = 100000000;
+
+// 0 when text is a frame number, else an option error.
+static int parseFrame(const char* option, const char* text, int& value)
 {
     char* end = nullptr;
+    errno = 0;
     long number = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || number < 1 || number > 100000000) return false;
+    if (end == text || *end != '\0' || number < 1) return refuse(option, "not a frame number (1 or more): ", text);
+    if (errno == ERANGE || number > FRAME_MAX) return refuse(option, "too large (at most 100000000): ", text);
     value = static_cast<int>(number);
+    return 0;
+}
+
+// Whether a file can be written at path: found out by opening it to append,
+// and a file that only this made is removed again.
+static bool canWrite(const char* path)
+{
+    std::error_code error;
+    bool existed = std::filesystem::exists(path, error);
+    std::FILE* file = std::fopen(path, "ab");
+    if (!file) return false;
+    std::fclose(file);
+    if (!existed) std::remove(path);
     return true;
 }
 
 // ---- Typing ------------------------------------------------------------------
 
-constexpr int KEY_HELD_FRAMES = 3;
-constexpr int KEY_RELEASED_FRAMES = 3;
-constexpr int KEY_FRAMES = KEY_HELD_FRAMES + KEY_RELEASED_FRAMES;
 constexpr int SPARE_FRAMES = 50;
 
 // Sets up the user's side for the frame about to run.
 static void scriptFrame(int frame)
 {
-    int step = frame - options.typeAt;
-    if (step >= 0 && step / KEY_FRAMES < typedLength) {
-        TypedKey typed{};
-        keyForCharacter(typedText[step / KEY_FRAMES], typed);
-        bool down = step % KEY_FRAMES < KEY_HELD_FRAMES;
-        headlessSetKey(typed.keyCode, down);
-        headlessSetKey(DIK_LSHIFT, down && typed.shift);
-    }
+    // The first key goes down at this frame's keyboard poll.
+    if (frame == options.typeAt) queueTypedText(typedText, static_cast<size_t>(typedLength));
     if (options.loadFile && frame == options.loadAt) {
         headlessAnswerOpenDialog(options.loadFile);
         headlessCommand(ID_FILE_LOAD);
@@ -196,7 +218,8 @@ static void printStats(double hostSeconds)
 
 // ---- Options -----------------------------------------------------------------
 
-static bool takeText(const char* text)
+// 0 when every character of text can be typed, else an option error.
+static int takeText(const char* text)
 {
     for (const char* p = text; *p; ++p) {
         char c = *p;
@@ -205,56 +228,62 @@ static bool takeText(const char* text)
             ++p;
         }
         TypedKey typed{};
-        if (!keyForCharacter(c, typed) || typedLength == TEXT_MAX) return false;
+        if (!keyForCharacter(c, typed)) {
+            const char quoted[4] = {'\'', c, '\'', '\0'};
+            return refuse("--type", "no key of the machine types ", quoted);
+        }
+        if (typedLength == TYPING_CAPACITY) return refuse("--type", "too long to type (65536 characters at most)", "");
         typedText[typedLength++] = c;
     }
-    return true;
+    return 0;
 }
 
 static int parseOptions(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
+        auto is = [&](const char* name) { return std::strcmp(option, name) == 0; };
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (!std::strcmp(option, "--help")) {
+        if (is("--help") || is("-h")) {
             std::fputs(usage, stdout);
             std::exit(0);
-        } else if (!std::strcmp(option, "--fast")) {
+        } else if (is("--version")) {
+            std::printf("tessel-run (Tessel) %s\n", TESSEL_VERSION);
+            std::exit(0);
+        } else if (is("--fast")) {
             options.fast = true;
-        } else if (!std::strcmp(option, "--print-screen")) {
+        } else if (is("--print-screen")) {
             options.printScreen = true;
-        } else if (!std::strcmp(option, "--stats")) {
+        } else if (is("--stats")) {
             options.stats = true;
-        } else if (!std::strcmp(option, "--frames") || !std::strcmp(option, "--load-at") ||
-                   !std::strcmp(option, "--type-at")) {
+        } else if (is("--frames") || is("--load-at") || is("--type-at")) {
             const char* text = value();
-            if (!text) return fail("missing number after ", option);
-            int& target = !std::strcmp(option, "--frames") ? options.frames
-                          : !std::strcmp(option, "--load-at") ? options.loadAt
-                                                              : options.typeAt;
-            if (!parseFrame(text, target)) return fail("not a frame number (1 or more): ", text);
-            if (!std::strcmp(option, "--frames")) options.framesGiven = true;
-        } else if (!std::strcmp(option, "--load") || !std::strcmp(option, "--type") ||
-                   !std::strcmp(option, "--screenshot") || !std::strcmp(option, "--wav")) {
+            if (!text) return refuse(option, "a number must follow", "");
+            int& target = is("--frames") ? options.frames : is("--load-at") ? options.loadAt : options.typeAt;
+            if (parseFrame(option, text, target) != 0) return 1;
+            if (is("--frames")) options.framesGiven = true;
+        } else if (is("--load") || is("--type") || is("--screenshot") || is("--wav")) {
             const char* text = value();
-            if (!text) return fail("missing value after ", option);
-            if (!std::strcmp(option, "--load")) {
+            if (!text) return refuse(option, "a value must follow", "");
+            if (is("--load")) {
                 // The Open dialog's buffer would refuse it, and the run would
                 // go on without the load.
-                if (std::strlen(text) >= PROGRAM_PATH_SIZE) return fail("path too long for the Open dialog: ", text);
+                if (std::strlen(text) >= PROGRAM_PATH_SIZE) {
+                    return refuse(option, "too long for the Open dialog: ", text);
+                }
                 std::FILE* file = std::fopen(text, "rb");
-                if (!file) return fail("cannot open the program file ", text);
+                if (!file) return refuse(option, "cannot open the program file ", text);
                 std::fclose(file);
                 options.loadFile = text;
-            } else if (!std::strcmp(option, "--type")) {
-                if (!takeText(text)) return fail("cannot type all of ", text);
-            } else if (!std::strcmp(option, "--wav")) {
-                options.wav = text;
+            } else if (is("--type")) {
+                if (takeText(text) != 0) return 1;
             } else {
-                options.screenshot = text;
+                // Found out now, not after a run of many frames.
+                if (!canWrite(text)) return refuse(option, "cannot write ", text);
+                (is("--wav") ? options.wav : options.screenshot) = text;
             }
         } else {
-            return fail("unknown option ", option);
+            return refuse(option, "unknown option", "");
         }
     }
     if (!options.framesGiven) {

@@ -24,14 +24,8 @@ target_link_options(tessel_web PRIVATE
   "-sEXPORTED_RUNTIME_METHODS=[FS,ccall,UTF8ToString,addRunDependency,removeRunDependency]")
 
 # The icon drawn for the Windows program, tools/make_icon on the build machine.
-set(ICON_DRAWING ${CMAKE_CURRENT_SOURCE_DIR}/tessel_icon.txt)
 set(PAGE_ICON ${WEB_PAGE_DIR}/favicon.ico)
-add_custom_command(
-  OUTPUT ${PAGE_ICON}
-  COMMAND $<TARGET_FILE:tessel_make_icon> ${ICON_DRAWING} ${PAGE_ICON}
-  DEPENDS ${ICON_DRAWING} tessel_make_icon
-  COMMENT "Drawing the page's icon"
-  VERBATIM)
+tessel_icon(${PAGE_ICON})
 add_custom_target(tessel_web_icon DEPENDS ${PAGE_ICON})
 add_dependencies(tessel_web tessel_web_icon)
 

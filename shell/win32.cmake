@@ -3,19 +3,9 @@
 # (cmake/mingw-w64-x86_64.cmake, tools/build-windows.sh).
 enable_language(RC)
 
-# The icon is drawn in tessel_icon.txt; tools/make_icon writes the .ico on
-# the build machine.
-set(ICON_DRAWING ${CMAKE_CURRENT_SOURCE_DIR}/tessel_icon.txt)
+# tools/make_icon writes the .ico on the build machine.
 set(ICON_FILE ${CMAKE_CURRENT_BINARY_DIR}/tessel.ico)
-set(MAKE_ICON $<TARGET_FILE:tessel_make_icon>)
-set(MAKE_ICON_DEPENDS tessel_make_icon)
-
-add_custom_command(
-  OUTPUT ${ICON_FILE}
-  COMMAND ${MAKE_ICON} ${ICON_DRAWING} ${ICON_FILE}
-  DEPENDS ${ICON_DRAWING} ${MAKE_ICON_DEPENDS}
-  COMMENT "Drawing the program icon"
-  VERBATIM)
+tessel_icon(${ICON_FILE})
 
 # windres finds tessel.ico through the include path.
 set_source_files_properties(tessel.rc PROPERTIES OBJECT_DEPENDS ${ICON_FILE})
@@ -25,6 +15,6 @@ add_executable(tessel WIN32
   tessel.rc
   $<TARGET_OBJECTS:tessel_machine_bus>)
 target_include_directories(tessel PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
-target_link_libraries(tessel PRIVATE tessel_shell dinput dxguid comdlg32 gdi32 winmm user32)
+target_link_libraries(tessel PRIVATE tessel_shell dinput dxguid comdlg32 gdi32 winmm user32 shell32)
 # Static, so tessel.exe needs no DLL beside it; stripped when released.
 target_link_options(tessel PRIVATE -static -static-libgcc -static-libstdc++ -mwindows $<$<CONFIG:Release>:-s>)

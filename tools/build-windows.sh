@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows program, tessel.exe, with mingw-w64: first the
 # converters for this machine (a native build), then the cross build that
-# runs them. The native build needs no GTK.
+# runs them. The native build needs neither GTK nor the test tools.
 #
 #   tools/build-windows.sh            -> build-win/shell/tessel.exe
 #
@@ -20,7 +20,7 @@ if ! command -v x86_64-w64-mingw32-g++-win32 >/dev/null && ! command -v x86_64-w
 fi
 
 if [ -z "$host_tools" ]; then
-  cmake -S "$top" -B "$native_build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=OFF >/dev/null
+  cmake -S "$top" -B "$native_build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=OFF -DTESSEL_TESTS=OFF >/dev/null
   cmake --build "$native_build" -j2 --target tessel_fontc tessel_embed tessel_make_icon tessel_make_vz
   host_tools="$native_build/tools"
 fi

@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Tessel need.
-# Safe to run again: packages already present are left alone.
+# Installs the Debian packages Tessel needs. Safe to run again: packages
+# already present are left alone.
+#
+#   tools/install-deps.sh run          building and running the programs (tools/run.sh)
+#   tools/install-deps.sh [test]       that, and what the tests add (tools/test.sh)
+#   tools/install-deps.sh --list SET   prints a set's packages, one a line, and
+#                                      installs nothing: run, test (what the
+#                                      tests add) or all
 set -euo pipefail
 
-packages=(
+# Building and running tessel and tessel-run.
+run_packages=(
   cmake g++ make pkg-config   # build
-  libgtest-dev googletest     # unit tests
-  libpng-dev                  # screenshots and golden pictures
-  z80asm                      # the open replacement ROM and test programs
+  z80asm                      # the open replacement ROM
   libgtk-3-dev                # the desktop window
   libsdl2-dev                 # ...and its sound
+  libpng-dev                  # tessel-run's screenshots
+)
+
+# What building and running every test adds.
+test_packages=(
+  libgtest-dev googletest     # unit tests
   xvfb xdotool imagemagick x11-utils  # desktop tests in a virtual display
   g++-mingw-w64-x86-64-win32  # the Windows program...
   wine wine64                 # ...and its smoke test
@@ -19,11 +30,30 @@ packages=(
   ccache                      # shared objects between the test builds
   emscripten node-acorn       # the browser page (tools/build-web.sh)...
   nodejs chromium             # ...and its tests (playwright-core from npm)
+  desktop-file-utils appstream man-db dpkg-dev  # checks of the installed files and the Debian package
 )
 
 # npm comes with some builds of nodejs and is a package of its own in
 # Debian's, which conflicts with the others.
-if ! command -v npm >/dev/null; then packages+=(npm); fi
+if ! command -v npm >/dev/null; then test_packages+=(npm); fi
+
+usage() { echo "usage: tools/install-deps.sh [run|test] | --list run|test|all" >&2; exit 2; }
+
+if [ "${1:-}" = "--list" ]; then
+  case "${2:-}" in
+    run) printf '%s\n' "${run_packages[@]}" ;;
+    test) printf '%s\n' "${test_packages[@]}" ;;
+    all) printf '%s\n' "${run_packages[@]}" "${test_packages[@]}" ;;
+    *) usage ;;
+  esac
+  exit 0
+fi
+
+case "${1:-test}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) usage ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,8 +1,13 @@
-// make_icon: turns the drawing of the Windows program's icon
-// (shell/tessel_icon.txt) into a .ico file holding one 32x32 image of 16
-// colours, 4 bits a pixel, with its transparency mask.
+// make_icon: turns the drawing of the program icon (shell/tessel_icon.txt)
+// into the file the extension of the output names:
 //
-//   make_icon tessel_icon.txt tessel.ico
+//   make_icon tessel_icon.txt tessel.ico         the Windows program's icon: one
+//                                                32x32 image of 16 colours, 4 bits
+//                                                a pixel, with its transparency mask
+//   make_icon tessel_icon.txt tessel.png [SCALE] an RGBA PNG, each pixel drawn as a
+//                                                SCALE x SCALE block (default 1)
+//   make_icon tessel_icon.txt tessel.rgba        the 32x32 pixels as R, G, B, A
+//                                                bytes, top row first
 //
 // Build-time tool; any fault in the drawing stops the build with its line.
 
@@ -10,12 +15,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "drawing_lines.h"
+#include "shell/png_file.h"
+#include "shell/program_icon.h"
 
 namespace {
 
-constexpr int SIZE = 32;  // pixels across and down
+constexpr int SIZE = PROGRAM_ICON_SIZE;
+constexpr int MAX_SCALE = 64;
 constexpr int COLOURS = 16;
 constexpr char TRANSPARENT = '.';
 
@@ -148,25 +157,94 @@ void buildIcon()
     }
 }
 
+// 0xAARRGGBB; transparent pixels are black with alpha 0.
+uint32_t pixelArgb(int x, int y)
+{
+    char name = rows[y][x];
+    return name == TRANSPARENT ? 0 : 0xFF000000 | palette[colourIndex(name)];
+}
+
+bool writeBytes(const char* path, const uint8_t* bytes, size_t size)
+{
+    std::FILE* out = std::fopen(path, "wb");
+    if (!out) return false;
+    bool written = std::fwrite(bytes, 1, size, out) == size;
+    return std::fclose(out) == 0 && written;
+}
+
+bool writeIco(const char* path)
+{
+    buildIcon();
+    return writeBytes(path, icon, sizeof icon);
+}
+
+bool writeRgba(const char* path)
+{
+    uint8_t pixels[PROGRAM_ICON_BYTES];
+    for (int y = 0; y < SIZE; ++y) {
+        for (int x = 0; x < SIZE; ++x) {
+            uint32_t argb = pixelArgb(x, y);
+            uint8_t* at = pixels + 4 * (y * SIZE + x);
+            at[0] = static_cast<uint8_t>(argb >> 16);
+            at[1] = static_cast<uint8_t>(argb >> 8);
+            at[2] = static_cast<uint8_t>(argb);
+            at[3] = static_cast<uint8_t>(argb >> 24);
+        }
+    }
+    return writeBytes(path, pixels, sizeof pixels);
+}
+
+bool writeScaledPng(const char* path, int scale)
+{
+    int size = SIZE * scale;
+    std::vector<uint32_t> pixels(static_cast<size_t>(size) * size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) pixels[static_cast<size_t>(y) * size + x] = pixelArgb(x / scale, y / scale);
+    }
+    return writePngWithAlpha(path, pixels.data(), size, size);
+}
+
+bool endsWith(const char* text, const char* end)
+{
+    size_t length = std::strlen(text);
+    size_t endLength = std::strlen(end);
+    return length >= endLength && std::strcmp(text + length - endLength, end) == 0;
+}
+
+[[noreturn]] void usage()
+{
+    std::fprintf(stderr, "usage: make_icon DRAWING OUTPUT.ico | OUTPUT.png [SCALE] | OUTPUT.rgba\n");
+    std::exit(2);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_icon DRAWING ICON\n");
-        return 2;
+    if (argc != 3 && argc != 4) usage();
+    const char* output = argv[2];
+    int scale = 1;
+    if (argc == 4) {
+        if (!endsWith(output, ".png")) usage();
+        char* end = nullptr;
+        long number = std::strtol(argv[3], &end, 10);
+        if (end == argv[3] || *end != '\0' || number < 1 || number > MAX_SCALE) usage();
+        scale = static_cast<int>(number);
     }
     readDrawing(argv[1]);
-    buildIcon();
-    std::FILE* out = std::fopen(argv[2], "wb");
-    if (!out) {
-        std::fprintf(stderr, "%s: cannot write\n", argv[2]);
-        return 1;
+    bool written = false;
+    if (endsWith(output, ".ico")) {
+        written = writeIco(output);
+    } else if (endsWith(output, ".png")) {
+        written = writeScaledPng(output, scale);
+    } else if (endsWith(output, ".rgba")) {
+        written = writeRgba(output);
+    } else {
+        usage();
     }
-    bool written = std::fwrite(icon, 1, sizeof icon, out) == sizeof icon;
-    if (std::fclose(out) != 0 || !written) {
-        std::fprintf(stderr, "%s: cannot write\n", argv[2]);
-        std::remove(argv[2]);
+    if (!written) {
+        std::fprintf(stderr, "%s: cannot write\n", output);
+        std::remove(output);
         return 1;
     }
     return 0;

@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds Tessel and starts the emulator in the
-# current directory (where it looks for vzrom.v20 and vz200.fnt).
+# Installs what building and running need, builds the two programs (not the
+# tests) and starts the emulator in the current directory, where it looks for
+# vzrom.v20 and vz200.fnt.
 set -euo pipefail
 here="$(pwd)"
 top="$(cd "$(dirname "$0")/.." && pwd)"
 
-"$top/tools/install-deps.sh"
-cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON >/dev/null
-cmake --build "$top/build" -j2
+"$top/tools/install-deps.sh" run
+cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON -DTESSEL_TESTS=OFF >/dev/null
+cmake --build "$top/build" -j2 --target tessel tessel-run
 
 cd "$here"
-if [ -x "$top/build/shell/tessel" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$top/build/shell/tessel"
 fi
 # No desktop to show a window on: boot headless, type a command, print the screen.
-echo "run: no display; running the emulator headless (build/shell/tessel-run --help)" >&2
-exec "$top/build/shell/tessel-run" --type 'D 0\n' --frames 200 --print-screen "$@"
+typed='D 0\n'
+echo "run: no display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: running build/shell/tessel-run --type '$typed' --print-screen instead; start tools/run.sh in a desktop session for the window" >&2
+exec "$top/build/shell/tessel-run" --type "$typed" --frames 200 --print-screen "$@"

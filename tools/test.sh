@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh
+tools/install-deps.sh test
 
 # Builds of the same sources with the same flags share their objects.
 launcher=()
@@ -15,16 +15,17 @@ if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=cc
 
 configure() { cmake -S . "${launcher[@]}" "$@"; }
 
-configure -B build -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON
+# tools/run.sh builds the programs alone in the same folder.
+configure -B build -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON -DTESSEL_TESTS=ON
 cmake --build build -j2
 ctest --test-dir build --output-on-failure
 
 # The sanitizer run repeats the unit and integration tests; the long
-# processor suites and the tests of real windows and of the browser page
-# stay with the first run.
+# processor suites, the tests of real windows and of the browser page, and
+# the install tree stay with the first run.
 configure -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_SANITIZE=ON
 cmake --build build-sanitize -j2
-ctest --test-dir build-sanitize --output-on-failure -LE 'suite|desktop|windows|web'
+ctest --test-dir build-sanitize --output-on-failure -LE 'suite|desktop|windows|web|install'
 
 # clang warns where g++ does not, and the other way round.
 CXX=clang++ configure -B build-clang -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON

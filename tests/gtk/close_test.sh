@@ -4,9 +4,7 @@
 source "$(dirname "$0")/desktop_lib.sh"
 
 x_start
-start_tessel
-locate_picture "$WINDOW"
-wait_for_text "$(expected_text --frames 150)"
+start_booted
 "$CLOSE_WINDOW" "$WINDOW"
 wait_exit "$TESSEL_PID"
 [ "$EXIT_STATUS" = 1 ] || fail "exit status $EXIT_STATUS after closing, not 1"

@@ -3,8 +3,9 @@
 # pictures and screen texts tessel-run makes of the same machine state.
 #
 # Set by CTest: TESSEL, TESSEL_KEYFAIL, TESSEL_RUN, CLOSE_WINDOW, SCREEN_TEXT,
-# KEY_CODES, TEST_PROGRAMS (the .vz test programs) and SCREENSHOTS (kept for
-# looking at).
+# KEY_CODES, X_SOURCE (drops and selections from another client), MAKE_ICON
+# and ICON_DRAWING (the icon's pixels), DESKTOP_ENTRY, TEST_PROGRAMS
+# (the .vz test programs) and SCREENSHOTS (kept for looking at).
 # With DEBUG_DESKTOP set, a failure also lists the windows and the process.
 set -euo pipefail
 
@@ -72,6 +73,20 @@ start_tessel() {
     STARTED+=("$TESSEL_PID")
     WINDOW=$(find_window "$MAIN_TITLE")
     xdotool windowfocus --sync "$WINDOW"
+}
+
+# start_booted: start_tessel, then wait until the open ROM's first screen shows.
+start_booted() {
+    start_tessel
+    locate_picture "$WINDOW"
+    wait_for_text "$(expected_text --frames 150)"
+}
+
+# program_references: tessel-run's pictures of the two test programs loaded,
+# bars (graphics_bars.vz) and hello (hello_text.vz).
+program_references() {
+    reference bars --load "$TEST_PROGRAMS/graphics_bars.vz" --frames 150
+    reference hello --load "$TEST_PROGRAMS/hello_text.vz" --frames 150
 }
 
 # wait_exit PID: waits up to 20 s for the program to end; sets EXIT_STATUS.

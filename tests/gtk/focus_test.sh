@@ -8,9 +8,7 @@ source "$(dirname "$0")/desktop_lib.sh"
 needs xmessage
 
 x_start
-start_tessel
-locate_picture "$WINDOW"
-wait_for_text "$(expected_text --frames 150)"
+start_booted
 
 # Another application, out of the way of the picture.
 xmessage -geometry +500+500 "another application" &

@@ -11,11 +11,8 @@ cp "$TEST_PROGRAMS/graphics_bars.vz" "$FILES/program.vz"
 echo "not a program" >"$FILES/notes.txt"
 
 x_start
-reference bars --load "$TEST_PROGRAMS/graphics_bars.vz" --frames 150
-reference hello --load "$TEST_PROGRAMS/hello_text.vz" --frames 150
-start_tessel
-locate_picture "$WINDOW"
-wait_for_text "$(expected_text --frames 150)"
+program_references
+start_booted
 
 load_path "$FILES/program.vz"
 wait_for_client bars

@@ -6,9 +6,7 @@
 source "$(dirname "$0")/desktop_lib.sh"
 
 x_start
-start_tessel
-locate_picture "$WINDOW"
-wait_for_text "$(expected_text --frames 150)"
+start_booted
 
 # The menus as they drop down.
 for menu in 0 1 2; do

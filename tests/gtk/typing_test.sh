@@ -9,9 +9,7 @@ LINE1='HELLO, WORLD 0123456789 -.;:'
 LINE2='!"#$%&'"'"'()@+*=<>/?'
 
 x_start
-start_tessel
-locate_picture "$WINDOW"
-wait_for_text "$(expected_text --frames 150)"
+start_booted
 
 x_type "$LINE1\\n$LINE2\\n"
 wait_for_text "$(expected_text --type "$LINE1\\n$LINE2\\n")"

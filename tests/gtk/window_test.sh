@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The main window: its title, its fixed size with the client area under the
-# menu bar, the hints that keep a window manager from resizing or maximising
-# it while letting it minimise, and an outside resize that does not stick.
+# The main window: its title, its icon (the drawing the Windows program's
+# icon comes from), its instance name (the desktop entry's), its fixed size with the client area under the menu bar,
+# the hints that keep a window manager from resizing or maximising it while
+# letting it minimise, and an outside resize that does not stick.
 source "$(dirname "$0")/desktop_lib.sh"
 needs xprop
 
@@ -9,6 +10,19 @@ x_start
 start_tessel
 
 [ "$(xdotool getwindowname "$WINDOW")" = "Tessel - VZ200/300 Emulator" ] || fail "window title"
+
+# The icon property holds width, height, then one 0xAARRGGBB value a pixel.
+"$MAKE_ICON" "$ICON_DRAWING" "$WORK/icon.rgba" || fail "make_icon"
+expected=$( (echo 32; echo 32; od -An -v -tu1 -w4 "$WORK/icon.rgba" |
+    awk '{ printf "%.0f\n", $4 * 16777216 + $1 * 65536 + $2 * 256 + $3 }') | paste -sd, | sed 's/,/, /g')
+shown=$(xprop -notype -id "$WINDOW" 32c _NET_WM_ICON | sed 's/^_NET_WM_ICON = //')
+[ "$shown" = "$expected" ] || fail "the window icon is not the drawing: ${shown:0:80}..."
+echo "window icon: the 32x32 drawing"
+
+# Desktops match the window to its menu entry by the instance name.
+instance=$(xprop -id "$WINDOW" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = "\([^"]*\)".*/\1/p')
+[ "$instance.desktop" = "$(basename "$DESKTOP_ENTRY")" ] || fail "instance name $instance, entry $DESKTOP_ENTRY"
+echo "WM_CLASS instance $instance, as the desktop entry is named"
 
 eval "$(xdotool getwindowgeometry --shell "$WINDOW" | grep -E '^(WIDTH|HEIGHT)=')"
 [ "$WIDTH" = 322 ] || fail "window width $WIDTH, not 322"

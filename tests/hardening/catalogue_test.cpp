@@ -400,7 +400,7 @@ TEST_F(Catalogue, RunnerRefusesALoadPathTheDialogCannotTake)
     EXPECT_EQ(run.status, 0) << run.err;
     run = runLoading(dir, tooLong);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("path too long"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("--load: too long for the Open dialog"), std::string::npos) << run.err;
 }
 
 TEST_F(Catalogue, FileGoneBetweenDialogAndOpenChangesNothing)

@@ -212,27 +212,59 @@ TEST_F(IntegrationTest, StatsAreReported)
     EXPECT_NE(run.out.find("per frame (us): run "), std::string::npos) << run.out;
 }
 
-TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLine)
+TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLineNamingTheOption)
 {
-    const char* bad[] = {
-        "--frames", "--frames 0", "--frames 12x", "--load-at -3", "--load no-such-file.vz",
-        "--type '{'", "--bogus", "--screenshot /no/such/dir/x.png --fast --frames 1",
+    const struct {
+        const char* arguments;
+        const char* line;
+    } bad[] = {
+        {"--frames", "--frames: a number must follow"},
+        {"--frames 0", "--frames: not a frame number (1 or more): 0"},
+        {"--frames 12x", "--frames: not a frame number (1 or more): 12x"},
+        {"--frames 100000001", "--frames: too large (at most 100000000): 100000001"},
+        {"--type-at 99999999999999999999", "--type-at: too large (at most 100000000): 99999999999999999999"},
+        {"--load-at -3", "--load-at: not a frame number (1 or more): -3"},
+        {"--load no-such-file.vz", "--load: cannot open the program file no-such-file.vz"},
+        {"--type 'AB{'", "--type: no key of the machine types '{'"},
+        {"--bogus", "--bogus: unknown option"},
+        {"--screenshot /no/such/dir/x.png --fast --frames 1", "--screenshot: cannot write /no/such/dir/x.png"},
+        {"--wav /no/such/dir/x.wav --fast --frames 1", "--wav: cannot write /no/such/dir/x.wav"},
     };
-    for (const char* arguments : bad) {
+    for (const auto& [arguments, line] : bad) {
         RunResult run = runTesselRun(dir, arguments);
         EXPECT_EQ(run.status, 1) << arguments;
-        // One line of ours, the last one (a run that got as far as the
-        // machine has told about its files before).
-        size_t at = run.err.find("tessel-run: ");
-        ASSERT_NE(at, std::string::npos) << arguments;
-        EXPECT_EQ(run.err.find('\n', at), run.err.size() - 1) << arguments << ": " << run.err;
+        // One line, before the machine was started.
+        EXPECT_EQ(run.err, std::string("tessel-run: ") + line + "; see tessel-run --help\n") << arguments;
     }
+}
+
+TEST_F(IntegrationTest, OutputPathsAreTriedWithoutLeavingAFile)
+{
+    for (const char* option : {"--screenshot", "--wav"}) {
+        RunResult refused = runTesselRun(dir, std::string(option) + " new.out --bogus");
+        EXPECT_EQ(refused.status, 1) << option;
+        EXPECT_FALSE(fs::exists(dir / "new.out")) << option;
+        writeFile(dir / "old.out", {1, 2, 3});
+        refused = runTesselRun(dir, std::string(option) + " old.out --bogus");
+        EXPECT_EQ(fs::file_size(dir / "old.out"), 3u) << option;
+    }
+}
+
+TEST_F(IntegrationTest, HelpAndVersion)
+{
     RunResult help = runTesselRun(dir, "--help");
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--frames", "--fast", "--load", "--load-at", "--type", "--type-at", "--screenshot",
-                               "--print-screen", "--stats"}) {
-        EXPECT_NE(help.out.find(std::string("  ") + option + " "), std::string::npos) << option;
+                               "--wav", "--print-screen", "--stats", "--help", "--version"}) {
+        EXPECT_NE(help.out.find(std::string(" ") + option + " "), std::string::npos) << option;
     }
+    EXPECT_NE(help.out.find("stop"), std::string::npos);
+    EXPECT_EQ(runTesselRun(dir, "-h").out, help.out);
+
+    RunResult version = runTesselRun(dir, "--version");
+    EXPECT_EQ(version.status, 0);
+    ASSERT_EQ(version.lines.size(), 1u);
+    EXPECT_EQ(version.lines[0].rfind("tessel-run (Tessel) ", 0), 0u) << version.out;
 }
 
 // ---- In this process -----------------------------------------------------

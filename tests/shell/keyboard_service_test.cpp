@@ -2,6 +2,7 @@
 
 #include "machine/dik.h"
 #include "shell/foreground_keyboard.h"
+#include "shell/key_typing.h"
 #include "shell/main_window.h"
 #include "tests/support/shell_reset.h"
 
@@ -59,6 +60,22 @@ TEST_F(KeyboardServiceTest, WhileAnotherApplicationIsInFrontReadsGiveUpAndKeepTh
     pollKeyboard();
     EXPECT_EQ(hostKeyState[DIK_A], 0x00);
     EXPECT_EQ(vz200.keyboardMatrix.rows[1], 0x3F);
+}
+
+TEST_F(KeyboardServiceTest, TypedTextPressesItsKeysOnTopOfTheUsersAtEachPoll)
+{
+    constexpr uint8_t ROW2_X = 0x02;  // row 2, bit 1
+    headlessSetKey(DIK_A, true);
+    queueTypedText("X", 1);
+    for (int frame = 0; frame < KEY_FRAMES; ++frame) {
+        pollKeyboard();
+        bool held = frame < KEY_HELD_FRAMES;
+        EXPECT_EQ(vz200.keyboardMatrix.rows[2], held ? 0x3F & ~ROW2_X : 0x3F) << frame;
+        EXPECT_EQ(vz200.keyboardMatrix.rows[1], 0x3F & ~ROW1_A) << frame;
+        // The snapshot stays the host's own.
+        EXPECT_EQ(hostKeyState[DIK_X], 0x00);
+    }
+    EXPECT_EQ(keyTyping.count, 0);
 }
 
 TEST_F(KeyboardServiceTest, ReleasingTwiceReleasesOnce)

@@ -1,29 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "machine/vz200.h"
 #include "shell/foreground_keyboard.h"
-#include "shell/main_window.h"
-#include "tests/support/files.h"
-#include "tests/support/shell_reset.h"
+#include "tests/support/window_test.h"
 
 namespace {
 
-struct MainWindowTest : ::testing::Test {
-    void SetUp() override
-    {
-        resetShell();
-        ASSERT_TRUE(createMainWindow(nullptr, 1));
-        ASSERT_EQ(initHostKeyboard(mainWindow), 0);
-        dir = scratchDirectory(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        vz200.processor = Z80State{};
-        vz200.processor.PC = 0x1234;
-        std::memset(vz200.memoryImage + 0x8000, 0xEE, 16);
-    }
-    void TearDown() override { releaseHostKeyboard(); }
-
+struct MainWindowTest : WindowTest {
     intptr_t send(uint32_t message, uintptr_t wParam) { return mainWindowProc(mainWindow, message, wParam, 0); }
-
-    std::filesystem::path dir;
 };
 
 TEST_F(MainWindowTest, WindowHasItsTitlePictureAndMenus)

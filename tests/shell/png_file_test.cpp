@@ -56,6 +56,37 @@ TEST_F(PngFileTest, ChannelsAreStoredAsRedGreenBlue)
     EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 6), (std::vector<uint8_t>{0x12, 0x34, 0x56, 0xFF, 0x00, 0x80}));
 }
 
+TEST_F(PngFileTest, AlphaIsStoredAsRgbaAndReadBack)
+{
+    const uint32_t picture[3] = {0xFF123456, 0x00000000, 0x80FF0080};
+    ASSERT_TRUE(writePngWithAlpha(path("a.png").c_str(), picture, 3, 1));
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, path("a.png").c_str()));
+    EXPECT_TRUE(image.format & PNG_FORMAT_FLAG_ALPHA);
+    image.format = PNG_FORMAT_RGBA;
+    uint8_t bytes[12];
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, bytes, 0, nullptr));
+    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 12),
+              (std::vector<uint8_t>{0x12, 0x34, 0x56, 0xFF, 0, 0, 0, 0, 0xFF, 0x00, 0x80, 0x80}));
+
+    uint32_t back[3] = {};
+    int width = 0, height = 0;
+    ASSERT_TRUE(readPngWithAlpha(path("a.png").c_str(), back, 3, width, height));
+    EXPECT_EQ(std::vector<uint32_t>(back, back + 3), std::vector<uint32_t>(picture, picture + 3));
+    // Without alpha: the colour alone.
+    ASSERT_TRUE(readPng(path("a.png").c_str(), back, 3, width, height));
+    EXPECT_EQ(back[0], 0x123456u);
+    EXPECT_EQ(back[2], 0xFF0080u);
+
+    // A picture without alpha reads as opaque.
+    const uint32_t opaque[2] = {0x123456, 0x000000};
+    ASSERT_TRUE(writePng(path("o.png").c_str(), opaque, 2, 1));
+    ASSERT_TRUE(readPngWithAlpha(path("o.png").c_str(), back, 3, width, height));
+    EXPECT_EQ(back[0], 0xFF123456u);
+    EXPECT_EQ(back[1], 0xFF000000u);
+}
+
 TEST_F(PngFileTest, ReadRefusesWhatItCannotHold)
 {
     const uint32_t picture[6] = {1, 2, 3, 4, 5, 6};

@@ -131,6 +131,29 @@ TEST_F(SoundThroughTheShell, AQueueThatRanDryStartsAgainFromSilenceAndFadesIn)
     for (size_t i = SOUND_FADE_SAMPLES; i < made.size(); ++i) ASSERT_EQ(frame[i], made[i]) << i;
 }
 
+TEST_F(SoundThroughTheShell, AQueueFarTooLongFadesOutAndLeavesFramesOutUntilItIsBack)
+{
+    headless.onPresent = [](int frame) {
+        if (frame == 1) vz200.speaker.level = 1;
+        if (frame == 2) headless.audio.reportedQueue = 3 * AUDIO_QUEUE_LIMIT;  // frame 3: over the limit
+        if (frame == 4) headless.audio.reportedQueue = -1;                     // frame 5: at the target again
+        if (frame == 5) {
+            made.assign(vz200.speaker.samples, vz200.speaker.samples + SAMPLES_PER_FRAME);
+            headlessClose();
+        }
+    };
+    EXPECT_EQ(emulatorMain(nullptr, 1), EXIT_AFTER_CLOSE);
+    const std::vector<int16_t>& queued = headless.audio.samples;
+    // Frames 1 and 2 whole, frame 3 shrunk as far as it goes and faded out,
+    // frame 4 left out, frame 5 faded in.
+    size_t frame5 = 3 * SAMPLES_PER_FRAME - MAX_FRAME_STRETCH;
+    ASSERT_EQ(queued.size(), frame5 + SAMPLES_PER_FRAME);
+    EXPECT_EQ(queued[frame5 - 1], 0) << "frame 3 ends in silence";
+    EXPECT_NE(queued[frame5 - SOUND_FADE_SAMPLES - 1], 0);
+    EXPECT_EQ(queued[frame5], 0) << "frame 5 starts from silence";
+    EXPECT_EQ(queued.back(), made.back());
+}
+
 TEST_F(SoundThroughTheShell, WithoutADeviceTheEmulatorRunsSilentAndSaysSo)
 {
     headless.audio.openFails = true;

@@ -7,6 +7,7 @@
 
 #include "machine/vz200.h"
 #include "shell/host_headless.h"
+#include "shell/key_typing.h"
 #include "shell/keyboard_service.h"
 #include "shell/load_command.h"
 #include "shell/resources.h"
@@ -20,5 +21,6 @@ inline void resetShell()
     keyboardDevice = nullptr;
     releaseBackBuffer();
     programPath[0] = '\0';
+    clearTypedText();
     std::memset(hostKeyState, 0, sizeof hostKeyState);
 }

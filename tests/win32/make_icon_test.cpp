@@ -1,5 +1,6 @@
 // tools/make_icon: the program icon read back pixel by pixel against its
-// drawing, and drawings that must stop the build.
+// drawing, as .ico, as PNG at several scales and as raw pixels, and drawings
+// and outputs that must stop the build.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "shell/png_file.h"
 
 namespace fs = std::filesystem;
 
@@ -46,11 +49,11 @@ struct ToolRun {
     std::string errors;
 };
 
-ToolRun makeIcon(const fs::path& drawing, const fs::path& icon)
+ToolRun makeIcon(const fs::path& drawing, const fs::path& icon, const std::string& more = "")
 {
     fs::path errors = icon.string() + ".err";
-    std::string command = std::string(TESSEL_MAKE_ICON) + " '" + drawing.string() + "' '" + icon.string() + "' 2>'" +
-                          errors.string() + "'";
+    std::string command = std::string(TESSEL_MAKE_ICON) + " '" + drawing.string() + "' '" + icon.string() + "' " +
+                          more + " 2>'" + errors.string() + "'";
     int status = std::system(command.c_str());
     std::ifstream file(errors);
     return {status, {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}};
@@ -126,6 +129,65 @@ TEST(MakeIcon, ProgramIconReadsBackAsDrawn)
                            icon[palette + 4 * index];
             EXPECT_EQ(rgb, drawing.colours[drawn]);
         }
+    }
+}
+
+// The drawing's pixel as 0xAARRGGBB: transparent is 0.
+uint32_t drawnPixel(const Drawing& drawing, int x, int y)
+{
+    char drawn = drawing.rows[y][x];
+    return drawn == '.' ? 0 : 0xFF000000 | drawing.colours.at(drawn);
+}
+
+TEST(MakeIcon, PngShowsTheDrawingInBlocksOfTheScale)
+{
+    fs::path dir = scratch("png");
+    Drawing drawing = readDrawing(TESSEL_ICON_DRAWING);
+    for (int scale : {1, 2, 8}) {
+        SCOPED_TRACE(testing::Message() << "scale " << scale);
+        fs::path png = dir / ("icon" + std::to_string(scale) + ".png");
+        ToolRun run = makeIcon(TESSEL_ICON_DRAWING, png, scale == 1 ? "" : std::to_string(scale));
+        ASSERT_EQ(run.status, 0) << run.errors;
+        std::vector<uint32_t> pixels(256 * 256);
+        int width = 0, height = 0;
+        ASSERT_TRUE(readPngWithAlpha(png.string().c_str(), pixels.data(), 256 * 256, width, height));
+        ASSERT_EQ(width, SIZE * scale);
+        ASSERT_EQ(height, SIZE * scale);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                ASSERT_EQ(pixels[y * width + x], drawnPixel(drawing, x / scale, y / scale)) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(MakeIcon, RawPixelsAreRgbaTopRowFirst)
+{
+    fs::path dir = scratch("rgba");
+    ToolRun run = makeIcon(TESSEL_ICON_DRAWING, dir / "icon.rgba");
+    ASSERT_EQ(run.status, 0) << run.errors;
+    Drawing drawing = readDrawing(TESSEL_ICON_DRAWING);
+    std::vector<uint8_t> bytes = readBytes(dir / "icon.rgba");
+    ASSERT_EQ(bytes.size(), static_cast<size_t>(SIZE * SIZE * 4));
+    for (int y = 0; y < SIZE; ++y) {
+        for (int x = 0; x < SIZE; ++x) {
+            const uint8_t* p = &bytes[(y * SIZE + x) * 4];
+            uint32_t argb = static_cast<uint32_t>(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2];
+            ASSERT_EQ(argb, drawnPixel(drawing, x, y)) << x << "," << y;
+        }
+    }
+}
+
+TEST(MakeIcon, UnknownOutputsAndScalesAreRefused)
+{
+    fs::path dir = scratch("outputs");
+    for (const auto& [output, more] : std::vector<std::pair<std::string, std::string>>{
+             {"icon.bmp", ""}, {"icon.ico", "2"}, {"icon.png", "0"}, {"icon.png", "65"}, {"icon.png", "x"}}) {
+        SCOPED_TRACE(output + " " + more);
+        ToolRun run = makeIcon(TESSEL_ICON_DRAWING, dir / output, more);
+        EXPECT_NE(run.status, 0);
+        EXPECT_NE(run.errors.find("usage: make_icon"), std::string::npos) << run.errors;
+        EXPECT_FALSE(fs::exists(dir / output));
     }
 }
 

@@ -3,15 +3,19 @@
 # display: the window appears with its title; File > Load opens the "Open VZ
 # File" dialog, which takes the keyboard (Escape cancels it); typing on the
 # open ROM reaches the picture, pixel for pixel as the headless runner draws
-# the same text; File > Load of a program typed into the dialog runs it, as
-# in the headless runner; closing the window ends the process with status 1.
+# the same text; a middle click on the picture types the clipboard's text;
+# File > Load of a program typed into the dialog runs it, as in the headless
+# runner, and so does a program file dropped on the window (wine turns an
+# XDND drop into WM_DROPFILES); closing the window ends the process with
+# status 1.
 #
-#   smoke_test.sh --tessel-run PATH --key-codes PATH [--host-tools DIR]
-#                 [--build-dir DIR] [--exe PATH] [--out DIR]
+#   smoke_test.sh --tessel-run PATH --key-codes PATH [--x-source PATH]
+#                 [--host-tools DIR] [--build-dir DIR] [--exe PATH] [--out DIR]
 #
 # Without --exe it builds tessel.exe first (tools/build-windows.sh) in
 # --build-dir, taking the converters from --host-tools (a native build's
-# tools folder) when given.
+# tools folder) when given. Without --x-source (the tests' X client that
+# drops and owns selections) the paste and the drop are left out.
 # Screenshots go to --out (default: ./windows-smoke). Exits 77 (skipped) when
 # mingw-w64 or wine is not installed.
 set -euo pipefail
@@ -20,6 +24,7 @@ SKIP=77
 top="$(cd "$(dirname "$0")/../.." && pwd)"
 tessel_run=""
 key_codes=""
+x_source=""
 host_tools=""
 build_dir="$top/build-win"
 exe=""
@@ -29,6 +34,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --tessel-run) tessel_run="$2"; shift 2 ;;
     --key-codes) key_codes="$2"; shift 2 ;;
+    --x-source) x_source="$2"; shift 2 ;;
     --host-tools) host_tools="$2"; shift 2 ;;
     --build-dir) build_dir="$2"; shift 2 ;;
     --exe) exe="$2"; shift 2 ;;
@@ -62,6 +68,8 @@ source "$top/tests/support/x11.sh"
 TITLE="Tessel - VZ200/300 Emulator"
 DIALOG="Open VZ File"
 TYPED='D 38\n'
+PASTED=$'D 40\r\n'  # the clipboard's line end
+PASTED_TYPED='D 40\n'
 
 # Where the text sits in the 320x240 picture, which the window shows at
 # client position (1, 1): 32 columns of 8 pixels, rows of 12.
@@ -216,6 +224,34 @@ wait_for_text typed "$SETTLED_ROWS" "$work/settled.png"
   fail "after typing, $DIFFERING pixels of the text differ from tessel-run's picture (see $out/typed.png, $out/reference.png)"
 say "the typed command and its answer match tessel-run's picture"
 
+# ---- Pasting -----------------------------------------------------------------------
+
+# own_clipboard TEXT: another client owns the clipboard with TEXT, which wine
+# hands to the program's clipboard; sets CLIPBOARD to what it says.
+own_clipboard() {
+  CLIPBOARD="$work/clipboard.out"
+  "$x_source" clipboard "$1" 60 > "$CLIPBOARD" &
+  STARTED+=("$!")
+  for _ in $(seq 50); do grep -q ready "$CLIPBOARD" && return 0; sleep 0.1; done
+  fail "no owner of the clipboard"
+}
+
+passed=7  # the checks above
+if [ -n "$x_source" ]; then
+  (cd "$work/reference" && "$tessel_run" --fast --type "$TYPED$PASTED_TYPED" --frames 400 --screenshot pasted.png 2>/dev/null) ||
+    fail "tessel-run could not draw the pasted reference"
+  convert-im6 "$work/reference/pasted.png" -crop "${TEXT_WIDTH}x$((SETTLED_ROWS * ROW_HEIGHT))+${TEXT_X}+${TEXT_Y}" +repage "$work/pasted-settled.png"
+  own_clipboard "$PASTED"
+  xdotool mousemove --window "$window" $((picture_x + 100)) $((picture_y + 100)) click 2
+  wait_for_text pasted "$SETTLED_ROWS" "$work/pasted-settled.png"
+  [ "$DIFFERING" = "0" ] ||
+    fail "after a middle click, $DIFFERING pixels of the text differ from tessel-run's picture (see $out/pasted.png)"
+  say "a middle click typed the clipboard's text, as tessel-run types it"
+  passed=$((passed + 1))
+else
+  say "no --x-source: paste and drop left out"
+fi
+
 # ---- Loading a program -----------------------------------------------------------
 
 # Fills the screen with the 64 characters and stops, interrupts off: the
@@ -243,6 +279,26 @@ wait_for_text loaded 16 "$work/filled.png"
 [ "$DIFFERING" = "0" ] ||
   fail "after File > Load of fill.vz, $DIFFERING pixels differ from tessel-run's picture (see $out/loaded.png)"
 say "File > Load ran fill.vz, as in tessel-run"
+
+# ---- Dropping a program ------------------------------------------------------------
+
+# Fills the screen with spaces and stops, interrupts off:
+#   DI / LD HL,7000h / loop: LD (HL),20h / INC HL / LD A,H / CP 72h
+#   JR NZ,loop / JR $
+if [ -n "$x_source" ]; then
+  printf '\xf3\x21\x00\x70\x36\x20\x23\x7c\xfe\x72\x20\xf8\x18\xfe' > "$work/blank.bin"
+  "$host_tools/tessel_make_vz" "$work/blank.bin" "$work/run/blank.vz" "TESSEL BLANK" 0xF1 0x8000 ||
+    fail "make_vz could not write blank.vz"
+  (cd "$work/reference" && "$tessel_run" --fast --load "$work/run/blank.vz" --load-at 60 --frames 120 --screenshot blank.png 2>/dev/null) ||
+    fail "tessel-run could not draw the dropped program"
+  convert-im6 "$work/reference/blank.png" -crop "${TEXT_WIDTH}x$((16 * ROW_HEIGHT))+${TEXT_X}+${TEXT_Y}" +repage "$work/blanked.png"
+  "$x_source" drop "$window" files "$work/run/blank.vz" || fail "wine did not take the drop"
+  wait_for_text dropped 16 "$work/blanked.png"
+  [ "$DIFFERING" = "0" ] ||
+    fail "after dropping blank.vz, $DIFFERING pixels differ from tessel-run's picture (see $out/dropped.png)"
+  say "a dropped blank.vz ran, as in tessel-run"
+  passed=$((passed + 1))
+fi
 
 # ---- Closing -----------------------------------------------------------------------
 
@@ -284,5 +340,6 @@ grep -q "^tessel: no sound (no waveOut device); running silent" "$work/silent.lo
 kill "$tessel_pid"
 tessel_pid=""
 say "without a sound device it runs silent and says so"
+passed=$((passed + 1))
 
-echo "windows smoke: 8 passed, 0 failed"
+echo "windows smoke: $passed passed, 0 failed"

@@ -1,0 +1,52 @@
+# Installing the Linux programs as a desktop program (cmake --install, with
+# --prefix and DESTDIR), and the Debian package of the same files
+# (cpack -G DEB, which needs dpkg-shlibdeps from dpkg-dev):
+#   bin/tessel, bin/tessel-run
+#   share/applications/tessel.desktop
+#   share/icons/hicolor/<size>/apps/tessel.png, the program icon's drawing
+#   share/metainfo/<AppStream id>.metainfo.xml
+#   share/man/man1/tessel.1, tessel-run.1
+#   share/doc/tessel/copyright, the MIT licence
+include(GNUInstallDirs)
+
+set(TESSEL_APPSTREAM_ID org.tesselemu.tessel)
+
+install(TARGETS tessel-run RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES shell/tessel-run.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessel RENAME copyright)
+
+if(TARGET tessel)
+  install(TARGETS tessel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES shell/tessel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES shell/tessel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES shell/tessel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+          RENAME ${TESSEL_APPSTREAM_ID}.metainfo.xml)
+
+  # The icon at whole multiples of its 32 pixels, each pixel a block.
+  set(ICON_PNGS "")
+  foreach(scale 1 2 4 8)
+    math(EXPR size "32 * ${scale}")
+    set(png ${CMAKE_BINARY_DIR}/icons/${size}x${size}/tessel.png)
+    tessel_icon(${png} ${scale})
+    list(APPEND ICON_PNGS ${png})
+    install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+  add_custom_target(tessel_icons ALL DEPENDS ${ICON_PNGS})
+endif()
+
+set(CPACK_PACKAGE_NAME tessel)
+set(CPACK_PACKAGE_VENDOR "The Tessel developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Emulator of the VZ200 and VZ300 home computers")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Tessel emulates the VZ200/VZ300 home computer (a Z80 at 3.58 MHz, 16 KB of system ROM, a memory-mapped "
+    "keyboard and screen) in a desktop window, in real time. tessel-run is the same emulator without a window, "
+    "for automation. Tessel is MIT licensed.")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Tessel developers")
+set(CPACK_DEBIAN_PACKAGE_SECTION otherosfs)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)

@@ -1,0 +1,56 @@
+#include "shell/key_typing.h"
+
+#include <cstdio>
+
+#include "machine/dik.h"
+#include "machine/key_legend.h"
+#include "machine/keyboard.h"
+
+KeyTyping keyTyping;
+
+int queueTypedText(const char* text, size_t length)
+{
+    KeyTyping& t = keyTyping;
+    int queued = 0;
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c == '\r') {
+            if (i + 1 < length && text[i + 1] == '\n') continue;
+            c = '\n';
+        }
+        TypedKey typed{};
+        if (!keyForCharacter(c, typed)) continue;
+        if (t.count == TYPING_CAPACITY) {
+            std::fprintf(stderr, "tessel: too much text to type; %d characters wait already, the rest is left out\n",
+                         TYPING_CAPACITY);
+            break;
+        }
+        t.waiting[(t.first + t.count) % TYPING_CAPACITY] = c;
+        ++t.count;
+        ++queued;
+    }
+    return queued;
+}
+
+void pressTypedKeys(uint8_t keys[256])
+{
+    KeyTyping& t = keyTyping;
+    if (t.count == 0) return;
+    if (t.frame < KEY_HELD_FRAMES) {
+        TypedKey typed{};
+        keyForCharacter(t.waiting[t.first], typed);
+        keys[typed.keyCode] |= HOST_KEY_DOWN;
+        if (typed.shift) keys[DIK_LSHIFT] |= HOST_KEY_DOWN;
+    }
+    if (++t.frame < KEY_FRAMES) return;
+    t.frame = 0;
+    t.first = (t.first + 1) % TYPING_CAPACITY;
+    --t.count;
+}
+
+void clearTypedText()
+{
+    keyTyping.first = 0;
+    keyTyping.count = 0;
+    keyTyping.frame = 0;
+}
