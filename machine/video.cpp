@@ -1,5 +1,6 @@
 #include "machine/video.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "machine/bus.h"
@@ -75,12 +76,14 @@ void buildGlyphAtlas()
     }
 }
 
-// Copies one atlas cell per video byte; the byte is the atlas index. The
-// picture is built line by line: each cell line is one row of 8 pixels, and
-// every cell lies inside both surfaces, so nothing needs clipping.
-static void copyCells(int rows, int cellHeight, int baseLine)
+// Draws the picture and the border beside it line by line, top to bottom:
+// each line is the left border, one row of 8 pixels from the atlas cell of
+// each video byte (the byte is the atlas index), and the right border. Every
+// cell lies inside both surfaces, so nothing needs clipping.
+static void drawPictureLines(int rows, int cellHeight, int baseLine, uint32_t border)
 {
     const uint8_t* video = vz200.memoryImage + VIDEO_MEMORY;
+    uint32_t* out = backBuffer.pixels + BORDER_TOP * BACK_BUFFER_WIDTH;
     for (int row = 0; row < rows; ++row) {
         const uint32_t* cells[SCREEN_COLUMNS];
         for (int column = 0; column < SCREEN_COLUMNS; ++column) {
@@ -88,23 +91,23 @@ static void copyCells(int rows, int cellHeight, int baseLine)
             cells[column] = glyphAtlas.pixels + (baseLine + cellHeight * (value / ATLAS_CELLS_PER_ROW)) * ATLAS_WIDTH +
                             CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW);
         }
-        uint32_t* out = backBuffer.pixels + (BORDER_TOP + cellHeight * row) * BACK_BUFFER_WIDTH + BORDER_LEFT;
         for (int line = 0; line < cellHeight; ++line, out += BACK_BUFFER_WIDTH) {
+            std::fill_n(out, BORDER_LEFT, border);
+#pragma GCC unroll 8
             for (int column = 0; column < SCREEN_COLUMNS; ++column) {
-                std::memcpy(out + CELL_WIDTH * column, cells[column] + line * ATLAS_WIDTH, CELL_WIDTH * sizeof(uint32_t));
+                std::memcpy(out + BORDER_LEFT + CELL_WIDTH * column, cells[column] + line * ATLAS_WIDTH,
+                            CELL_WIDTH * sizeof(uint32_t));
             }
+            std::fill_n(out + BORDER_LEFT + PICTURE_WIDTH, BORDER_LEFT, border);
         }
     }
 }
 
-// The picture covers the middle of the back buffer; only the band around it
-// is filled.
-static void fillBorder(uint32_t color)
+// The border above and below the picture; drawPictureLines draws its sides.
+static void fillBorderBands(uint32_t color)
 {
     fillRect(backBuffer, 0, 0, BACK_BUFFER_WIDTH, BORDER_TOP, color);
     fillRect(backBuffer, 0, BORDER_TOP + PICTURE_HEIGHT, BACK_BUFFER_WIDTH, BORDER_TOP, color);
-    fillRect(backBuffer, 0, BORDER_TOP, BORDER_LEFT, PICTURE_HEIGHT, color);
-    fillRect(backBuffer, BORDER_LEFT + PICTURE_WIDTH, BORDER_TOP, BORDER_LEFT, PICTURE_HEIGHT, color);
 }
 
 void renderScreen()
@@ -113,10 +116,12 @@ void renderScreen()
     uint8_t latch = vz200.outputLatch;
     bool colorSet1 = (latch & LATCH_COLOR_SET) != 0;
     if (latch & LATCH_GRAPHICS) {
-        fillBorder(colorSet1 ? videoPalette.buff : videoPalette.green);
-        copyCells(GRAPHICS_ROWS, GRAPHICS_CELL_HEIGHT, colorSet1 ? ATLAS_GRAPHICS_SET1 : ATLAS_GRAPHICS_SET0);
+        uint32_t border = colorSet1 ? videoPalette.buff : videoPalette.green;
+        fillBorderBands(border);
+        drawPictureLines(GRAPHICS_ROWS, GRAPHICS_CELL_HEIGHT, colorSet1 ? ATLAS_GRAPHICS_SET1 : ATLAS_GRAPHICS_SET0,
+                         border);
     } else {
-        fillBorder(videoPalette.black);
-        copyCells(TEXT_ROWS, TEXT_CELL_HEIGHT, colorSet1 ? ATLAS_TEXT_SET1 : ATLAS_TEXT_SET0);
+        fillBorderBands(videoPalette.black);
+        drawPictureLines(TEXT_ROWS, TEXT_CELL_HEIGHT, colorSet1 ? ATLAS_TEXT_SET1 : ATLAS_TEXT_SET0, videoPalette.black);
     }
 }
