@@ -30,14 +30,17 @@ int main(int argc, char** argv)
 
     Z80State s{};
     s.cyclesPerFrame = CYCLES_PER_FRAME;
+    // As in the machine; the workload keeps interrupts off, so it is refused.
+    s.frameEndVector = FRAME_END_VECTOR;
     auto prepare = [&] {
         std::memset(vz200.memoryImage, 0, sizeof vz200.memoryImage);
         std::memcpy(vz200.memoryImage + WORKLOAD_START, program, size);
         vz200.keyboardMatrix = idleKeyboardRows();
-        bindMemoryImage(vz200.memoryImage);
         resetProcessor(s);
         s.PC = WORKLOAD_START;
     };
-    printFigures("(b) VZ200 workload at 0x8000, the machine's bus", medianOfRuns(prepare, s, limit));
+    BenchRun run;
+    if (!medianOfRuns(prepare, s, limit, run)) return 1;
+    printFigures("(b) VZ200 workload at 0x8000, the machine's bus", run);
     return 0;
 }

@@ -31,6 +31,8 @@ int main(int argc, char** argv)
         std::printf("zexdoc bench skipped: %s not found\n", path);
         return 0;
     }
-    printFigures("(a) zexdoc from its start, flat 64 KB bus", medianOfRuns(prepare, s, limit));
+    BenchRun run;
+    if (!medianOfRuns(prepare, s, limit, run)) return 1;
+    printFigures("(a) zexdoc from its start, flat 64 KB bus", run);
     return 0;
 }

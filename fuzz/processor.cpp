@@ -1,7 +1,8 @@
 // The processor over the machine's bus: an arbitrary memory image and
 // register state, then a few frames. Every frame must end within the bound
 // below, every instruction must pay for itself one of the ways the run loop
-// counts on, and the processor must never change memory below 0x6800.
+// counts on, runFrame's inner loop must end exactly where stepping the same
+// instructions does, and the processor must never change memory below 0x6800.
 //
 // Input: a 40-byte state record (registers, budget, interrupt request,
 // frame count, keyboard rows), then memory bytes from 0x0000; a short
@@ -22,6 +23,7 @@
 // come to the wrapper, which counts them, stops a frame that would not end,
 // and passes them on.
 extern "C" uint16_t __real__Z18executeInstructionR8Z80State(Z80State& s);
+extern "C" void __real__Z23executeWhileBudgetLastsR8Z80State(Z80State& s);
 
 namespace {
 
@@ -149,12 +151,67 @@ extern "C" uint16_t __wrap__Z18executeInstructionR8Z80State(Z80State& s)
     return pc;
 }
 
+namespace {
+
+// What the processor can change besides its state: memory, the latch and the
+// speaker's record of this frame.
+struct MachineSide {
+    MemoryImage memory;
+    uint8_t latch;
+    Speaker speaker;
+};
+
+MachineSide before, stepped;
+
+void keep(MachineSide& side)
+{
+    std::memcpy(side.memory, vz200.memoryImage, sizeof side.memory);
+    side.latch = vz200.outputLatch;
+    side.speaker = vz200.speaker;
+}
+
+void putBack(const MachineSide& side)
+{
+    std::memcpy(vz200.memoryImage, side.memory, sizeof side.memory);
+    vz200.outputLatch = side.latch;
+    vz200.speaker = side.speaker;
+}
+
+bool sameAsStepped()
+{
+    const Speaker& a = vz200.speaker;
+    const Speaker& b = stepped.speaker;
+    return std::memcmp(vz200.memoryImage, stepped.memory, sizeof stepped.memory) == 0 &&
+           vz200.outputLatch == stepped.latch && a.level == b.level && a.position == b.position &&
+           std::equal(a.sampleSums, a.sampleSums + SAMPLES_PER_FRAME, b.sampleSums);
+}
+
+}  // namespace
+
+// runFrame's inner loop keeps registers in locals and calls nothing per
+// instruction, so nothing could count it. The same stretch is first stepped
+// through the counted executeInstruction; then the loop runs it from the same
+// start and must end exactly where stepping did.
+extern "C" void __wrap__Z23executeWhileBudgetLastsR8Z80State(Z80State& s)
+{
+    const Z80State start = s;
+    keep(before);
+    while (s.cyclesLeft > 0) executeInstruction(s);
+    const Z80State end = s;
+    keep(stepped);
+
+    s = start;
+    putBack(before);
+    __real__Z23executeWhileBudgetLastsR8Z80State(s);
+    if (!(s == end)) finding("the run loop ended elsewhere than stepping, at PC", s.PC);
+    if (!sameAsStepped()) finding("the run loop left the machine otherwise than stepping, at PC", s.PC);
+}
+
 // The count is the guard's only witness, so make sure it counts: a budget of
 // 4 over NOPs runs exactly two (the second from a budget of exactly zero).
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     std::memset(vz200.memoryImage, 0x00, sizeof vz200.memoryImage);
-    bindMemoryImage(vz200.memoryImage);
     processor = Z80State{};
     processor.cyclesPerFrame = FRAME_CYCLES;
     processor.cyclesLeft = 4;
@@ -172,7 +229,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t* image = data + STATE_BYTES;
     size_t imageSize = size - STATE_BYTES;
     for (size_t a = 0; a < MEMORY_SIZE; ++a) vz200.memoryImage[a] = image[a % imageSize];
-    bindMemoryImage(vz200.memoryImage);
     vz200.outputLatch = 0;
     processor.frameEndVector = FRAME_END_VECTOR;
     processor.zeroCostAllowance = FRAME_CYCLES;

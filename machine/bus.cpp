@@ -2,11 +2,9 @@
 
 #include "machine/vz200.h"
 
-static uint8_t* boundMemory = vz200.memoryImage;
-
-void bindMemoryImage(MemoryImage& memory) { boundMemory = memory; }
-
-uint8_t readKeyboardWindow(uint16_t address)
+// memRead and memWrite stay small, so that they inline into the processor's
+// loop: the keyboard window and the latch are reached through calls.
+[[gnu::noinline]] uint8_t readKeyboardWindow(uint16_t address)
 {
     uint8_t result = 0xFF;
     for (int row = 0; row < KEYBOARD_ROWS; ++row) {
@@ -17,11 +15,11 @@ uint8_t readKeyboardWindow(uint16_t address)
 
 uint8_t memRead(uint16_t address)
 {
-    if (address >= PROTECTED_END && address <= KEYBOARD_WINDOW_END) return readKeyboardWindow(address);
-    return boundMemory[address];
+    if (address >= PROTECTED_END && address <= KEYBOARD_WINDOW_END) [[unlikely]]
+        return readKeyboardWindow(address);
+    return vz200.memoryImage[address];
 }
 
-// Kept out of memWrite, so that the common path stays small.
 [[gnu::noinline]] static void writeOutputLatch(uint8_t value)
 {
     vz200.outputLatch = value;
@@ -33,9 +31,11 @@ uint8_t memRead(uint16_t address)
 
 void memWrite(uint16_t address, uint8_t value)
 {
-    if (address < PROTECTED_END) return;
-    boundMemory[address] = value;
-    if (address <= KEYBOARD_WINDOW_END) writeOutputLatch(value);
+    if (address < PROTECTED_END) [[unlikely]]
+        return;
+    vz200.memoryImage[address] = value;
+    if (address <= KEYBOARD_WINDOW_END) [[unlikely]]
+        writeOutputLatch(value);
 }
 
 uint8_t portIn(uint16_t) { return 0xFF; }

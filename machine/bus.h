@@ -16,7 +16,4 @@ constexpr uint8_t LATCH_COLOR_SET = 0x10;
 constexpr int MEMORY_SIZE = 65536;
 using MemoryImage = uint8_t[MEMORY_SIZE];
 
-// Makes memory the image that the processor's reads and writes reach.
-void bindMemoryImage(MemoryImage& memory);
-
 uint8_t readKeyboardWindow(uint16_t address);

@@ -17,6 +17,16 @@ constexpr int64_t HIGH_PASS_POLE =
     static_cast<int64_t>((1.0 - 2.0 * 3.141592653589793 * 20.0 / SPEAKER_SAMPLE_RATE) * (int64_t{1} << HIGH_PASS_SHIFT));
 constexpr int OUTPUT_FRACTION_BITS = 16;
 
+// The filter's last output after one more sample with no input step.
+int64_t decayed(int64_t output) { return (output * HIGH_PASS_POLE) >> HIGH_PASS_SHIFT; }
+
+// A sample's output, rounded from 1/65536ths and clamped to 16 bits.
+int16_t sampleOf(int64_t output)
+{
+    int64_t rounded = (output + (int64_t{1} << (OUTPUT_FRACTION_BITS - 1))) >> OUTPUT_FRACTION_BITS;
+    return static_cast<int16_t>(std::clamp<int64_t>(rounded, INT16_MIN, INT16_MAX));
+}
+
 int8_t levelOf(uint8_t latch)
 {
     bool a = (latch & LATCH_SPEAKER_A) != 0;
@@ -70,17 +80,32 @@ void speakerLatchWritten(Speaker& speaker, uint8_t latch, int32_t cycle)
 
 void holdSpeakerLevelToFrameEnd(Speaker& speaker) { holdLevelUntil(speaker, FRAME_TICKS); }
 
+// True when the frame held one level throughout, the level the filter last
+// saw, and the filter has settled where its decay no longer moves it (0, or
+// a small negative value the shift rounds down onto itself) and that rounds
+// to a silent sample: every sample of the frame is then 0 and the filter
+// stays, so the sums and the filter steps can be skipped. A quiet machine
+// is in this state.
+static bool settledFrame(const Speaker& speaker)
+{
+    return speaker.position == 0 && meanLevel(speaker.level * SPEAKER_TICKS_PER_SAMPLE) == speaker.lastInput &&
+           decayed(speaker.lastOutput) == speaker.lastOutput && sampleOf(speaker.lastOutput) == 0;
+}
+
 void finishSpeakerFrame(Speaker& speaker)
 {
+    if (settledFrame(speaker)) {
+        std::fill_n(speaker.samples, SAMPLES_PER_FRAME, int16_t{0});
+        return;
+    }
     holdSpeakerLevelToFrameEnd(speaker);
     for (int i = 0; i < SAMPLES_PER_FRAME; ++i) {
         int32_t input = meanLevel(speaker.sampleSums[i]);
         speaker.sampleSums[i] = 0;
         speaker.lastOutput = (int64_t{input - speaker.lastInput} << OUTPUT_FRACTION_BITS) +
-                             ((speaker.lastOutput * HIGH_PASS_POLE) >> HIGH_PASS_SHIFT);
+                             decayed(speaker.lastOutput);
         speaker.lastInput = input;
-        int64_t rounded = (speaker.lastOutput + (int64_t{1} << (OUTPUT_FRACTION_BITS - 1))) >> OUTPUT_FRACTION_BITS;
-        speaker.samples[i] = static_cast<int16_t>(std::clamp<int64_t>(rounded, INT16_MIN, INT16_MAX));
+        speaker.samples[i] = sampleOf(speaker.lastOutput);
     }
     speaker.position = 0;
 }

@@ -1,5 +1,8 @@
 #include "machine/video.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "machine/bus.h"
 #include "machine/vz200.h"
 
@@ -73,18 +76,38 @@ void buildGlyphAtlas()
     }
 }
 
-// Copies one atlas cell per video byte; the byte is the atlas index.
-static void copyCells(int rows, int cellHeight, int baseLine)
+// Draws the picture and the border beside it line by line, top to bottom:
+// each line is the left border, one row of 8 pixels from the atlas cell of
+// each video byte (the byte is the atlas index), and the right border. Every
+// cell lies inside both surfaces, so nothing needs clipping.
+static void drawPictureLines(int rows, int cellHeight, int baseLine, uint32_t border)
 {
     const uint8_t* video = vz200.memoryImage + VIDEO_MEMORY;
+    uint32_t* out = backBuffer.pixels + BORDER_TOP * BACK_BUFFER_WIDTH;
     for (int row = 0; row < rows; ++row) {
+        const uint32_t* cells[SCREEN_COLUMNS];
         for (int column = 0; column < SCREEN_COLUMNS; ++column) {
             uint8_t value = video[SCREEN_COLUMNS * row + column];
-            copyRect(backBuffer, BORDER_LEFT + CELL_WIDTH * column, BORDER_TOP + cellHeight * row, glyphAtlas,
-                     CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW),
-                     baseLine + cellHeight * (value / ATLAS_CELLS_PER_ROW), CELL_WIDTH, cellHeight);
+            cells[column] = glyphAtlas.pixels + (baseLine + cellHeight * (value / ATLAS_CELLS_PER_ROW)) * ATLAS_WIDTH +
+                            CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW);
+        }
+        for (int line = 0; line < cellHeight; ++line, out += BACK_BUFFER_WIDTH) {
+            std::fill_n(out, BORDER_LEFT, border);
+#pragma GCC unroll 8
+            for (int column = 0; column < SCREEN_COLUMNS; ++column) {
+                std::memcpy(out + BORDER_LEFT + CELL_WIDTH * column, cells[column] + line * ATLAS_WIDTH,
+                            CELL_WIDTH * sizeof(uint32_t));
+            }
+            std::fill_n(out + BORDER_LEFT + PICTURE_WIDTH, BORDER_LEFT, border);
         }
     }
+}
+
+// The border above and below the picture; drawPictureLines draws its sides.
+static void fillBorderBands(uint32_t color)
+{
+    fillRect(backBuffer, 0, 0, BACK_BUFFER_WIDTH, BORDER_TOP, color);
+    fillRect(backBuffer, 0, BORDER_TOP + PICTURE_HEIGHT, BACK_BUFFER_WIDTH, BORDER_TOP, color);
 }
 
 void renderScreen()
@@ -94,10 +117,11 @@ void renderScreen()
     bool colorSet1 = (latch & LATCH_COLOR_SET) != 0;
     if (latch & LATCH_GRAPHICS) {
         uint32_t border = colorSet1 ? videoPalette.buff : videoPalette.green;
-        fillRect(backBuffer, 0, 0, backBuffer.width, backBuffer.height, border);
-        copyCells(GRAPHICS_ROWS, GRAPHICS_CELL_HEIGHT, colorSet1 ? ATLAS_GRAPHICS_SET1 : ATLAS_GRAPHICS_SET0);
+        fillBorderBands(border);
+        drawPictureLines(GRAPHICS_ROWS, GRAPHICS_CELL_HEIGHT, colorSet1 ? ATLAS_GRAPHICS_SET1 : ATLAS_GRAPHICS_SET0,
+                         border);
     } else {
-        fillRect(backBuffer, 0, 0, backBuffer.width, backBuffer.height, videoPalette.black);
-        copyCells(TEXT_ROWS, TEXT_CELL_HEIGHT, colorSet1 ? ATLAS_TEXT_SET1 : ATLAS_TEXT_SET0);
+        fillBorderBands(videoPalette.black);
+        drawPictureLines(TEXT_ROWS, TEXT_CELL_HEIGHT, colorSet1 ? ATLAS_TEXT_SET1 : ATLAS_TEXT_SET0, videoPalette.black);
     }
 }

@@ -11,7 +11,6 @@ void clearMachine() { std::memset(&vz200, 0, sizeof vz200); }
 
 void startMachine()
 {
-    bindMemoryImage(vz200.memoryImage);
     Z80State& s = vz200.processor;
     // Before the reset, which copies it into the first frame's budget.
     s.cyclesPerFrame = CYCLES_PER_FRAME;

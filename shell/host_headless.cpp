@@ -42,6 +42,7 @@ void headlessReset()
     headless.translated = headless.dispatched = headless.defaultHandled = 0;
     headless.log.clear();
     headless.logEvents = true;
+    headless.keepFrames = true;
     headless.onPresent = nullptr;
     headless.onKeyboardRead = nullptr;
     headless.onClockRead = nullptr;
@@ -169,7 +170,7 @@ void hostPresent(HostWindow, const Surface& surface, int x, int y)
     s.y = y;
     s.width = surface.width;
     s.height = surface.height;
-    s.pixels.assign(surface.pixels, surface.pixels + surface.width * surface.height);
+    if (headless.keepFrames) s.pixels.assign(surface.pixels, surface.pixels + surface.width * surface.height);
     ++s.presents;
     if (headless.logEvents) headless.log += "P ";
     if (headless.onPresent) headless.onPresent(s.presents);
@@ -180,14 +181,14 @@ uint32_t headlessClientPixel(int x, int y)
     const HeadlessScreen& s = headless.screen;
     int fx = x - s.x;
     int fy = y - s.y;
-    if (fx < 0 || fy < 0 || fx >= s.width || fy >= s.height) return headless.window.background;
+    if (fx < 0 || fy < 0 || fx >= s.width || fy >= s.height || s.pixels.empty()) return headless.window.background;
     return s.pixels[static_cast<size_t>(fy) * s.width + fx];
 }
 
 bool headlessWriteScreenshot(const char* path)
 {
     const HeadlessScreen& s = headless.screen;
-    if (s.presents == 0) return false;
+    if (s.pixels.empty()) return false;
     return writePng(path, s.pixels.data(), s.width, s.height);
 }
 

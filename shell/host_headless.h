@@ -96,7 +96,7 @@ struct HeadlessScreen {
     int presents;
     int x, y;                     // where the last frame went
     int width, height;
-    std::vector<uint32_t> pixels;  // the last presented frame
+    std::vector<uint32_t> pixels;  // the last presented frame, while frames are kept
 };
 
 struct HeadlessHost {
@@ -117,6 +117,9 @@ struct HeadlessHost {
     // "S<hex>" sent straight to the procedure, "P" a frame presented.
     std::string log;
     bool logEvents;
+    // Copy each presented frame into screen.pixels; a run that reads no
+    // picture back may leave it off.
+    bool keepFrames;
     // Called after each of these, for scripts and measurements.
     void (*onPresent)(int frameNumber);
     void (*onKeyboardRead)();
@@ -127,7 +130,8 @@ extern HeadlessHost headless;
 
 // Back to the start: no window, empty queue, application in front, no key
 // down, keyboard opens (foregroundKeyboard too), dialogs cancel, a scripted
-// clock with a counter of 1 MHz that advances one frame period per reading.
+// clock with a counter of 1 MHz that advances one frame period per reading,
+// events logged and presented frames kept.
 void headlessReset();
 void headlessUseRealClock();
 
@@ -152,9 +156,10 @@ void headlessSetPastedText(const char* text);
 // The middle button goes down at client position (x, y).
 void headlessMiddleClick(int x, int y);
 
+// False when no frame was kept.
 bool headlessWriteScreenshot(const char* path);
 // The kept samples as a 16-bit mono WAV file at the stream's rate.
 bool headlessWriteSound(const char* path);
-// The pixel of the last presented frame at client position (x, y); the
-// client background where the frame does not reach.
+// The pixel of the last kept frame at client position (x, y); the client
+// background where the frame does not reach.
 uint32_t headlessClientPixel(int x, int y);

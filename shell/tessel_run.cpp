@@ -300,8 +300,10 @@ int main(int argc, char** argv)
     if (parseOptions(argc, argv) != 0) return 1;
 
     if (!options.fast) headlessUseRealClock();
-    // A long run would keep a long record for nobody.
+    // A long run would keep a long record, and a copy of every frame, for
+    // nobody.
     headless.logEvents = false;
+    headless.keepFrames = options.screenshot != nullptr;
     if (options.stats) {
         headless.onKeyboardRead = keysRead;
         headless.onClockRead = clockRead;

@@ -2,25 +2,28 @@
 // prefixed forms that cost nothing.
 #pragma once
 
-#include "z80/z80.h"
+#include "z80/loop_registers.h"
 
 namespace z80 {
 
-inline void halt(Z80State& s)
+template <class S>
+Z80_INLINE void halt(S& s)
 {
     --s.PC;  // stay on the HALT opcode until an interrupt moves past it
-    s.interruptFlags |= HALTED;
+    stateOf(s).interruptFlags |= HALTED;
     s.cyclesLeft = 0;
-    s.haltRan = true;
+    stateOf(s).haltRan = true;
 }
 
-inline void enableInterrupts(Z80State& s)
+template <class S>
+Z80_INLINE void enableInterrupts(S& s)
 {
-    s.interruptFlags |= IFF1;
-    if (s.interruptRequest != VECTOR_NONE) {
+    Z80State& state = stateOf(s);
+    state.interruptFlags |= IFF1;
+    if (state.interruptRequest != VECTOR_NONE) {
         // Let exactly one more instruction run before the request is delivered.
-        s.interruptFlags |= EI_PENDING;
-        s.cyclesBeforeEi = s.cyclesLeft;
+        state.interruptFlags |= EI_PENDING;
+        state.cyclesBeforeEi = s.cyclesLeft;
         s.cyclesLeft = 1;
     }
 }
@@ -30,9 +33,10 @@ inline void enableInterrupts(Z80State& s)
 // has cycles; once they are spent, each further one is charged as a NOP.
 constexpr int32_t ZERO_COST_OVERDRAFT_CHARGE = 4;
 
-inline void chargeZeroCost(Z80State& s)
+template <class S>
+Z80_INLINE void chargeZeroCost(S& s)
 {
-    if (--s.zeroCostAllowance < 0) s.cyclesLeft -= ZERO_COST_OVERDRAFT_CHARGE;
+    if (--stateOf(s).zeroCostAllowance < 0) s.cyclesLeft -= ZERO_COST_OVERDRAFT_CHARGE;
 }
 
 }  // namespace z80

@@ -1,18 +1,30 @@
-// One switch per instruction set: 256 case labels, each running the
-// template instance of its opcode through call(n).
+// The 256 opcodes of an instruction set as the literal tokens 0x00 to 0xFF:
+// each(n, arg) once for every opcode, for one case or one label each.
 #pragma once
 
-#define Z80_CASE(n, call) case (n): call(n); break;
-#define Z80_CASES8(n, call)                                                                        \
-    Z80_CASE(n, call) Z80_CASE(n + 1, call) Z80_CASE(n + 2, call) Z80_CASE(n + 3, call)             \
-    Z80_CASE(n + 4, call) Z80_CASE(n + 5, call) Z80_CASE(n + 6, call) Z80_CASE(n + 7, call)
-#define Z80_CASES64(n, call)                                                                       \
-    Z80_CASES8(n, call) Z80_CASES8(n + 8, call) Z80_CASES8(n + 16, call) Z80_CASES8(n + 24, call)   \
-    Z80_CASES8(n + 32, call) Z80_CASES8(n + 40, call) Z80_CASES8(n + 48, call) Z80_CASES8(n + 56, call)
-#define Z80_CASES256(call) Z80_CASES64(0, call) Z80_CASES64(64, call) Z80_CASES64(128, call) Z80_CASES64(192, call)
+#define Z80_OPCODES16(high, each, arg)                                                                      \
+    each(high##0, arg) each(high##1, arg) each(high##2, arg) each(high##3, arg) each(high##4, arg)          \
+    each(high##5, arg) each(high##6, arg) each(high##7, arg) each(high##8, arg) each(high##9, arg)          \
+    each(high##A, arg) each(high##B, arg) each(high##C, arg) each(high##D, arg) each(high##E, arg)          \
+    each(high##F, arg)
+#define Z80_OPCODES256(each, arg)                                                                           \
+    Z80_OPCODES16(0x0, each, arg) Z80_OPCODES16(0x1, each, arg) Z80_OPCODES16(0x2, each, arg)               \
+    Z80_OPCODES16(0x3, each, arg) Z80_OPCODES16(0x4, each, arg) Z80_OPCODES16(0x5, each, arg)               \
+    Z80_OPCODES16(0x6, each, arg) Z80_OPCODES16(0x7, each, arg) Z80_OPCODES16(0x8, each, arg)               \
+    Z80_OPCODES16(0x9, each, arg) Z80_OPCODES16(0xA, each, arg) Z80_OPCODES16(0xB, each, arg)               \
+    Z80_OPCODES16(0xC, each, arg) Z80_OPCODES16(0xD, each, arg) Z80_OPCODES16(0xE, each, arg)               \
+    Z80_OPCODES16(0xF, each, arg)
 
-// The switch over an opcode of one set.
-#define Z80_DISPATCH(opcode, call) \
-    switch (opcode) {              \
-        Z80_CASES256(call)         \
+// Runs the instruction of one set whose opcode is at PC: reads the opcode,
+// charges its cost from the set's table before it runs, and switches to
+// call(opcode), which runs the instance of that opcode.
+#define Z80_CASE(n, call) \
+    case n: call(n); break;
+#define Z80_DISPATCH(s, costs, call)              \
+    {                                              \
+        uint8_t opcode = fetchByte(s);             \
+        (s).cyclesLeft -= (costs)[opcode];         \
+        switch (opcode) {                          \
+            Z80_OPCODES256(Z80_CASE, call)         \
+        }                                          \
     }

@@ -14,7 +14,11 @@ constexpr int32_t REPEAT_STEP_CYCLES = 21;
 constexpr int32_t FINAL_STEP_REFUND = 5;
 
 // Every port access of this set puts C alone on the port number.
-inline uint16_t portC(const Z80State& s) { return low(s.BC); }
+template <class S>
+Z80_INLINE uint16_t portC(const S& s)
+{
+    return low(s.BC);
+}
 
 inline uint8_t inputFlags(const Z80State& s, uint8_t v) { return flagTableZSP[v] | (regF(s) & FLAG_C); }
 
@@ -73,7 +77,7 @@ inline void rotateDigitRight(Z80State& s)
 {
     uint8_t v = memRead(s.HL);
     uint8_t a = regA(s);
-    memWrite(s.HL, static_cast<uint8_t>((a << 4) | (v >> 4)));
+    writeByte(s, s.HL, static_cast<uint8_t>((a << 4) | (v >> 4)));
     a = static_cast<uint8_t>((a & 0xF0) | (v & 0x0F));
     s.AF = static_cast<uint16_t>(a << 8 | inputFlags(s, a));
 }
@@ -82,28 +86,34 @@ inline void rotateDigitLeft(Z80State& s)
 {
     uint8_t v = memRead(s.HL);
     uint8_t a = regA(s);
-    memWrite(s.HL, static_cast<uint8_t>((v << 4) | (a & 0x0F)));
+    writeByte(s, s.HL, static_cast<uint8_t>((v << 4) | (a & 0x0F)));
     a = static_cast<uint8_t>((a & 0xF0) | (v >> 4));
     s.AF = static_cast<uint16_t>(a << 8 | inputFlags(s, a));
 }
 
 // One step of each block instruction; delta is +1 for the I forms, -1 for D.
-inline void moveStep(Z80State& s, int delta)
+template <class S>
+Z80_INLINE void moveStep(S& s, int delta)
 {
     uint8_t v = memRead(s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
-    memWrite(s.DE, v);
+    writeByte(s, s.DE, v);
     s.DE = static_cast<uint16_t>(s.DE + delta);
     --s.BC;
 }
 
-inline uint8_t moveFlags(const Z80State& s) { return (regF(s) & 0xE9) | (s.BC ? FLAG_PV : 0); }
+template <class S>
+Z80_INLINE uint8_t moveFlags(const S& s)
+{
+    return (regF(s) & ALL_BUT_H_PV_N) | (s.BC ? FLAG_PV : 0);
+}
 
 struct CompareStep {
     uint8_t value, result;
 };
 
-inline CompareStep compareStep(Z80State& s, int delta)
+template <class S>
+Z80_INLINE CompareStep compareStep(S& s, int delta)
 {
     uint8_t v = memRead(s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
@@ -111,67 +121,79 @@ inline CompareStep compareStep(Z80State& s, int delta)
     return {v, static_cast<uint8_t>(regA(s) - v)};
 }
 
-inline uint8_t compareFlags(const Z80State& s, CompareStep step)
+template <class S>
+Z80_INLINE uint8_t compareFlags(const S& s, CompareStep step)
 {
     return (regF(s) & FLAG_C) | FLAG_N | flagTableZS[step.result] | ((regA(s) ^ step.value ^ step.result) & FLAG_H) |
            (s.BC ? FLAG_PV : 0);
 }
 
-inline void inputStep(Z80State& s, int delta)
+template <class S>
+Z80_INLINE void inputStep(S& s, int delta)
 {
-    memWrite(s.HL, portIn(portC(s)));
+    writeByte(s, s.HL, portIn(portC(s)));
     s.HL = static_cast<uint16_t>(s.HL + delta);
     setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
 }
 
-inline void outputStep(Z80State& s, int delta)
+template <class S>
+Z80_INLINE void outputStep(S& s, int delta)
 {
     uint8_t v = memRead(s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
-    portOut(portC(s), v);
+    writePort(s, portC(s), v);
     setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
 }
 
-inline uint8_t countFlags(const Z80State& s) { return high(s.BC) ? FLAG_N : FLAG_N | FLAG_Z; }
-
-// The repeating forms run against the budget inside one call. An unfinished
-// one steps PC back onto itself so it resumes as the next instruction.
-inline void finishRepeat(Z80State& s, bool unfinished)
+template <class S>
+Z80_INLINE uint8_t countFlags(const S& s)
 {
-    if (unfinished) s.PC = static_cast<uint16_t>(s.PC - 2);
-    else s.cyclesLeft += FINAL_STEP_REFUND;
+    return high(s.BC) ? FLAG_N : FLAG_N | FLAG_Z;
+}
+
+// The repeating forms run against the budget inside one call, on locals of
+// their own like the run loop's. An unfinished one steps PC back onto itself
+// so it resumes as the next instruction.
+inline void finishRepeat(LoopRegisters& r, bool unfinished)
+{
+    if (unfinished) r.PC = static_cast<uint16_t>(r.PC - 2);
+    else r.cyclesLeft += FINAL_STEP_REFUND;
+    writeBack(r);
 }
 
 inline void repeatMove(Z80State& s, int delta)
 {
+    LoopRegisters r = holdRegisters(s);
     do {
-        moveStep(s, delta);
-        s.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (s.BC != 0 && s.cyclesLeft > 0);
-    setF(s, moveFlags(s));
-    finishRepeat(s, s.BC != 0);
+        moveStep(r, delta);
+        r.cyclesLeft -= REPEAT_STEP_CYCLES;
+    } while (r.BC != 0 && r.cyclesLeft > 0);
+    setF(r, moveFlags(r));
+    finishRepeat(r, r.BC != 0);
 }
 
 inline void repeatCompare(Z80State& s, int delta)
 {
+    LoopRegisters r = holdRegisters(s);
     CompareStep step;
     do {
-        step = compareStep(s, delta);
-        s.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (s.BC != 0 && step.result != 0 && s.cyclesLeft > 0);
-    setF(s, compareFlags(s, step));
-    finishRepeat(s, s.BC != 0 && step.result != 0);
+        step = compareStep(r, delta);
+        r.cyclesLeft -= REPEAT_STEP_CYCLES;
+    } while (r.BC != 0 && step.result != 0 && r.cyclesLeft > 0);
+    setF(r, compareFlags(r, step));
+    finishRepeat(r, r.BC != 0 && step.result != 0);
 }
 
-template <void (*step)(Z80State&, int)>
+template <void (*step)(LoopRegisters&, int)>
 inline void repeatCounted(Z80State& s, int delta)
 {
+    LoopRegisters r = holdRegisters(s);
     do {
-        step(s, delta);
-        s.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (high(s.BC) != 0 && s.cyclesLeft > 0);
-    setF(s, countFlags(s));
-    finishRepeat(s, high(s.BC) != 0);
+        step(r, delta);
+        r.cyclesLeft -= REPEAT_STEP_CYCLES;
+    } while (high(r.BC) != 0 && r.cyclesLeft > 0);
+    setF(r, countFlags(r));
+    finishRepeat(r, high(r.BC) != 0);
 }
 
 }  // namespace
@@ -207,10 +229,10 @@ void executeED(Z80State& s)
     case 0x6A: adc16(s, s.HL); break;
     case 0x7A: adc16(s, s.SP); break;
 
-    case 0x43: writeWord(fetchWord(s), s.BC); break;
-    case 0x53: writeWord(fetchWord(s), s.DE); break;
-    case 0x63: writeWord(fetchWord(s), s.HL); break;
-    case 0x73: writeWord(fetchWord(s), s.SP); break;
+    case 0x43: writeWord(s, fetchWord(s), s.BC); break;
+    case 0x53: writeWord(s, fetchWord(s), s.DE); break;
+    case 0x63: writeWord(s, fetchWord(s), s.HL); break;
+    case 0x73: writeWord(s, fetchWord(s), s.SP); break;
     case 0x4B: s.BC = readWord(fetchWord(s)); break;
     case 0x5B: s.DE = readWord(fetchWord(s)); break;
     case 0x6B: s.HL = readWord(fetchWord(s)); break;
@@ -245,10 +267,10 @@ void executeED(Z80State& s)
     case 0xB8: repeatMove(s, -1); break;
     case 0xB1: repeatCompare(s, 1); break;
     case 0xB9: repeatCompare(s, -1); break;
-    case 0xB2: repeatCounted<inputStep>(s, 1); break;
-    case 0xBA: repeatCounted<inputStep>(s, -1); break;
-    case 0xB3: repeatCounted<outputStep>(s, 1); break;
-    case 0xBB: repeatCounted<outputStep>(s, -1); break;
+    case 0xB2: repeatCounted<inputStep<LoopRegisters>>(s, 1); break;
+    case 0xBA: repeatCounted<inputStep<LoopRegisters>>(s, -1); break;
+    case 0xB3: repeatCounted<outputStep<LoopRegisters>>(s, 1); break;
+    case 0xBB: repeatCounted<outputStep<LoopRegisters>>(s, -1); break;
 
     case 0xED:  // a second prefix: fetch it again as the start of the next instruction
         --s.PC;

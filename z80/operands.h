@@ -2,19 +2,37 @@
 // A), p (BC DE HL SP, or AF for PUSH and POP) and cc (NZ Z NC C PO PE P M).
 #pragma once
 
-#include "z80/bus.h"
-#include "z80/z80.h"
+#include "z80/access.h"
 
 namespace z80 {
 
-inline uint8_t regA(const Z80State& s) { return high(s.AF); }
-inline uint8_t regF(const Z80State& s) { return low(s.AF); }
-inline void setA(Z80State& s, uint8_t v) { setHigh(s.AF, v); }
-inline void setF(Z80State& s, uint8_t v) { setLow(s.AF, v); }
+template <class S>
+Z80_INLINE uint8_t regA(const S& s)
+{
+    return high(s.AF);
+}
+
+template <class S>
+Z80_INLINE uint8_t regF(const S& s)
+{
+    return low(s.AF);
+}
+
+template <class S>
+Z80_INLINE void setA(S& s, uint8_t v)
+{
+    setHigh(s.AF, v);
+}
+
+template <class S>
+Z80_INLINE void setF(S& s, uint8_t v)
+{
+    setLow(s.AF, v);
+}
 
 // 6, the byte at HL, is read and written by the callers that allow it.
-template <int r>
-inline uint8_t readRegister(const Z80State& s)
+template <int r, class S>
+Z80_INLINE uint8_t readRegister(const S& s)
 {
     static_assert(r != 6);
     if constexpr (r == 0) return high(s.BC);
@@ -26,8 +44,8 @@ inline uint8_t readRegister(const Z80State& s)
     if constexpr (r == 7) return high(s.AF);
 }
 
-template <int r>
-inline void writeRegister(Z80State& s, uint8_t v)
+template <int r, class S>
+Z80_INLINE void writeRegister(S& s, uint8_t v)
 {
     static_assert(r != 6);
     if constexpr (r == 0) setHigh(s.BC, v);
@@ -39,22 +57,22 @@ inline void writeRegister(Z80State& s, uint8_t v)
     if constexpr (r == 7) setHigh(s.AF, v);
 }
 
-template <int r>
-inline uint8_t readOperand(const Z80State& s)
+template <int r, class S>
+Z80_INLINE uint8_t readOperand(const S& s)
 {
     if constexpr (r == 6) return memRead(s.HL);
     else return readRegister<r>(s);
 }
 
-template <int r>
-inline void writeOperand(Z80State& s, uint8_t v)
+template <int r, class S>
+Z80_INLINE void writeOperand(S& s, uint8_t v)
 {
-    if constexpr (r == 6) memWrite(s.HL, v);
+    if constexpr (r == 6) writeByte(s, s.HL, v);
     else writeRegister<r>(s, v);
 }
 
-template <int p, bool withAF>
-inline uint16_t& registerPair(Z80State& s)
+template <int p, bool withAF, class S>
+Z80_INLINE uint16_t& registerPair(S& s)
 {
     if constexpr (p == 0) return s.BC;
     if constexpr (p == 1) return s.DE;
@@ -63,8 +81,8 @@ inline uint16_t& registerPair(Z80State& s)
     if constexpr (p == 3 && !withAF) return s.SP;
 }
 
-template <int cc>
-inline bool condition(const Z80State& s)
+template <int cc, class S>
+Z80_INLINE bool condition(const S& s)
 {
     uint8_t f = regF(s);
     if constexpr (cc == 0) return !(f & FLAG_Z);

@@ -1,4 +1,4 @@
-// Reset, the frame-long run loop and interrupt delivery.
+// Reset, the frame and interrupt delivery.
 #include "z80/access.h"
 
 using namespace z80;
@@ -24,7 +24,7 @@ uint16_t runFrame(Z80State& s)
     // instruction to run.
     s.haltRan = false;
     for (;;) {
-        while (s.cyclesLeft > 0) executeInstruction(s);
+        if (s.cyclesLeft > 0) executeWhileBudgetLasts(s);
         if (s.cyclesLeft < 0 || s.haltRan) break;
         executeInstruction(s);
     }

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "z80/z80.h"
+
 namespace z80tables {
 
 using Table = std::array<uint8_t, 256>;
@@ -101,7 +103,7 @@ constexpr Table makeCyclesIndexCB()
     return table;
 }
 
-constexpr uint8_t signZero(int v) { return static_cast<uint8_t>((v & 0x80) | (v == 0 ? 0x40 : 0)); }
+constexpr uint8_t signZero(int v) { return static_cast<uint8_t>((v & FLAG_S) | (v == 0 ? FLAG_Z : 0)); }
 
 constexpr bool evenParity(int v)
 {
@@ -120,17 +122,23 @@ constexpr Table makeFlagTableZS()
 constexpr Table makeFlagTableZSP()
 {
     Table table{};
-    for (int v = 0; v < 256; ++v) table[v] = static_cast<uint8_t>(signZero(v) | (evenParity(v) ? 0x04 : 0));
+    for (int v = 0; v < 256; ++v) table[v] = static_cast<uint8_t>(signZero(v) | (evenParity(v) ? FLAG_PV : 0));
     return table;
 }
 
-// Index: A + 256*C + 512*H + 1024*N; entry: the whole new AF.
-constexpr std::array<uint16_t, 2048> makeDaaTable()
+// The DAA table's index is A with these bits for C, H and N above it; an
+// entry is the whole new AF.
+constexpr int DAA_CARRY = 0x100;
+constexpr int DAA_HALF = 0x200;
+constexpr int DAA_SUBTRACT = 0x400;
+constexpr int DAA_ENTRIES = 0x800;
+
+constexpr std::array<uint16_t, DAA_ENTRIES> makeDaaTable()
 {
-    std::array<uint16_t, 2048> table{};
-    for (int index = 0; index < 2048; ++index) {
+    std::array<uint16_t, DAA_ENTRIES> table{};
+    for (int index = 0; index < DAA_ENTRIES; ++index) {
         int a = index & 0xFF;
-        bool carry = index & 0x100, half = index & 0x200, subtract = index & 0x400;
+        bool carry = index & DAA_CARRY, half = index & DAA_HALF, subtract = index & DAA_SUBTRACT;
         int correction = 0;
         if (half || (a & 0x0F) > 9) correction |= 0x06;
         bool newCarry = carry || a > 0x99;
@@ -144,8 +152,8 @@ constexpr std::array<uint16_t, 2048> makeDaaTable()
             result = (a + correction) & 0xFF;
             newHalf = (a & 0x0F) > 9;
         }
-        int f = signZero(result) | (result & 0x28) | (newHalf ? 0x10 : 0) | (evenParity(result) ? 0x04 : 0) |
-                (subtract ? 0x02 : 0) | (newCarry ? 0x01 : 0);
+        int f = signZero(result) | (result & (FLAG_5 | FLAG_3)) | (newHalf ? FLAG_H : 0) |
+                (evenParity(result) ? FLAG_PV : 0) | (subtract ? FLAG_N : 0) | (newCarry ? FLAG_C : 0);
         table[index] = static_cast<uint16_t>(result << 8 | f);
     }
     return table;
@@ -160,4 +168,4 @@ inline constexpr z80tables::Table cyclesIndex = z80tables::makeTable(z80tables::
 inline constexpr z80tables::Table cyclesIndexCB = z80tables::makeCyclesIndexCB();
 inline constexpr z80tables::Table flagTableZS = z80tables::makeFlagTableZS();
 inline constexpr z80tables::Table flagTableZSP = z80tables::makeFlagTableZSP();
-inline constexpr std::array<uint16_t, 2048> daaTable = z80tables::makeDaaTable();
+inline constexpr std::array<uint16_t, z80tables::DAA_ENTRIES> daaTable = z80tables::makeDaaTable();

@@ -10,28 +10,32 @@
 
 namespace z80 {
 
-inline void jumpRelative(Z80State& s)
+template <class S>
+Z80_INLINE void jumpRelative(S& s)
 {
     int8_t e = static_cast<int8_t>(fetchByte(s));
     s.PC = static_cast<uint16_t>(s.PC + e);
 }
 
 // RLCA, RRCA, RLA, RRA: S, Z and P/V keep their values.
-inline void rotateAccumulator(Z80State& s, int y)
+template <class S>
+Z80_INLINE void rotateAccumulator(S& s, int y)
 {
     Rotated r = rotate(y, regA(s), regF(s) & FLAG_C);
-    s.AF = static_cast<uint16_t>(r.value << 8 | (regF(s) & 0xEC) | r.carry);
+    s.AF = static_cast<uint16_t>(r.value << 8 | (regF(s) & ALL_BUT_H_N_C) | r.carry);
 }
 
-inline void decimalAdjust(Z80State& s)
+template <class S>
+Z80_INLINE void decimalAdjust(S& s)
 {
     uint8_t f = regF(s);
-    int index = regA(s) | (f & FLAG_C) << 8 | ((f & FLAG_H) ? 0x200 : 0) | ((f & FLAG_N) ? 0x400 : 0);
+    int index = regA(s) | ((f & FLAG_C) ? z80tables::DAA_CARRY : 0) | ((f & FLAG_H) ? z80tables::DAA_HALF : 0) |
+                ((f & FLAG_N) ? z80tables::DAA_SUBTRACT : 0);
     s.AF = daaTable[index];
 }
 
-template <int op, bool branchExtras>
-inline void unprefixed(Z80State& s)
+template <int op, bool branchExtras, class S>
+Z80_INLINE void unprefixed(S& s)
 {
     constexpr int x = op >> 6, y = (op >> 3) & 7, z = op & 7, p = y >> 1, q = y & 1;
     constexpr int extraJump = branchExtras ? 5 : 0;
@@ -43,7 +47,8 @@ inline void unprefixed(Z80State& s)
             if constexpr (y == 0) {
                 // NOP
             } else if constexpr (y == 1) {
-                uint16_t t = s.AF; s.AF = s.altAF; s.altAF = t;
+                Z80State& state = stateOf(s);
+                uint16_t t = s.AF; s.AF = state.altAF; state.altAF = t;
             } else if constexpr (y == 2) {  // DJNZ
                 setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
                 if (high(s.BC) != 0) { jumpRelative(s); s.cyclesLeft -= extraJump; }
@@ -59,10 +64,10 @@ inline void unprefixed(Z80State& s)
             else s.HL = add16(s, s.HL, registerPair<p, false>(s));
         } else if constexpr (z == 2) {
             if constexpr (q == 0) {
-                if constexpr (p == 0) memWrite(s.BC, regA(s));
-                if constexpr (p == 1) memWrite(s.DE, regA(s));
-                if constexpr (p == 2) writeWord(fetchWord(s), s.HL);
-                if constexpr (p == 3) memWrite(fetchWord(s), regA(s));
+                if constexpr (p == 0) writeByte(s, s.BC, regA(s));
+                if constexpr (p == 1) writeByte(s, s.DE, regA(s));
+                if constexpr (p == 2) writeWord(s, fetchWord(s), s.HL);
+                if constexpr (p == 3) writeByte(s, fetchWord(s), regA(s));
             } else {
                 if constexpr (p == 0) setA(s, memRead(s.BC));
                 if constexpr (p == 1) setA(s, memRead(s.DE));
@@ -82,10 +87,10 @@ inline void unprefixed(Z80State& s)
             if constexpr (y < 4) rotateAccumulator(s, y);
             if constexpr (y == 4) decimalAdjust(s);
             if constexpr (y == 5) { setA(s, static_cast<uint8_t>(~regA(s))); setF(s, regF(s) | FLAG_H | FLAG_N); }
-            if constexpr (y == 6) setF(s, (regF(s) & 0xEC) | FLAG_C);
+            if constexpr (y == 6) setF(s, (regF(s) & ALL_BUT_H_N_C) | FLAG_C);
             if constexpr (y == 7) {
                 uint8_t f = regF(s);
-                setF(s, (f & 0xEC) | ((f & FLAG_C) ? FLAG_H : FLAG_C));
+                setF(s, (f & ALL_BUT_H_N_C) | ((f & FLAG_C) ? FLAG_H : FLAG_C));
             }
         }
     } else if constexpr (x == 1) {
@@ -100,10 +105,11 @@ inline void unprefixed(Z80State& s)
             if constexpr (q == 0) registerPair<p, true>(s) = pop(s);
             else if constexpr (p == 0) s.PC = pop(s);
             else if constexpr (p == 1) {
+                Z80State& state = stateOf(s);
                 uint16_t t;
-                t = s.BC; s.BC = s.altBC; s.altBC = t;
-                t = s.DE; s.DE = s.altDE; s.altDE = t;
-                t = s.HL; s.HL = s.altHL; s.altHL = t;
+                t = s.BC; s.BC = state.altBC; state.altBC = t;
+                t = s.DE; s.DE = state.altDE; state.altDE = t;
+                t = s.HL; s.HL = state.altHL; state.altHL = t;
             } else if constexpr (p == 2) s.PC = s.HL;
             else s.SP = s.HL;
         } else if constexpr (z == 2) {  // JP cc: the address is read only when taken
@@ -111,11 +117,11 @@ inline void unprefixed(Z80State& s)
             else s.PC = static_cast<uint16_t>(s.PC + 2);
         } else if constexpr (z == 3) {
             if constexpr (y == 0) s.PC = fetchWord(s);
-            if constexpr (y == 2) portOut(fetchByte(s), regA(s));  // port high byte stays 0
+            if constexpr (y == 2) writePort(s, fetchByte(s), regA(s));  // port high byte stays 0
             if constexpr (y == 3) setA(s, portIn(fetchByte(s)));
             if constexpr (y == 4) exchangeStackTop(s, s.HL);
             if constexpr (y == 5) { uint16_t t = s.DE; s.DE = s.HL; s.HL = t; }
-            if constexpr (y == 6) s.interruptFlags &= static_cast<uint8_t>(~IFF1);
+            if constexpr (y == 6) stateOf(s).interruptFlags &= static_cast<uint8_t>(~IFF1);
             if constexpr (y == 7) enableInterrupts(s);
         } else if constexpr (z == 4) {  // CALL cc
             if (condition<y>(s)) {

@@ -21,6 +21,8 @@ struct Z80State {
     // The budget ran out on a HALT, which ends the frame, rather than on
     // instructions that happened to spend it exactly.
     bool haltRan;
+
+    friend bool operator==(const Z80State&, const Z80State&) = default;
 };
 
 // Bits of interruptFlags.
@@ -47,16 +49,26 @@ constexpr uint16_t VECTOR_NONE = 0xFFFF;
 constexpr uint16_t VECTOR_LEAVE = 0xFFFE;
 
 // Register pairs hold the high half in bits 8-15 and the low half in bits 0-7.
-inline uint8_t high(uint16_t pair) { return static_cast<uint8_t>(pair >> 8); }
-inline uint8_t low(uint16_t pair) { return static_cast<uint8_t>(pair); }
-inline void setHigh(uint16_t& pair, uint8_t value) { pair = static_cast<uint16_t>((pair & 0x00FF) | (value << 8)); }
-inline void setLow(uint16_t& pair, uint8_t value) { pair = static_cast<uint16_t>((pair & 0xFF00) | value); }
+// Always inlined: the run loop keeps pairs in locals, which a call would
+// take the address of.
+[[gnu::always_inline]] inline uint8_t high(uint16_t pair) { return static_cast<uint8_t>(pair >> 8); }
+[[gnu::always_inline]] inline uint8_t low(uint16_t pair) { return static_cast<uint8_t>(pair); }
+[[gnu::always_inline]] inline void setHigh(uint16_t& pair, uint8_t value)
+{
+    pair = static_cast<uint16_t>((pair & 0x00FF) | (value << 8));
+}
+[[gnu::always_inline]] inline void setLow(uint16_t& pair, uint8_t value)
+{
+    pair = static_cast<uint16_t>((pair & 0xFF00) | value);
+}
 
 void resetProcessor(Z80State& s);
 uint16_t runFrame(Z80State& s);
 void raiseInterrupt(Z80State& s, uint16_t vector);
 
 uint16_t executeInstruction(Z80State& s);
+// Instructions until the budget is zero or below; runFrame's inner loop.
+void executeWhileBudgetLasts(Z80State& s);
 void executeCB(Z80State& s);
 void executeED(Z80State& s);
 void executeIndex(Z80State& s, uint16_t& index);

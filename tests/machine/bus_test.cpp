@@ -13,7 +13,6 @@ class BusTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        bindMemoryImage(vz200.memoryImage);
         for (int a = 0; a < MEMORY_SIZE; ++a) vz200.memoryImage[a] = static_cast<uint8_t>(a * 7 + 1);
         vz200.outputLatch = 0x42;
         // Row r has only bit r clear, so every row is told apart.

@@ -114,4 +114,41 @@ TEST_F(SpeakerTest, TheWidestSwingStaysInsideSixteenBits)
     EXPECT_EQ(speaker.samples[0], -2 * SPEAKER_AMPLITUDE);
 }
 
+TEST_F(SpeakerTest, ASettledSpeakerSkipsNoSample)
+{
+    // The twin ends each frame the long way (its level held to the frame's
+    // end first), so every frame runs the filter sample by sample; a quiet
+    // frame of ours may take the short way, and must not differ.
+    Speaker twin{};
+    int settledFrames = 0;
+    auto frames = [&](int count) {
+        for (int frame = 0; frame < count; ++frame) {
+            int64_t before = speaker.lastOutput;
+            finishSpeakerFrame(speaker);
+            holdSpeakerLevelToFrameEnd(twin);
+            finishSpeakerFrame(twin);
+            ASSERT_TRUE(std::equal(speaker.samples, speaker.samples + SAMPLES_PER_FRAME, twin.samples)) << frame;
+            ASSERT_EQ(speaker.lastOutput, twin.lastOutput);
+            if (speaker.lastOutput == before && peak() == 0) ++settledFrames;
+        }
+    };
+    auto both = [&](uint8_t latch, int32_t cycle) {
+        write(latch, cycle);
+        speakerLatchWritten(twin, latch, cycle);
+    };
+    frames(3);
+    both(PUSH, 1000);
+    frames(20);  // held at +1
+    both(PULL, 0);  // at the frame's very start
+    frames(20);  // held at -1
+    both(0x00, 70000);
+    frames(20);  // let go
+    for (int32_t cycle = 0; cycle < 3 * CYCLES_PER_FRAME; cycle += 37) {  // a short tone
+        both((cycle / 37) % 2 ? PUSH : PULL, cycle % CYCLES_PER_FRAME);
+        if (cycle % CYCLES_PER_FRAME + 37 >= CYCLES_PER_FRAME) frames(1);
+    }
+    frames(20);
+    EXPECT_GT(settledFrames, 40);
+}
+
 }  // namespace

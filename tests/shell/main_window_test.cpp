@@ -157,4 +157,15 @@ TEST_F(MainWindowTest, PictureGoesToClientPositionOneOne)
     EXPECT_EQ(headlessClientPixel(320, 240), 0x100000u + 320 * 240 - 1);
 }
 
+TEST_F(MainWindowTest, FramesNotKeptAreCountedButShowNothing)
+{
+    headless.keepFrames = false;
+    backBuffer.pixels[0] = 0x123456u;
+    presentScreen();
+    EXPECT_EQ(headless.screen.presents, 1);
+    EXPECT_EQ(headlessClientPixel(1, 1), headless.window.background);
+    EXPECT_FALSE(headlessWriteScreenshot((dir / "none.png").string().c_str()));
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.png"));
+}
+
 }  // namespace

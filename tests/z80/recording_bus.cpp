@@ -3,14 +3,21 @@
 #include <algorithm>
 #include <cstring>
 
-#include "z80/z80.h"
-
 uint8_t recordedMemory[RECORDED_MEMORY_SIZE];
 std::vector<BusEvent> busLog;
 std::vector<uint8_t> portInputQueue;
 uint8_t portInputValue = 0xFF;
 int patchHookCalls = 0;
 uint16_t patchHookPC = 0;
+Z80State patchHookState{};
+void (*patchHookAction)(Z80State& s) = nullptr;
+const Z80State* budgetWatched = nullptr;
+std::vector<int32_t> writeBudgets;
+
+static void noteBudget()
+{
+    if (budgetWatched) writeBudgets.push_back(budgetWatched->cyclesLeft);
+}
 
 uint8_t memRead(uint16_t address)
 {
@@ -23,6 +30,7 @@ void memWrite(uint16_t address, uint8_t value)
 {
     recordedMemory[address] = value;
     busLog.push_back({Access::WRITE, address, value});
+    noteBudget();
 }
 
 uint8_t portIn(uint16_t port)
@@ -36,12 +44,18 @@ uint8_t portIn(uint16_t port)
     return value;
 }
 
-void portOut(uint16_t port, uint8_t value) { busLog.push_back({Access::PORT_OUT, port, value}); }
+void portOut(uint16_t port, uint8_t value)
+{
+    busLog.push_back({Access::PORT_OUT, port, value});
+    noteBudget();
+}
 
 void patchHook(Z80State& s)
 {
     ++patchHookCalls;
     patchHookPC = s.PC;
+    patchHookState = s;
+    if (patchHookAction) patchHookAction(s);
 }
 
 void resetRecordingBus()
@@ -52,6 +66,10 @@ void resetRecordingBus()
     portInputValue = 0xFF;
     patchHookCalls = 0;
     patchHookPC = 0;
+    patchHookState = Z80State{};
+    patchHookAction = nullptr;
+    budgetWatched = nullptr;
+    writeBudgets.clear();
 }
 
 std::size_t countAccesses(Access kind)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "z80/bus.h"
+#include "z80/z80.h"
 
 constexpr int RECORDED_MEMORY_SIZE = 65536;
 
@@ -26,11 +27,19 @@ extern std::vector<BusEvent> busLog;
 extern std::vector<uint8_t> portInputQueue;
 extern uint8_t portInputValue;
 
-// What the trap opcode ED FE saw.
+// What the trap opcode ED FE saw, and what it does to the state: nothing
+// while patchHookAction is null.
 extern int patchHookCalls;
 extern uint16_t patchHookPC;
+extern Z80State patchHookState;
+extern void (*patchHookAction)(Z80State& s);
 
-// Clears memory, the log, the port input and the trap record.
+// While set, the budget of this state at each memory or port write, in order.
+extern const Z80State* budgetWatched;
+extern std::vector<int32_t> writeBudgets;
+
+// Clears memory, the log, the port input, the trap record and action, and
+// the budget watch.
 void resetRecordingBus();
 
 std::size_t countAccesses(Access kind);

@@ -1,14 +1,13 @@
 // The CB set: rotates, shifts, BIT, RES and SET on a register or on (HL).
-#include "z80/access.h"
+#pragma once
+
 #include "z80/alu.h"
 #include "z80/dispatch.h"
 
-using namespace z80;
+namespace z80 {
 
-namespace {
-
-template <int op>
-inline void cbInstruction(Z80State& s)
+template <int op, class S>
+Z80_INLINE void cbInstruction(S& s)
 {
     constexpr int group = op >> 6, y = (op >> 3) & 7, r = op & 7;
     uint8_t v = readOperand<r>(s);
@@ -18,13 +17,13 @@ inline void cbInstruction(Z80State& s)
     if constexpr (group == 3) writeOperand<r>(s, static_cast<uint8_t>(v | (1 << y)));
 }
 
-}  // namespace
-
-void executeCB(Z80State& s)
+// The instruction whose second byte is at PC.
+template <class S>
+Z80_INLINE void runCB(S& s)
 {
-    uint8_t opcode = fetchByte(s);
-    s.cyclesLeft -= cyclesCB[opcode];
 #define CB_INSTRUCTION(n) cbInstruction<n>(s)
-    Z80_DISPATCH(opcode, CB_INSTRUCTION)
+    Z80_DISPATCH(s, cyclesCB, CB_INSTRUCTION)
 #undef CB_INSTRUCTION
 }
+
+}  // namespace z80

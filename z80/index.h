@@ -1,11 +1,12 @@
 // The DD and FD sets: HL becomes the index register, H and L its halves and
 // (HL) the byte at index + d. Opcodes that use none of them run unprefixed.
+#pragma once
+
 #include "z80/dispatch.h"
+#include "z80/index_cb.h"
 #include "z80/unprefixed.h"
 
-using namespace z80;
-
-namespace {
+namespace z80 {
 
 constexpr bool usesIndexedMemory(int op)
 {
@@ -40,31 +41,31 @@ constexpr bool usesIndexPair(int op)
     }
 }
 
-template <int r>
-inline uint8_t readHalfOperand(const Z80State& s, uint16_t index)
+template <int r, class S>
+Z80_INLINE uint8_t readHalfOperand(const S& s, uint16_t index)
 {
     if constexpr (r == 4) return high(index);
     else if constexpr (r == 5) return low(index);
     else return readRegister<r>(s);
 }
 
-template <int r>
-inline void writeHalfOperand(Z80State& s, uint16_t& index, uint8_t v)
+template <int r, class S>
+Z80_INLINE void writeHalfOperand(S& s, uint16_t& index, uint8_t v)
 {
     if constexpr (r == 4) setHigh(index, v);
     else if constexpr (r == 5) setLow(index, v);
     else writeRegister<r>(s, v);
 }
 
-template <int op>
-inline void pairInstruction(Z80State& s, uint16_t& index)
+template <int op, class S>
+Z80_INLINE void pairInstruction(S& s, uint16_t& index)
 {
     if constexpr (op == 0x09) index = add16(s, index, s.BC);
     if constexpr (op == 0x19) index = add16(s, index, s.DE);
     if constexpr (op == 0x29) index = add16(s, index, index);
     if constexpr (op == 0x39) index = add16(s, index, s.SP);
     if constexpr (op == 0x21) index = fetchWord(s);
-    if constexpr (op == 0x22) writeWord(fetchWord(s), index);
+    if constexpr (op == 0x22) writeWord(s, fetchWord(s), index);
     if constexpr (op == 0x2A) index = readWord(fetchWord(s));
     if constexpr (op == 0x23) ++index;
     if constexpr (op == 0x2B) --index;
@@ -75,8 +76,8 @@ inline void pairInstruction(Z80State& s, uint16_t& index)
     if constexpr (op == 0xE3) exchangeStackTop(s, index);
 }
 
-template <int op>
-inline void halfInstruction(Z80State& s, uint16_t& index)
+template <int op, class S>
+Z80_INLINE void halfInstruction(S& s, uint16_t& index)
 {
     constexpr int x = op >> 6, y = (op >> 3) & 7, z = op & 7;
     if constexpr (x == 0 && z == 4) writeHalfOperand<y>(s, index, inc8(s, readHalfOperand<y>(s, index)));
@@ -87,24 +88,24 @@ inline void halfInstruction(Z80State& s, uint16_t& index)
 }
 
 // H and L keep their own meaning here: DD 66 loads H, DD 74 stores H.
-template <int op>
-inline void indexedMemoryInstruction(Z80State& s, uint16_t index)
+template <int op, class S>
+Z80_INLINE void indexedMemoryInstruction(S& s, uint16_t index)
 {
     constexpr int x = op >> 6, y = (op >> 3) & 7, z = op & 7;
     uint16_t address = indexedAddress(s, index);
-    if constexpr (x == 0 && z == 4) memWrite(address, inc8(s, memRead(address)));
-    if constexpr (x == 0 && z == 5) memWrite(address, dec8(s, memRead(address)));
-    if constexpr (x == 0 && z == 6) memWrite(address, fetchByte(s));
-    if constexpr (x == 1 && y == 6) memWrite(address, readRegister<z>(s));
+    if constexpr (x == 0 && z == 4) writeByte(s, address, inc8(s, memRead(address)));
+    if constexpr (x == 0 && z == 5) writeByte(s, address, dec8(s, memRead(address)));
+    if constexpr (x == 0 && z == 6) writeByte(s, address, fetchByte(s));
+    if constexpr (x == 1 && y == 6) writeByte(s, address, readRegister<z>(s));
     if constexpr (x == 1 && z == 6) writeRegister<y>(s, memRead(address));
     if constexpr (x == 2) accumulatorOp(s, y, memRead(address));
 }
 
-template <int op>
-inline void indexInstruction(Z80State& s, uint16_t& index)
+template <int op, class S>
+Z80_INLINE void indexInstruction(S& s, uint16_t& index)
 {
     if constexpr (op == 0xCB) {
-        executeIndexCB(s, index);
+        runIndexCB(s, index);
     } else if constexpr (op == 0xDD || op == 0xFD) {
         --s.PC;  // the later prefix wins: read it again as the next instruction
         chargeZeroCost(s);
@@ -124,13 +125,13 @@ inline void indexInstruction(Z80State& s, uint16_t& index)
     }
 }
 
-}  // namespace
-
-void executeIndex(Z80State& s, uint16_t& index)
+// The instruction whose opcode is at PC, after the prefix that chose index.
+template <class S>
+Z80_INLINE void runIndex(S& s, uint16_t& index)
 {
-    uint8_t opcode = fetchByte(s);
-    s.cyclesLeft -= cyclesIndex[opcode];
 #define INDEX_INSTRUCTION(n) indexInstruction<n>(s, index)
-    Z80_DISPATCH(opcode, INDEX_INSTRUCTION)
+    Z80_DISPATCH(s, cyclesIndex, INDEX_INSTRUCTION)
 #undef INDEX_INSTRUCTION
 }
+
+}  // namespace z80
