@@ -39,3 +39,12 @@ bool keyForCharacter(char c, TypedKey& typed)
     }
     return false;
 }
+
+char takeTypedCharacter(const char*& p)
+{
+    if (p[0] == '\\' && p[1] == 'n') {
+        p += 2;
+        return '\n';
+    }
+    return *p++;
+}

@@ -13,3 +13,7 @@ struct TypedKey {
 // Letters type the same key in either case; '\n' is Return. False for a
 // character that no key of the machine types.
 bool keyForCharacter(char c, TypedKey& typed);
+
+// The next character of a text given on a command line, where the two
+// characters "\n" also stand for a newline; advances p past it.
+char takeTypedCharacter(const char*& p);

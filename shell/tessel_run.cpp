@@ -221,12 +221,8 @@ static void printStats(double hostSeconds)
 // 0 when every character of text can be typed, else an option error.
 static int takeText(const char* text)
 {
-    for (const char* p = text; *p; ++p) {
-        char c = *p;
-        if (c == '\\' && p[1] == 'n') {
-            c = '\n';
-            ++p;
-        }
+    for (const char* p = text; *p;) {
+        char c = takeTypedCharacter(p);
         TypedKey typed{};
         if (!keyForCharacter(c, typed)) {
             const char quoted[4] = {'\'', c, '\'', '\0'};

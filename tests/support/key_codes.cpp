@@ -18,12 +18,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: key_codes TEXT\n");
         return 2;
     }
-    for (const char* p = argv[1]; *p; ++p) {
-        char c = *p;
-        if (c == '\\' && p[1] == 'n') {
-            c = '\n';
-            ++p;
-        }
+    for (const char* p = argv[1]; *p;) {
+        char c = takeTypedCharacter(p);
         TypedKey typed{};
         if (!keyForCharacter(c, typed)) {
             std::fprintf(stderr, "key_codes: no key types '%c'\n", c);
