@@ -3,6 +3,7 @@
 // or ALSA (or what SDL_AUDIODRIVER names) and converts to what the device
 // takes.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include "machine/speaker.h"
 #include "shell/host.h"
@@ -18,8 +19,27 @@ static HostAudioRecord stream;
 // long a buffer), and against 20 ms the overshoot of each sleep is small.
 constexpr Uint16 DEVICE_BUFFER_SAMPLES = SAMPLES_PER_FRAME;
 
+// ALSA's library writes each failed probe to standard error itself: eight
+// lines on a machine with no sound card, before our own one line says the
+// same. SDL loads the library at run time, so its error handler is set
+// through the loader too; the library stays loaded for SDL to use.
+extern "C" {
+// NOLINTNEXTLINE(cert-dcl50-cpp): the handler's type is ALSA's, and variadic.
+static void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+}
+
+static void quietAlsa()
+{
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!alsa) return;
+    using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+    auto setHandler = reinterpret_cast<int (*)(ErrorHandler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler) setHandler(ignoreAlsaError);
+}
+
 HostAudio hostOpenAudio(int sampleRate, const char*& failure)
 {
+    quietAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         failure = SDL_GetError();
         return nullptr;
