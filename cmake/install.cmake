@@ -12,14 +12,14 @@ include(GNUInstallDirs)
 set(TESSEL_APPSTREAM_ID org.tesselemu.tessel)
 
 install(TARGETS tessel-run RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES shell/tessel-run.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES dist/tessel-run.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessel RENAME copyright)
 
 if(TARGET tessel)
   install(TARGETS tessel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES shell/tessel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES shell/tessel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES shell/tessel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+  install(FILES dist/tessel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES dist/tessel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES dist/tessel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
           RENAME ${TESSEL_APPSTREAM_ID}.metainfo.xml)
 
   # The icon at whole multiples of its 32 pixels, each pixel a block.

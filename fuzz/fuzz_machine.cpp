@@ -5,7 +5,7 @@
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
-#include "shell/host_headless.h"
+#include "hosts/headless/host_headless.h"
 #include "shell/keyboard_service.h"
 #include "shell/main_window.h"
 #include "tests/support/shell_reset.h"

@@ -16,7 +16,7 @@
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/foreground_keyboard.h"
-#include "shell/host_headless.h"
+#include "hosts/headless/host_headless.h"
 #include "shell/keyboard_service.h"
 #include "shell/main_window.h"
 

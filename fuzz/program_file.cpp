@@ -18,7 +18,7 @@
 #include "machine/vz200.h"
 #include "machine/loaders.h"
 #include "shell/emulator.h"
-#include "shell/host_headless.h"
+#include "hosts/headless/host_headless.h"
 #include "shell/main_window.h"
 
 namespace {

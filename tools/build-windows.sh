@@ -3,7 +3,7 @@
 # converters for this machine (a native build), then the cross build that
 # runs them. The native build needs neither GTK nor the test tools.
 #
-#   tools/build-windows.sh            -> build-win/shell/tessel.exe
+#   tools/build-windows.sh            -> build-win/tessel.exe
 #
 # TESSEL_HOST_TOOLS=<native build>/tools reuses the converters of an existing
 # native build instead; TESSEL_WIN_BUILD and TESSEL_NATIVE_BUILD choose the
@@ -29,4 +29,4 @@ cmake -S "$top" -B "$win_build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
   -DTESSEL_HOST_TOOLS="$host_tools" >/dev/null
 cmake --build "$win_build" -j2 --target tessel
-echo "build-windows: $win_build/shell/tessel.exe"
+echo "build-windows: $win_build/tessel.exe"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Static checks of Tessel's own sources (z80/, machine/, shell/, rom/,
+# Static checks of Tessel's own sources (z80/, machine/, shell/, hosts/, rom/,
 # tools/): clang-tidy with the checks of .clang-tidy, over the compile
 # database of a build (default: build, the release build of tools/test.sh),
 # and cppcheck with tools/cppcheck-suppressions.txt. Any finding fails.
@@ -13,7 +13,7 @@ database=$build/compile_commands.json
 
 # Our sources in the database; tests and generated files are left out.
 mapfile -t sources < <(grep -o '"file": "[^"]*"' "$database" | sed 's/"file": "\(.*\)"/\1/' |
-  grep -E "^$root/(z80|machine|shell|rom|tools)/[^/]+\.cpp$" | sort -u)
+  grep -E "^$root/(z80|machine|shell|hosts/[a-z]+|rom|tools)/[^/]+\.cpp$" | sort -u)
 [ ${#sources[@]} -gt 0 ] || { echo "lint: no sources of ours in $database" >&2; exit 1; }
 
 echo "lint: clang-tidy on ${#sources[@]} files"
@@ -25,6 +25,6 @@ printf '%s\n' "${sources[@]}" |
 echo "lint: cppcheck"
 cppcheck --enable=warning,style,performance,portability --std=c++20 --language=c++ \
   --inline-suppr --suppress=missingIncludeSystem --suppressions-list=tools/cppcheck-suppressions.txt \
-  --error-exitcode=1 -q -j 2 -I . z80 machine shell rom tools
+  --error-exitcode=1 -q -j 2 -I . z80 machine shell hosts rom tools
 
 echo "lint: no findings"

@@ -1,4 +1,4 @@
-// make_icon: turns the drawing of the program icon (shell/tessel_icon.txt)
+// make_icon: turns the drawing of the program icon (dist/tessel_icon.txt)
 // into the file the extension of the output names:
 //
 //   make_icon tessel_icon.txt tessel.ico         the Windows program's icon: one
@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "drawing_lines.h"
-#include "shell/png_file.h"
-#include "shell/program_icon.h"
+#include "hosts/headless/png_file.h"
+#include "hosts/gtk/program_icon.h"
 
 namespace {
 

@@ -12,9 +12,9 @@ cmake --build "$top/build" -j2 --target tessel tessel-run
 
 cd "$here"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec "$top/build/shell/tessel"
+  exec "$top/build/tessel"
 fi
 # No desktop to show a window on: boot headless, type a command, print the screen.
 typed='D 0\n'
-echo "run: no display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: running build/shell/tessel-run --type '$typed' --print-screen instead; start tools/run.sh in a desktop session for the window" >&2
-exec "$top/build/shell/tessel-run" --type "$typed" --frames 200 --print-screen "$@"
+echo "run: no display (DISPLAY and WAYLAND_DISPLAY are unset), so no window: running build/tessel-run --type '$typed' --print-screen instead; start tools/run.sh in a desktop session for the window" >&2
+exec "$top/build/tessel-run" --type "$typed" --frames 200 --print-screen "$@"

@@ -14,7 +14,7 @@
 #include "machine/character_set.h"
 #include "machine/vz200.h"
 #include "rom/open_rom.h"
-#include "shell/png_file.h"
+#include "hosts/headless/png_file.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "machine/key_legend.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
-#include "shell/host_headless.h"
+#include "hosts/headless/host_headless.h"
 #include "shell/main_window.h"
 #include "tests/support/files.h"
 

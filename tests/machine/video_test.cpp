@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "machine/vz200.h"
-#include "shell/png_file.h"
+#include "hosts/headless/png_file.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/host_headless.h"
+#include "hosts/headless/host_headless.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "rom/open_rom.h"
 #include "shell/emulator.h"
 #include "shell/main_window.h"
-#include "shell/png_file.h"
+#include "hosts/headless/png_file.h"
 #include "tests/support/files.h"
 #include "tests/support/shell_reset.h"
 #include "tests/support/tessel_run.h"

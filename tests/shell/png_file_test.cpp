@@ -8,7 +8,7 @@
 #include <png.h>
 #include <unistd.h>
 
-#include "shell/png_file.h"
+#include "hosts/headless/png_file.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "machine/vz200.h"
-#include "shell/host_headless.h"
+#include "hosts/headless/host_headless.h"
 #include "shell/key_typing.h"
 #include "shell/keyboard_service.h"
 #include "shell/load_command.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/png_file.h"
+#include "hosts/headless/png_file.h"
 
 namespace fs = std::filesystem;
 

@@ -58,7 +58,7 @@ fi
 for tool in Xvfb xdotool convert-im6 compare-im6 import; do
   command -v "$tool" >/dev/null || fail "$tool is missing (apt-get install xvfb xdotool imagemagick)"
 done
-[ -x "$tessel_run" ] || fail "--tessel-run must name the headless runner (build/shell/tessel-run)"
+[ -x "$tessel_run" ] || fail "--tessel-run must name the headless runner (build/tessel-run)"
 [ -x "$key_codes" ] || fail "--key-codes must name the build's key_codes program"
 tessel_run="$(realpath "$tessel_run")"
 KEY_CODES="$(realpath "$key_codes")"
@@ -102,7 +102,7 @@ if [ -z "$exe" ]; then
   say "building tessel.exe in $build_dir"
   TESSEL_HOST_TOOLS="$host_tools" TESSEL_WIN_BUILD="$build_dir" "$top/tools/build-windows.sh" > "$work/build.log" 2>&1 ||
     { cat "$work/build.log" >&2; fail "the Windows build failed"; }
-  exe="$build_dir/shell/tessel.exe"
+  exe="$build_dir/tessel.exe"
 fi
 [ -f "$exe" ] || fail "no $exe"
 exe="$(realpath "$exe")"

@@ -6,7 +6,7 @@
 #include "machine/loaders.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
-#include "shell/host_web.h"
+#include "hosts/web/host_web.h"
 #include "shell/main_window.h"
 
 static bool running = false;

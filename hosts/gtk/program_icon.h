@@ -1,5 +1,5 @@
 // The program icon as the desktop window shows it: the drawing of
-// shell/tessel_icon.txt, turned into pixels by tools/make_icon at build time.
+// dist/tessel_icon.txt, turned into pixels by tools/make_icon at build time.
 #pragma once
 
 #include <cstdint>

@@ -19,7 +19,7 @@
 #include "machine/video.h"
 #include "shell/foreground_keyboard.h"
 #include "shell/host.h"
-#include "shell/host_web.h"
+#include "hosts/web/host_web.h"
 #include "shell/posted_messages.h"
 
 // The page's side, in shell/web/host_library.js.

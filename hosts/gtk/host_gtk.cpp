@@ -20,7 +20,7 @@
 #include "shell/foreground_keyboard.h"
 #include "shell/host.h"
 #include "shell/posted_messages.h"
-#include "shell/program_icon.h"
+#include "hosts/gtk/program_icon.h"
 
 // ---- The window --------------------------------------------------------------
 

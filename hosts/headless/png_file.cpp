@@ -1,4 +1,4 @@
-#include "shell/png_file.h"
+#include "hosts/headless/png_file.h"
 
 #include <bit>
 #include <csetjmp>

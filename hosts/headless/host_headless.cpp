@@ -1,4 +1,4 @@
-#include "shell/host_headless.h"
+#include "hosts/headless/host_headless.h"
 
 #include <chrono>
 #include <cstdio>
@@ -6,8 +6,8 @@
 
 #include "machine/surface.h"
 #include "shell/foreground_keyboard.h"
-#include "shell/png_file.h"
-#include "shell/wav_file.h"
+#include "hosts/headless/png_file.h"
+#include "hosts/headless/wav_file.h"
 
 HeadlessHost headless;
 

@@ -1,4 +1,4 @@
-#include "shell/wav_file.h"
+#include "hosts/headless/wav_file.h"
 
 #include <cstdio>
 

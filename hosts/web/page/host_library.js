@@ -1,4 +1,4 @@
-// What shell/host_web.cpp calls on the page: each verb hands its arguments,
+// What hosts/web/host_web.cpp calls on the page: each verb hands its arguments,
 // read out of the program's memory, to the page's script (tessel.js below,
 // Module.page).
 mergeInto(LibraryManager.library, {

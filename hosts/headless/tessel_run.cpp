@@ -14,7 +14,7 @@
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
-#include "shell/host_headless.h"
+#include "hosts/headless/host_headless.h"
 #include "shell/key_typing.h"
 #include "shell/load_command.h"
 #include "shell/main_window.h"
