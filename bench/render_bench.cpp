@@ -22,7 +22,7 @@ double microsecondsPerFrame(uint8_t latch, int frames)
     double runs[RENDER_RUNS];
     for (double& run : runs) {
         auto start = std::chrono::steady_clock::now();
-        for (int frame = 0; frame < frames; ++frame) renderScreen();
+        for (int frame = 0; frame < frames; ++frame) renderScreen(vz200);
         run = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / frames;
     }
     std::sort(runs, runs + RENDER_RUNS);
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     int frames = argc > 1 ? std::atoi(argv[1]) : RENDER_FRAMES;
     if (frames < 1) frames = RENDER_FRAMES;
     std::memcpy(vz200.fontImage, openFontImage, sizeof openFontImage);
-    buildGlyphAtlas();
+    buildGlyphAtlas(vz200);
     for (int i = 0; i < VIDEO_BYTES; ++i) vz200.memoryImage[VIDEO_MEMORY + i] = static_cast<uint8_t>(i * 7 + i / 32);
 
     std::printf("(c) renderScreen, every video byte different\n");

@@ -4,19 +4,10 @@
 
 // memRead and memWrite stay small, so that they inline into the processor's
 // loop: the keyboard window and the latch are reached through calls.
-[[gnu::noinline]] uint8_t readKeyboardWindow(uint16_t address)
-{
-    uint8_t result = 0xFF;
-    for (int row = 0; row < KEYBOARD_ROWS; ++row) {
-        if (!(address & (1u << row))) result &= vz200.keyboardMatrix.rows[row];
-    }
-    return result;
-}
-
 uint8_t memRead(uint16_t address)
 {
     if (address >= PROTECTED_END && address <= KEYBOARD_WINDOW_END) [[unlikely]]
-        return readKeyboardWindow(address);
+        return readKeyboardWindow(vz200.keyboardMatrix, address);
     return vz200.memoryImage[address];
 }
 

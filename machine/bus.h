@@ -16,4 +16,3 @@ constexpr uint8_t LATCH_COLOR_SET = 0x10;
 constexpr int MEMORY_SIZE = 65536;
 using MemoryImage = uint8_t[MEMORY_SIZE];
 
-uint8_t readKeyboardWindow(uint16_t address);

@@ -1,6 +1,5 @@
 #include "machine/keyboard.h"
 
-#include "machine/vz200.h"
 
 // Row 0 to 7, each from bit 5 down to bit 0. Row 0 bit 2, row 3 bit 2 and
 // row 4 bit 2 have no key.
@@ -32,15 +31,15 @@ static bool isDown(const uint8_t hostKeyState[HOST_KEY_COUNT], uint8_t keyCode)
     return (hostKeyState[keyCode] & HOST_KEY_DOWN) != 0;
 }
 
-static void pressPosition(uint8_t row, uint8_t bit)
+static void pressPosition(KeyboardMatrix& matrix, uint8_t row, uint8_t bit)
 {
-    uint8_t& bits = vz200.keyboardMatrix.rows[row];
+    uint8_t& bits = matrix.rows[row];
     bits = static_cast<uint8_t>(bits & ~(1u << bit));
 }
 
-static void releasePosition(uint8_t row, uint8_t bit)
+static void releasePosition(KeyboardMatrix& matrix, uint8_t row, uint8_t bit)
 {
-    uint8_t& bits = vz200.keyboardMatrix.rows[row];
+    uint8_t& bits = matrix.rows[row];
     bits = static_cast<uint8_t>(bits | (1u << bit));
 }
 
@@ -51,21 +50,43 @@ KeyboardMatrix idleKeyboardRows()
     return rows;
 }
 
-void rebuildKeyboardMatrix(const uint8_t hostKeyState[HOST_KEY_COUNT])
+void rebuildKeyboardMatrix(KeyboardMatrix& matrix, const uint8_t hostKeyState[HOST_KEY_COUNT])
 {
     for (const MatrixKey& key : matrixKeyTable) {
         if (isDown(hostKeyState, key.keyCode)) {
-            pressPosition(key.row, key.bit);
+            pressPosition(matrix, key.row, key.bit);
         } else {
-            releasePosition(key.row, key.bit);
+            releasePosition(matrix, key.row, key.bit);
         }
     }
     // Only ever clearing: a position reads pressed while its plain key or
     // any combination aimed at it is down.
     for (const ControlCombo& combo : controlComboTable) {
         if (isDown(hostKeyState, combo.keyCode)) {
-            pressPosition(combo.row, combo.bit);
-            pressPosition(CTRL_ROW, CTRL_BIT);
+            pressPosition(matrix, combo.row, combo.bit);
+            pressPosition(matrix, CTRL_ROW, CTRL_BIT);
         }
     }
+}
+
+// Out of line, so that the bus's memRead stays small enough to inline into
+// the processor's loop.
+[[gnu::noinline]] uint8_t readKeyboardWindow(const KeyboardMatrix& matrix, uint16_t address)
+{
+    uint8_t result = 0xFF;
+    for (int row = 0; row < KEYBOARD_ROWS; ++row) {
+        if (!(address & (1u << row))) result &= matrix.rows[row];
+    }
+    return result;
+}
+
+bool machineReadsKey(uint8_t keyCode)
+{
+    for (const MatrixKey& key : matrixKeyTable) {
+        if (key.keyCode == keyCode) return true;
+    }
+    for (const ControlCombo& combo : controlComboTable) {
+        if (combo.keyCode == keyCode) return true;
+    }
+    return false;
 }

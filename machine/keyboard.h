@@ -47,4 +47,12 @@ KeyboardMatrix idleKeyboardRows();
 // Every mapped position of the machine's matrix follows its host key; then
 // the combination keys that are down press their position and Ctrl. Bits
 // without a host key keep their value.
-void rebuildKeyboardMatrix(const uint8_t hostKeyState[HOST_KEY_COUNT]);
+void rebuildKeyboardMatrix(KeyboardMatrix& matrix, const uint8_t hostKeyState[HOST_KEY_COUNT]);
+
+// What a read of the keyboard window at address gives: the rows whose
+// address bit is 0, ANDed.
+uint8_t readKeyboardWindow(const KeyboardMatrix& matrix, uint16_t address);
+
+// Whether the machine reads the host key: one of the matrix keys or a
+// combination key. A host keeps the other keys for their own meaning.
+bool machineReadsKey(uint8_t keyCode);

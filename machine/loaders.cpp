@@ -21,11 +21,11 @@ static bool loadImage(const char* path, uint8_t* image, int size)
     return true;
 }
 
-bool loadRomImage(const char* path) { return loadImage(path, vz200.memoryImage, ROM_SIZE); }
+bool loadRomImage(Vz200& machine, const char* path) { return loadImage(path, machine.memoryImage, ROM_SIZE); }
 
-bool loadFontImage(const char* path) { return loadImage(path, vz200.fontImage, FONT_SIZE); }
+bool loadFontImage(Vz200& machine, const char* path) { return loadImage(path, machine.fontImage, FONT_SIZE); }
 
-bool loadProgramFromPath(const char* path)
+bool loadProgramFromPath(Vz200& machine, const char* path)
 {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return false;
@@ -41,11 +41,11 @@ bool loadProgramFromPath(const char* path)
     for (int address = loadAddress; address < MEMORY_SIZE; ++address) {
         int c = std::fgetc(file);
         if (c == EOF) break;
-        vz200.memoryImage[address] = static_cast<uint8_t>(c);
+        machine.memoryImage[address] = static_cast<uint8_t>(c);
     }
     std::fclose(file);
     if (header[VZ_TYPE_OFFSET] == VZ_TYPE_MACHINE_CODE) {
-        Z80State& s = vz200.processor;
+        Z80State& s = machine.processor;
         s.PC = loadAddress;
         // A processor halted in the ROM would otherwise step past the first
         // byte of the program when the next interrupt ends its HALT.

@@ -6,6 +6,8 @@
 
 #include "machine/vz_file.h"
 
+struct Vz200;
+
 // The machine files, read by these names from the current directory.
 constexpr const char* ROM_FILE = "vzrom.v20";
 constexpr const char* FONT_FILE = "vz200.fnt";
@@ -19,11 +21,11 @@ using FontImage = uint8_t[FONT_SIZE];
 // Read the file byte by byte; bytes past the end of a short file read as
 // 0xFF and the surplus of a long one is not read. False, with nothing
 // changed, when the file cannot be opened or read (a directory).
-bool loadRomImage(const char* path);
-bool loadFontImage(const char* path);
+bool loadRomImage(Vz200& machine, const char* path);
+bool loadFontImage(Vz200& machine, const char* path);
 
 // Copies the body of a .vz file into memory from its load address, ignoring
 // the write protection, up to 0xFFFF at most; a machine-code program also
 // moves PC to the load address. False, with nothing changed, when the file
 // cannot be opened or read or is shorter than its header.
-bool loadProgramFromPath(const char* path);
+bool loadProgramFromPath(Vz200& machine, const char* path);

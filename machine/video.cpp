@@ -6,8 +6,9 @@
 #include "machine/bus.h"
 #include "machine/vz200.h"
 
-Surface glyphAtlas = {ATLAS_WIDTH, ATLAS_HEIGHT, vz200.glyphAtlasPixels};
-Surface backBuffer = {BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, vz200.backBufferPixels};
+Surface glyphAtlasSurface(Vz200& machine) { return {ATLAS_WIDTH, ATLAS_HEIGHT, machine.glyphAtlas}; }
+
+Surface backBufferSurface(Vz200& machine) { return {BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, machine.backBuffer}; }
 
 static_assert(BORDER_LEFT * 2 + PICTURE_WIDTH == BACK_BUFFER_WIDTH);
 static_assert(BORDER_TOP * 2 + PICTURE_HEIGHT == BACK_BUFFER_HEIGHT);
@@ -30,20 +31,21 @@ static uint32_t semigraphicColor(int code)
     return rangeColors[(code - 129) / 16];
 }
 
-static void drawGlyph(int code, int baseLine, uint32_t background, uint32_t foreground)
+static void drawGlyph(Surface& atlas, const FontImage& font, int code, int baseLine, uint32_t background,
+                      uint32_t foreground)
 {
     int x = CELL_WIDTH * (code % ATLAS_CELLS_PER_ROW);
     int y = baseLine + TEXT_CELL_HEIGHT * (code / ATLAS_CELLS_PER_ROW);
     for (int line = 0; line < GLYPH_LINES; ++line) {
-        uint8_t bits = vz200.fontImage[GLYPH_LINES * code + line];
+        uint8_t bits = font[GLYPH_LINES * code + line];
         for (int column = 0; column < CELL_WIDTH; ++column) {
             // Bit 0 is the leftmost pixel.
-            setPixel(glyphAtlas, x + column, y + line, (bits >> column) & 1 ? foreground : background);
+            setPixel(atlas, x + column, y + line, (bits >> column) & 1 ? foreground : background);
         }
     }
 }
 
-static void drawPattern(int value, int baseLine, const uint32_t colors[4])
+static void drawPattern(Surface& atlas, int value, int baseLine, const uint32_t colors[4])
 {
     int x = CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW);
     int y = baseLine + GRAPHICS_CELL_HEIGHT * (value / ATLAS_CELLS_PER_ROW);
@@ -52,27 +54,30 @@ static void drawPattern(int value, int baseLine, const uint32_t colors[4])
         uint32_t color = colors[(value >> (6 - 2 * pixel)) & 3];
         for (int line = 0; line < GRAPHICS_CELL_HEIGHT; ++line) {
             for (int i = 0; i < PIXEL_WIDTH; ++i) {
-                setPixel(glyphAtlas, x + PIXEL_WIDTH * pixel + i, y + line, color);
+                setPixel(atlas, x + PIXEL_WIDTH * pixel + i, y + line, color);
             }
         }
     }
 }
 
-void buildGlyphAtlas()
+void buildGlyphAtlas(Vz200& machine)
 {
-    fillRect(glyphAtlas, 0, 0, glyphAtlas.width, glyphAtlas.height, videoPalette.black);
+    Surface atlas = glyphAtlasSurface(machine);
+    fillRect(atlas, 0, 0, atlas.width, atlas.height, videoPalette.black);
     for (int code = 0; code < 256; ++code) {
         bool semigraphic = code > 128;
         uint32_t color = semigraphic ? semigraphicColor(code) : 0;
-        drawGlyph(code, ATLAS_TEXT_SET0, videoPalette.darkGreen, semigraphic ? color : videoPalette.textGreen);
-        drawGlyph(code, ATLAS_TEXT_SET1, videoPalette.darkOrange, semigraphic ? color : videoPalette.textOrange);
+        drawGlyph(atlas, machine.fontImage, code, ATLAS_TEXT_SET0, videoPalette.darkGreen,
+                  semigraphic ? color : videoPalette.textGreen);
+        drawGlyph(atlas, machine.fontImage, code, ATLAS_TEXT_SET1, videoPalette.darkOrange,
+                  semigraphic ? color : videoPalette.textOrange);
     }
     // In colour set 1, value 2 is Orange and 3 Magenta.
     const uint32_t set0[4] = {videoPalette.green, videoPalette.yellow, videoPalette.blue, videoPalette.red};
     const uint32_t set1[4] = {videoPalette.buff, videoPalette.cyan, videoPalette.orange, videoPalette.magenta};
     for (int value = 0; value < 256; ++value) {
-        drawPattern(value, ATLAS_GRAPHICS_SET0, set0);
-        drawPattern(value, ATLAS_GRAPHICS_SET1, set1);
+        drawPattern(atlas, value, ATLAS_GRAPHICS_SET0, set0);
+        drawPattern(atlas, value, ATLAS_GRAPHICS_SET1, set1);
     }
 }
 
@@ -80,15 +85,15 @@ void buildGlyphAtlas()
 // each line is the left border, one row of 8 pixels from the atlas cell of
 // each video byte (the byte is the atlas index), and the right border. Every
 // cell lies inside both surfaces, so nothing needs clipping.
-static void drawPictureLines(int rows, int cellHeight, int baseLine, uint32_t border)
+static void drawPictureLines(Vz200& machine, int rows, int cellHeight, int baseLine, uint32_t border)
 {
-    const uint8_t* video = vz200.memoryImage + VIDEO_MEMORY;
-    uint32_t* out = backBuffer.pixels + BORDER_TOP * BACK_BUFFER_WIDTH;
+    const uint8_t* video = machine.memoryImage + VIDEO_MEMORY;
+    uint32_t* out = machine.backBuffer + BORDER_TOP * BACK_BUFFER_WIDTH;
     for (int row = 0; row < rows; ++row) {
         const uint32_t* cells[SCREEN_COLUMNS];
         for (int column = 0; column < SCREEN_COLUMNS; ++column) {
             uint8_t value = video[SCREEN_COLUMNS * row + column];
-            cells[column] = glyphAtlas.pixels + (baseLine + cellHeight * (value / ATLAS_CELLS_PER_ROW)) * ATLAS_WIDTH +
+            cells[column] = machine.glyphAtlas + (baseLine + cellHeight * (value / ATLAS_CELLS_PER_ROW)) * ATLAS_WIDTH +
                             CELL_WIDTH * (value % ATLAS_CELLS_PER_ROW);
         }
         for (int line = 0; line < cellHeight; ++line, out += BACK_BUFFER_WIDTH) {
@@ -104,24 +109,25 @@ static void drawPictureLines(int rows, int cellHeight, int baseLine, uint32_t bo
 }
 
 // The border above and below the picture; drawPictureLines draws its sides.
-static void fillBorderBands(uint32_t color)
+static void fillBorderBands(Vz200& machine, uint32_t color)
 {
-    fillRect(backBuffer, 0, 0, BACK_BUFFER_WIDTH, BORDER_TOP, color);
-    fillRect(backBuffer, 0, BORDER_TOP + PICTURE_HEIGHT, BACK_BUFFER_WIDTH, BORDER_TOP, color);
+    Surface picture = backBufferSurface(machine);
+    fillRect(picture, 0, 0, BACK_BUFFER_WIDTH, BORDER_TOP, color);
+    fillRect(picture, 0, BORDER_TOP + PICTURE_HEIGHT, BACK_BUFFER_WIDTH, BORDER_TOP, color);
 }
 
-void renderScreen()
+void renderScreen(Vz200& machine)
 {
     // One read: the mode and colour set hold for the whole frame.
-    uint8_t latch = vz200.outputLatch;
+    uint8_t latch = machine.outputLatch;
     bool colorSet1 = (latch & LATCH_COLOR_SET) != 0;
     if (latch & LATCH_GRAPHICS) {
         uint32_t border = colorSet1 ? videoPalette.buff : videoPalette.green;
-        fillBorderBands(border);
-        drawPictureLines(GRAPHICS_ROWS, GRAPHICS_CELL_HEIGHT, colorSet1 ? ATLAS_GRAPHICS_SET1 : ATLAS_GRAPHICS_SET0,
+        fillBorderBands(machine, border);
+        drawPictureLines(machine, GRAPHICS_ROWS, GRAPHICS_CELL_HEIGHT, colorSet1 ? ATLAS_GRAPHICS_SET1 : ATLAS_GRAPHICS_SET0,
                          border);
     } else {
-        fillBorderBands(videoPalette.black);
-        drawPictureLines(TEXT_ROWS, TEXT_CELL_HEIGHT, colorSet1 ? ATLAS_TEXT_SET1 : ATLAS_TEXT_SET0, videoPalette.black);
+        fillBorderBands(machine, videoPalette.black);
+        drawPictureLines(machine, TEXT_ROWS, TEXT_CELL_HEIGHT, colorSet1 ? ATLAS_TEXT_SET1 : ATLAS_TEXT_SET0, videoPalette.black);
     }
 }

@@ -11,10 +11,7 @@ constexpr int ATLAS_HEIGHT = 480;
 constexpr int BACK_BUFFER_WIDTH = 320;
 constexpr int BACK_BUFFER_HEIGHT = 240;
 
-// Every cell picture a screen cell can show, drawn once at machine start.
-extern Surface glyphAtlas;
-// The picture of the current frame.
-extern Surface backBuffer;
+struct Vz200;
 
 // The machine's colours, and black for the text border and the empty atlas.
 struct VideoPalette {
@@ -62,5 +59,13 @@ constexpr int ATLAS_TEXT_SET1 = 96;
 constexpr int ATLAS_GRAPHICS_SET0 = 192;
 constexpr int ATLAS_GRAPHICS_SET1 = 228;
 
-void buildGlyphAtlas();  // from the font image; once, after the font is loaded
-void renderScreen();     // video memory and the output latch into backBuffer
+// Every cell picture a screen cell can show, from the font image; once,
+// after the font is loaded.
+void buildGlyphAtlas(Vz200& machine);
+// Video memory and the output latch into the back buffer.
+void renderScreen(Vz200& machine);
+
+// The machine's two pictures as surfaces: the atlas, and the back buffer
+// that the host presents.
+Surface glyphAtlasSurface(Vz200& machine);
+Surface backBufferSurface(Vz200& machine);

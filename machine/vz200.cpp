@@ -16,19 +16,21 @@ void startMachine()
     s.cyclesPerFrame = CYCLES_PER_FRAME;
     s.frameEndVector = FRAME_END_VECTOR;
     resetProcessor(s);
-    if (!loadRomImage(ROM_FILE)) {
+    if (!loadRomImage(vz200, ROM_FILE)) {
         std::memcpy(vz200.memoryImage, openRomImage, sizeof openRomImage);
         std::fprintf(stderr, "tessel: no %s here, running the built-in open ROM\n", ROM_FILE);
     }
-    if (!loadFontImage(FONT_FILE)) {
+    if (!loadFontImage(vz200, FONT_FILE)) {
         std::memcpy(vz200.fontImage, openFontImage, sizeof openFontImage);
         std::fprintf(stderr, "tessel: no %s here, using the built-in open font\n", FONT_FILE);
     }
-    buildGlyphAtlas();
+    buildGlyphAtlas(vz200);
 }
 
-void runMachineFrame()
+void runMachineFrame(const uint8_t* keys)
 {
+    if (keys) rebuildKeyboardMatrix(vz200.keyboardMatrix, keys);
     runFrame(vz200.processor);
     finishSpeakerFrame(vz200.speaker);
+    renderScreen(vz200);
 }

@@ -1,6 +1,8 @@
 // The VZ200 as one unit: everything the machine holds, in one static record,
 // and what the machine does at start and in each frame. The shell drives it
-// through these; nothing here calls the host.
+// through these; nothing here calls the host. The devices take the part of
+// the record they work on by reference; only the bus, which the processor
+// calls without one, and this unit name the one machine.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +27,8 @@ struct Vz200 {
     uint8_t outputLatch;  // the last byte written to 0x6800-0x6FFF
     KeyboardMatrix keyboardMatrix;
     FontImage fontImage;
-    uint32_t glyphAtlasPixels[ATLAS_WIDTH * ATLAS_HEIGHT];
-    uint32_t backBufferPixels[BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT];
+    uint32_t glyphAtlas[ATLAS_WIDTH * ATLAS_HEIGHT];  // every cell picture, drawn from the font at power-on
+    uint32_t backBuffer[BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT];  // the picture of the last frame
     Speaker speaker;
 };
 
@@ -42,6 +44,9 @@ void clearMachine();
 // missing ones, with one line on standard error each) and builds the atlas.
 void startMachine();
 
-// The processor's frame, ended by its frame interrupt, and the frame's
-// sound: SAMPLES_PER_FRAME samples in vz200.speaker.samples.
-void runMachineFrame();
+// The whole frame: the keyboard matrix from the frame's key snapshot (256
+// bytes by key code; null keeps the last rows, as while another application
+// is in front), the processor's frame ended by its frame interrupt, the
+// frame's SAMPLES_PER_FRAME samples in vz200.speaker.samples, and its
+// picture in vz200.backBuffer.
+void runMachineFrame(const uint8_t* keys);

@@ -57,10 +57,8 @@ bool messageLoopPass()
 void frameStep()
 {
     // While another application is in front the matrix keeps its last rows.
-    if (isActive) pollKeyboard();
-    runMachineFrame();
+    runMachineFrame(isActive ? pollKeyboard() : nullptr);
     queueFrameSound();
-    renderScreen();
     // Drawing comes before the wait, so the picture goes out at the deadline.
     waitForFrame();
     presentScreen();

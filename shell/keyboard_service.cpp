@@ -39,17 +39,17 @@ int32_t readHostKeyState()
     return result < 0 ? result : 0;
 }
 
-void pollKeyboard()
+const uint8_t* pollKeyboard()
 {
     // The first read may only re-acquire the device; the second then reads.
     readHostKeyState();
     readHostKeyState();
     // Typed text presses its keys on top of the user's; the snapshot itself
     // stays what the host gave.
-    uint8_t keys[HOST_KEY_COUNT];
+    static uint8_t keys[HOST_KEY_COUNT];
     std::memcpy(keys, hostKeyState, sizeof keys);
     pressTypedKeys(keys);
-    rebuildKeyboardMatrix(keys);
+    return keys;
 }
 
 int32_t setKeyboardAcquired()

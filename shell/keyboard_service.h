@@ -23,6 +23,7 @@ int32_t initHostKeyboard(HostWindow window);
 int32_t releaseHostKeyboard();
 // 0, or the negative code of a failed re-acquisition.
 int32_t readHostKeyState();
-void pollKeyboard();
+// The frame's key snapshot: the host's keys with typed text pressed on top.
+const uint8_t* pollKeyboard();
 // Follows isActive; 1 when no device is open.
 int32_t setKeyboardAcquired();

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "machine/loaders.h"
+#include "machine/vz200.h"
 #include "shell/host.h"
 #include "shell/resources.h"
 
@@ -26,11 +26,11 @@ void loadProgramFile()
     if (hostOpenFileDialog(request) != 1) return;
     // A file that cannot be read changes nothing, and the user has just
     // seen it in the dialog; there is nothing useful to say.
-    loadProgramFromPath(programPath);
+    loadProgramFromPath(vz200, programPath);
 }
 
 void loadDroppedProgram(const char* path)
 {
-    if (!loadProgramFromPath(path)) return;
+    if (!loadProgramFromPath(vz200, path)) return;
     std::memcpy(programPath, path, std::strlen(path) + 1);
 }

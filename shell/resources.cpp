@@ -1,11 +1,12 @@
 #include "shell/resources.h"
 
-#include "machine/video.h"
+#include "machine/vz200.h"
 #include "shell/keyboard_service.h"
 #include "shell/sound.h"
 
 HostWindow mainWindow = nullptr;
 
+static Surface backBuffer = backBufferSurface(vz200);
 static const Surface* backBufferHold = nullptr;
 
 void holdBackBuffer() { backBufferHold = &backBuffer; }

@@ -167,7 +167,7 @@ static void clockRead()
         timing.runAndRender += secondsBetween(timing.keysRead, drawn);
         // Nothing has changed since the frame was drawn, so drawing it once
         // more costs what drawing it did.
-        renderScreen();
+        renderScreen(vz200);
         timing.render += secondsBetween(drawn, Clock::now());
     }
     timing.waitEnded = Clock::now();

@@ -26,15 +26,15 @@ std::vector<uint32_t> drawCells()
 {
     std::vector<uint32_t> cells(CODES * CELL_PIXELS);
     std::memcpy(vz200.fontImage, openFontImage, sizeof openFontImage);
-    buildGlyphAtlas();
+    buildGlyphAtlas(vz200);
     vz200.outputLatch = 0;
     for (int code = 0; code < CODES; ++code) {
         vz200.memoryImage[VIDEO_MEMORY] = static_cast<uint8_t>(code);
-        renderScreen();
+        renderScreen(vz200);
         for (int y = 0; y < TEXT_CELL_HEIGHT; ++y) {
             for (int x = 0; x < CELL_WIDTH; ++x) {
                 cells[code * CELL_PIXELS + y * CELL_WIDTH + x] =
-                    backBuffer.pixels[(BORDER_TOP + y) * BACK_BUFFER_WIDTH + BORDER_LEFT + x];
+                    vz200.backBuffer[(BORDER_TOP + y) * BACK_BUFFER_WIDTH + BORDER_LEFT + x];
             }
         }
     }

@@ -61,7 +61,7 @@ TEST_F(BusTest, EachLowAddressBitAtZeroSelectsItsRow)
     const uint16_t singleRow[8] = {0x68FE, 0x68FD, 0x68FB, 0x68F7, 0x68EF, 0x68DF, 0x68BF, 0x687F};
     for (int r = 0; r < 8; ++r) {
         EXPECT_EQ(memRead(singleRow[r]), vz200.keyboardMatrix.rows[r]) << "row " << r;
-        EXPECT_EQ(readKeyboardWindow(singleRow[r]), vz200.keyboardMatrix.rows[r]) << "row " << r;
+        EXPECT_EQ(readKeyboardWindow(vz200.keyboardMatrix, singleRow[r]), vz200.keyboardMatrix.rows[r]) << "row " << r;
     }
     EXPECT_EQ(memRead(0x6AFE), vz200.keyboardMatrix.rows[0]);  // bits 8-15 play no part
     EXPECT_EQ(memRead(0x68FC), vz200.keyboardMatrix.rows[0] & vz200.keyboardMatrix.rows[1]);

@@ -24,7 +24,7 @@ protected:
 
     Rows update()
     {
-        rebuildKeyboardMatrix(keys);
+        rebuildKeyboardMatrix(vz200.keyboardMatrix, keys);
         Rows rows;
         std::memcpy(rows.data(), vz200.keyboardMatrix.rows, rows.size());
         return rows;
@@ -41,8 +41,8 @@ protected:
 TEST_F(KeyboardTest, NoKeyDownReleasesEveryMappedPosition)
 {
     EXPECT_EQ(update(), IDLE);
-    EXPECT_EQ(readKeyboardWindow(0x68FE), 0x3B);
-    EXPECT_EQ(readKeyboardWindow(0x68FF), 0xFF);
+    EXPECT_EQ(readKeyboardWindow(vz200.keyboardMatrix, 0x68FE), 0x3B);
+    EXPECT_EQ(readKeyboardWindow(vz200.keyboardMatrix, 0x68FF), 0xFF);
 }
 
 TEST_F(KeyboardTest, OnlyMappedBitsAreWritten)

@@ -89,7 +89,7 @@ protected:
 TEST_F(LoadersTest, ShortRomLeavesFFInTheRest)
 {
     Bytes rom = pattern(16000, 1);
-    ASSERT_TRUE(loadRomImage(write("short.v20", rom).c_str()));
+    ASSERT_TRUE(loadRomImage(vz200, write("short.v20", rom).c_str()));
     rom.resize(16384, 0xFF);  // 0x3E80-0x3FFF
     expectMemory(0, rom);
 }
@@ -97,19 +97,19 @@ TEST_F(LoadersTest, ShortRomLeavesFFInTheRest)
 TEST_F(LoadersTest, LongRomAndFontStopAtTheirSize)
 {
     Bytes rom = pattern(20000, 2);
-    ASSERT_TRUE(loadRomImage(write("long.v20", rom).c_str()));
+    ASSERT_TRUE(loadRomImage(vz200, write("long.v20", rom).c_str()));
     rom.resize(16384);
     expectMemory(0, rom);
 
     Bytes font = pattern(3100, 3);
-    ASSERT_TRUE(loadFontImage(write("long.fnt", font).c_str()));
+    ASSERT_TRUE(loadFontImage(vz200, write("long.fnt", font).c_str()));
     EXPECT_EQ(Bytes(vz200.fontImage, vz200.fontImage + FONT_SIZE), Bytes(font.begin(), font.begin() + FONT_SIZE));
 }
 
 TEST_F(LoadersTest, ShortFontLeavesFFInTheRest)
 {
     Bytes font = pattern(100, 4);
-    ASSERT_TRUE(loadFontImage(write("short.fnt", font).c_str()));
+    ASSERT_TRUE(loadFontImage(vz200, write("short.fnt", font).c_str()));
     font.resize(FONT_SIZE, 0xFF);
     EXPECT_EQ(Bytes(vz200.fontImage, vz200.fontImage + FONT_SIZE), font);
 }
@@ -117,9 +117,9 @@ TEST_F(LoadersTest, ShortFontLeavesFFInTheRest)
 TEST_F(LoadersTest, MissingFilesChangeNothing)
 {
     std::string missing = (dir / "missing").string();
-    EXPECT_FALSE(loadRomImage(missing.c_str()));
-    EXPECT_FALSE(loadFontImage(missing.c_str()));
-    EXPECT_FALSE(loadProgramFromPath(missing.c_str()));
+    EXPECT_FALSE(loadRomImage(vz200, missing.c_str()));
+    EXPECT_FALSE(loadFontImage(vz200, missing.c_str()));
+    EXPECT_FALSE(loadProgramFromPath(vz200, missing.c_str()));
     expectMemory(0, {});
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
     for (uint8_t b : vz200.fontImage) ASSERT_EQ(b, 0x33);
@@ -128,7 +128,7 @@ TEST_F(LoadersTest, MissingFilesChangeNothing)
 TEST_F(LoadersTest, MachineCodeProgramMovesPCAndEndsTheHalt)
 {
     Bytes body = pattern(300, 5);
-    ASSERT_TRUE(loadProgramFromPath(write("run.vz", vzFile(0xF1, 0x8000, body)).c_str()));
+    ASSERT_TRUE(loadProgramFromPath(vz200, write("run.vz", vzFile(0xF1, 0x8000, body)).c_str()));
     expectMemory(0x8000, body);
     expectState(0x8000, IFF1 | IFF2 | IM1);
 }
@@ -137,7 +137,7 @@ TEST_F(LoadersTest, OtherTypesOnlyLoad)
 {
     Bytes body = pattern(300, 6);
     // Bytes 0-20 of the header mean nothing, even when they hold 0xF1.
-    ASSERT_TRUE(loadProgramFromPath(write("data.vz", vzFileFilled(0xF0, 0x8000, body, 0xF1)).c_str()));
+    ASSERT_TRUE(loadProgramFromPath(vz200, write("data.vz", vzFileFilled(0xF0, 0x8000, body, 0xF1)).c_str()));
     expectMemory(0x8000, body);
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
 }
@@ -145,13 +145,13 @@ TEST_F(LoadersTest, OtherTypesOnlyLoad)
 TEST_F(LoadersTest, BodyIgnoresTheWriteProtection)
 {
     Bytes body = pattern(0x6A00 - 0x3FF0, 7);  // ROM, protected area and keyboard window
-    ASSERT_TRUE(loadProgramFromPath(write("low.vz", vzFile(0x00, 0x3FF0, body)).c_str()));
+    ASSERT_TRUE(loadProgramFromPath(vz200, write("low.vz", vzFile(0x00, 0x3FF0, body)).c_str()));
     expectMemory(0x3FF0, body);  // the latch stays as it was
 }
 
 TEST_F(LoadersTest, HeaderOnlyMovesPCOnly)
 {
-    ASSERT_TRUE(loadProgramFromPath(write("empty.vz", vzFile(0xF1, 0x9ABC, {})).c_str()));
+    ASSERT_TRUE(loadProgramFromPath(vz200, write("empty.vz", vzFile(0xF1, 0x9ABC, {})).c_str()));
     expectMemory(0, {});
     expectState(0x9ABC, IFF1 | IFF2 | IM1);
 }
@@ -161,7 +161,7 @@ TEST_F(LoadersTest, FilesShorterThanTheHeaderAreRefused)
     Bytes header = vzFileFilled(0xF1, 0x8000, {}, 0x00);
     for (size_t size : {0, 1, 23}) {
         std::string path = write("short" + std::to_string(size) + ".vz", Bytes(header.begin(), header.begin() + size));
-        EXPECT_FALSE(loadProgramFromPath(path.c_str())) << size;
+        EXPECT_FALSE(loadProgramFromPath(vz200, path.c_str())) << size;
     }
     expectMemory(0, {});
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
@@ -170,7 +170,7 @@ TEST_F(LoadersTest, FilesShorterThanTheHeaderAreRefused)
 TEST_F(LoadersTest, BodyStopsAtTheTopOfMemory)
 {
     Bytes body = pattern(100, 8);
-    ASSERT_TRUE(loadProgramFromPath(write("top.vz", vzFile(0xF0, 0xFFF0, body)).c_str()));
+    ASSERT_TRUE(loadProgramFromPath(vz200, write("top.vz", vzFile(0xF0, 0xFFF0, body)).c_str()));
     expectMemory(0xFFF0, Bytes(body.begin(), body.begin() + 16));  // 0x0000-0x000F untouched
 }
 
@@ -178,7 +178,7 @@ TEST_F(LoadersTest, EndlessFileIsReadOnlyToTheTopOfMemory)
 {
     if (!fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero on this host";
     // Its header is all zeros: load address 0x0000, no run.
-    ASSERT_TRUE(loadProgramFromPath("/dev/zero"));
+    ASSERT_TRUE(loadProgramFromPath(vz200, "/dev/zero"));
     expectMemory(0, Bytes(MEMORY_SIZE, 0));
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
 }
@@ -186,9 +186,9 @@ TEST_F(LoadersTest, EndlessFileIsReadOnlyToTheTopOfMemory)
 TEST_F(LoadersTest, DirectoryIsRefused)
 {
     std::string path = dir.string();
-    EXPECT_FALSE(loadProgramFromPath(path.c_str()));
-    EXPECT_FALSE(loadRomImage(path.c_str()));
-    EXPECT_FALSE(loadFontImage(path.c_str()));
+    EXPECT_FALSE(loadProgramFromPath(vz200, path.c_str()));
+    EXPECT_FALSE(loadRomImage(vz200, path.c_str()));
+    EXPECT_FALSE(loadFontImage(vz200, path.c_str()));
     expectMemory(0, {});
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
     for (uint8_t b : vz200.fontImage) ASSERT_EQ(b, 0x33);

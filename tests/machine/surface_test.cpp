@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "machine/surface.h"
-#include "machine/video.h"
 
 namespace {
 
@@ -15,16 +14,6 @@ struct TestSurface {
     uint32_t at(int x, int y) const { return pixels[y * surface.width + x]; }
     int count(uint32_t color) const { return static_cast<int>(std::count(pixels.begin(), pixels.end(), color)); }
 };
-
-TEST(Surface, SharedSurfacesHaveTheirSizes)
-{
-    EXPECT_EQ(glyphAtlas.width, 320);
-    EXPECT_EQ(glyphAtlas.height, 480);
-    EXPECT_EQ(backBuffer.width, 320);
-    EXPECT_EQ(backBuffer.height, 240);
-    setPixel(backBuffer, 319, 239, 0x123456);
-    EXPECT_EQ(backBuffer.pixels[320 * 240 - 1], 0x123456u);
-}
 
 TEST(Surface, PixelsOutsideAreNotDrawn)
 {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -64,7 +65,7 @@ protected:
     static void SetUpTestSuite()
     {
         makeTestFont();
-        buildGlyphAtlas();
+        buildGlyphAtlas(vz200);
     }
 
     void SetUp() override
@@ -75,13 +76,13 @@ protected:
 
     static void fillVideo(int count, uint8_t value) { std::memset(vz200.memoryImage + VIDEO_MEMORY, value, count); }
 
-    static uint32_t pixel(int x, int y) { return backBuffer.pixels[y * backBuffer.width + x]; }
+    static uint32_t pixel(int x, int y) { return vz200.backBuffer[y * BACK_BUFFER_WIDTH + x]; }
 
     static std::vector<uint32_t> render(uint8_t latch)
     {
         vz200.outputLatch = latch;
-        renderScreen();
-        return {backBuffer.pixels, backBuffer.pixels + backBuffer.width * backBuffer.height};
+        renderScreen(vz200);
+        return {vz200.backBuffer, vz200.backBuffer + BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT};
     }
 
     // Text cell (column, row): the pixel of glyph line 10, column n.
@@ -90,16 +91,16 @@ protected:
 
 TEST_F(VideoTest, AtlasLayout)
 {
-    expectMatchesGolden(glyphAtlas, "atlas");
+    expectMatchesGolden(glyphAtlasSurface(vz200), "atlas");
 }
 
 TEST_F(VideoTest, TextModeInBothColorSets)
 {
     for (int i = 0; i < 512; ++i) vz200.memoryImage[VIDEO_MEMORY + i] = static_cast<uint8_t>(i * 5);
     render(0x00);
-    expectMatchesGolden(backBuffer, "text_set0");
+    expectMatchesGolden(backBufferSurface(vz200), "text_set0");
     render(LATCH_COLOR_SET);
-    expectMatchesGolden(backBuffer, "text_set1");
+    expectMatchesGolden(backBufferSurface(vz200), "text_set1");
 }
 
 TEST_F(VideoTest, SpaceScreenShowsTextColorsInsideABlackBorder)
@@ -144,7 +145,7 @@ TEST_F(VideoTest, SemigraphicRangesEndOnMultiplesOf16)
              std::tuple{0x10, videoPalette.darkOrange, videoPalette.textOrange, "semigraphics_set1"},
          }) {
         render(static_cast<uint8_t>(latch));
-        expectMatchesGolden(backBuffer, name);
+        expectMatchesGolden(backBufferSurface(vz200), name);
         for (int i = 0; i < 17; ++i) {
             int column = 2 * (i % 16), row = 2 + 2 * (i / 16);
             uint32_t foreground = edges[i].second ? edges[i].second : text;
@@ -162,7 +163,7 @@ TEST_F(VideoTest, GraphicsPixelColorsInBothSets)
              std::tuple{0x18, videoPalette.buff, videoPalette.cyan, videoPalette.orange, videoPalette.magenta, "graphics_1b_set1"},
          }) {
         render(static_cast<uint8_t>(latch));
-        expectMatchesGolden(backBuffer, name);
+        expectMatchesGolden(backBufferSurface(vz200), name);
         const uint32_t expected[8] = {c0, c0, c1, c1, c2, c2, c3, c3};
         for (int y : {24, 25, 26, 213, 215}) {
             for (int x = 0; x < 8; ++x) EXPECT_EQ(pixel(32 + 8 * 31 + x, y), expected[x]) << x << "," << y;
@@ -176,9 +177,9 @@ TEST_F(VideoTest, GraphicsShowsEveryByteValue)
 {
     for (int i = 0; i < 2048; ++i) vz200.memoryImage[VIDEO_MEMORY + i] = static_cast<uint8_t>(i + i / 256);
     render(0x08);
-    expectMatchesGolden(backBuffer, "graphics_values_set0");
+    expectMatchesGolden(backBufferSurface(vz200), "graphics_values_set0");
     render(0x18);
-    expectMatchesGolden(backBuffer, "graphics_values_set1");
+    expectMatchesGolden(backBufferSurface(vz200), "graphics_values_set1");
 }
 
 TEST_F(VideoTest, EmptyGraphicsScreenIsOneColor)
@@ -203,7 +204,7 @@ TEST_F(VideoTest, EachFrameRedrawsTheWholePicture)
 {
     fillVideo(2048, 0x1B);
     for (uint8_t latch : {0x00, 0x10, 0x08, 0x18}) {
-        fillRect(backBuffer, 0, 0, 320, 240, 0x123456);
+        std::fill_n(vz200.backBuffer, BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT, 0x123456u);
         for (uint32_t p : render(latch)) ASSERT_NE(p, 0x123456u) << "latch " << int(latch);
     }
 }
@@ -212,11 +213,11 @@ TEST_F(VideoTest, TheLastLatchWriteOfAFrameCounts)
 {
     memWrite(0x6800, 0x08);
     memWrite(0x6FFF, 0x00);
-    renderScreen();
+    renderScreen(vz200);
     EXPECT_EQ(pixel(0, 0), videoPalette.black);
     memWrite(0x6800, 0x00);
     memWrite(0x6ABC, 0x18);
-    renderScreen();
+    renderScreen(vz200);
     EXPECT_EQ(pixel(0, 0), videoPalette.buff);
 }
 

@@ -59,13 +59,13 @@ TEST_F(MachineStart, ClearingPutsTheMachineBackToTheProgramStart)
     startMachine();
     ::testing::internal::GetCapturedStderr();
     vz200.keyboardMatrix = idleKeyboardRows();
-    for (int frame = 0; frame < 10; ++frame) runMachineFrame();
+    for (int frame = 0; frame < 10; ++frame) runMachineFrame(nullptr);
     vz200.outputLatch = LATCH_GRAPHICS;
 
     clearMachine();
     for (uint8_t row : vz200.keyboardMatrix.rows) EXPECT_EQ(row, 0x00);
     // Before the first keyboard update every key reads as pressed.
-    EXPECT_EQ(readKeyboardWindow(0x68FE), 0x00);
+    EXPECT_EQ(readKeyboardWindow(vz200.keyboardMatrix, 0x68FE), 0x00);
     EXPECT_EQ(memRead(0x6800), 0x00);
     EXPECT_EQ(vz200.outputLatch, 0x00);
     for (int a = 0; a < MEMORY_SIZE; ++a) ASSERT_EQ(vz200.memoryImage[a], 0) << a;
@@ -84,7 +84,7 @@ TEST_F(MachineStart, TheFrameEndsInTheFrameInterrupt)
     const uint8_t program[] = {0xF3, 0xED, 0x56, 0xFB, 0x18, 0xFE};
     std::memcpy(vz200.memoryImage + 0x8000, program, sizeof program);
     vz200.processor.PC = 0x8000;
-    runMachineFrame();
+    runMachineFrame(nullptr);
     EXPECT_EQ(vz200.processor.PC, 0x0038);
     EXPECT_EQ(vz200.processor.cyclesLeft, CYCLES_PER_FRAME);
 }

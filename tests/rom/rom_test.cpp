@@ -37,7 +37,7 @@ protected:
 
     void runFrames(int frames)
     {
-        for (int i = 0; i < frames; ++i) runMachineFrame();
+        for (int i = 0; i < frames; ++i) runMachineFrame(nullptr);
     }
 
     static void releaseKeys() { vz200.keyboardMatrix = idleKeyboardRows(); }
@@ -54,7 +54,7 @@ protected:
         keys[typed.keyCode] = HOST_KEY_DOWN;
         if (shift || typed.shift) keys[DIK_LSHIFT] = HOST_KEY_DOWN;
         if (ctrl) keys[DIK_LCONTROL] = HOST_KEY_DOWN;
-        rebuildKeyboardMatrix(keys);
+        rebuildKeyboardMatrix(vz200.keyboardMatrix, keys);
         runFrames(frames);
         releaseKeys();
         runFrames(GAP_FRAMES);

@@ -62,12 +62,12 @@ TEST_F(IntegrationTest, OpenRomBootsAndEchoesATypedLine)
 
     // On the picture: the cell of the typed H is glyph 0x08 of the open font.
     std::memcpy(vz200.fontImage, openFontImage, sizeof vz200.fontImage);
-    buildGlyphAtlas();
+    buildGlyphAtlas(vz200);
     Picture picture = readPicture(dir / "screen.png");
     const int code = 0x08, column = 1;
     for (int y = 0; y < TEXT_CELL_HEIGHT; ++y) {
         for (int x = 0; x < CELL_WIDTH; ++x) {
-            uint32_t atlas = glyphAtlas.pixels[(12 * (code / 32) + y) * ATLAS_WIDTH + 8 * (code % 32) + x];
+            uint32_t atlas = vz200.glyphAtlas[(12 * (code / 32) + y) * ATLAS_WIDTH + 8 * (code % 32) + x];
             ASSERT_EQ(picture.at(BORDER_LEFT + 8 * column + x, BORDER_TOP + 12 * row + y), atlas) << x << "," << y;
         }
     }

@@ -147,7 +147,7 @@ TEST_F(MainWindowTest, OtherCommandsOnlyReachTheDefaultProcedure)
 
 TEST_F(MainWindowTest, PictureGoesToClientPositionOneOne)
 {
-    for (int i = 0; i < BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT; ++i) backBuffer.pixels[i] = 0x100000u + i;
+    for (int i = 0; i < BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT; ++i) vz200.backBuffer[i] = 0x100000u + i;
     presentScreen();
     EXPECT_EQ(headless.screen.presents, 1);
     EXPECT_EQ(headlessClientPixel(0, 0), 0x000000u);
@@ -160,7 +160,7 @@ TEST_F(MainWindowTest, PictureGoesToClientPositionOneOne)
 TEST_F(MainWindowTest, FramesNotKeptAreCountedButShowNothing)
 {
     headless.keepFrames = false;
-    backBuffer.pixels[0] = 0x123456u;
+    vz200.backBuffer[0] = 0x123456u;
     presentScreen();
     EXPECT_EQ(headless.screen.presents, 1);
     EXPECT_EQ(headlessClientPixel(1, 1), headless.window.background);
