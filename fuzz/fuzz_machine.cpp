@@ -20,7 +20,7 @@ Vz200 bootedMachine;
 // The shell's own state as at program start, then a window and a keyboard.
 void openWindowAndKeyboard()
 {
-    resetShell();
+    resetProgram();
     headless.logEvents = false;  // a fuzzing process would keep an endless record
     createMainWindow(nullptr, 1);
     initFrameClock();

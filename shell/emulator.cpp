@@ -1,27 +1,40 @@
 #include "shell/emulator.h"
 
+#include <memory>
+
 #include "machine/vz200.h"
 #include "shell/frame_clock.h"
 #include "shell/keyboard_service.h"
 #include "shell/main_window.h"
+#include "shell/resources.h"
+#include "shell/shell.h"
 #include "shell/sound.h"
 
-int emulatorMain(HostInstance instance, int showCommand)
+Shell shell;
+
+// In place: the record is too large for a temporary on a small stack.
+void resetShell()
 {
-    if (!startEmulator(instance, showCommand)) return EXIT_FAILED_START;
+    std::destroy_at(&shell);
+    std::construct_at(&shell);
+}
+
+int emulatorMain()
+{
+    if (!startEmulator()) return EXIT_FAILED_START;
     runMessageLoop();
     return stopEmulator();
 }
 
-bool startEmulator(HostInstance instance, int showCommand)
+bool startEmulator()
 {
-    if (!createMainWindow(instance, showCommand)) return false;
+    if (!createMainWindow()) return false;
     initFrameClock();
-    if (initHostKeyboard(mainWindow) < 0) {
-        hostErrorBox(nullptr, "Error Initializing DirectInput", "Tessel");
-        // WM_DESTROY shuts down and posts a quit that nobody reads.
-        hostDestroyWindow(mainWindow);
-        mainWindow = nullptr;
+    if (!initHostKeyboard(shell.mainWindow)) {
+        hostErrorBox("Error Initializing DirectInput", "Tessel");
+        // The window's end shuts down and asks to quit, though no loop
+        // will take the request.
+        destroyMainWindow();
         return false;
     }
     openSound();
@@ -43,21 +56,27 @@ void runMessageLoop()
 
 bool messageLoopPass()
 {
-    HostMessage message;
-    if (!hostPeekMessage(message)) {
-        frameStep();
-        return true;
+    // An event posted earlier, else what one look at the toolkit brings.
+    HostEvent event;
+    bool taken = takeHostEvent(event);
+    bool hostHandledOne = false;
+    if (!taken) {
+        hostHandledOne = hostPollEvents();
+        taken = takeHostEvent(event);
     }
-    // The quit message is delivered like any other before the loop ends.
-    hostTranslateMessage(message);
-    hostDispatchMessage(message);
-    return message.message != WM_QUIT;
+    if (taken) {
+        mainWindowProc(event);
+        return event.kind != HostEventKind::Quit;
+    }
+    // An event of the toolkit's own (a paint, the pointer) spent this pass.
+    if (!hostHandledOne) frameStep();
+    return true;
 }
 
 void frameStep()
 {
     // While another application is in front the matrix keeps its last rows.
-    runMachineFrame(isActive ? pollKeyboard() : nullptr);
+    runMachineFrame(shell.isActive ? pollKeyboard() : nullptr);
     queueFrameSound();
     // Drawing comes before the wait, so the picture goes out at the deadline.
     waitForFrame();

@@ -1,51 +1,49 @@
 #include "shell/frame_clock.h"
 
 #include "shell/host.h"
-
-bool perfCounterAvailable = false;
-uint32_t ticksPerFrame = FALLBACK_TICKS_PER_FRAME;
-int64_t nextFrameTime = 0;
-int64_t clockNow = 0;
-
-// The millisecond count wraps after 2^32 ms; carrying the wraps into the high
-// half keeps the readings rising, so a deadline set before a wrap is still
-// reached after it.
-static uint32_t lastMilliseconds = 0;
-static int64_t millisecondWraps = 0;
+#include "shell/shell.h"
 
 static int64_t readMilliseconds()
 {
+    FrameClock& c = shell.frameClock;
     uint32_t now = hostMilliseconds();
-    if (now < lastMilliseconds) millisecondWraps += int64_t{1} << 32;
-    lastMilliseconds = now;
-    return millisecondWraps + now;
+    if (now < c.lastMilliseconds) c.millisecondWraps += int64_t{1} << 32;
+    c.lastMilliseconds = now;
+    return c.millisecondWraps + now;
 }
 
-static int64_t readClock() { return perfCounterAvailable ? hostPerformanceCounter() : readMilliseconds(); }
+static int64_t readClock()
+{
+    return shell.frameClock.perfCounterAvailable ? hostPerformanceCounter() : readMilliseconds();
+}
 
 void initFrameClock()
 {
+    FrameClock& c = shell.frameClock;
     int64_t frequency = 0;
-    clockNow = 0;
+    c.clockNow = 0;
     if (hostPerformanceFrequency(frequency)) {
-        perfCounterAvailable = true;
-        ticksPerFrame = static_cast<uint32_t>(frequency / FRAMES_PER_SECOND);
-        nextFrameTime = hostPerformanceCounter();
+        c.perfCounterAvailable = true;
+        c.ticksPerFrame = static_cast<uint32_t>(frequency / FRAMES_PER_SECOND);
+        c.nextFrameTime = hostPerformanceCounter();
     } else {
-        perfCounterAvailable = false;
-        ticksPerFrame = FALLBACK_TICKS_PER_FRAME;
-        lastMilliseconds = 0;
-        millisecondWraps = 0;
-        nextFrameTime = readMilliseconds();
+        c.perfCounterAvailable = false;
+        c.ticksPerFrame = FALLBACK_TICKS_PER_FRAME;
+        c.lastMilliseconds = 0;
+        c.millisecondWraps = 0;
+        c.nextFrameTime = readMilliseconds();
     }
 }
 
-bool frameDeadlineReached() { return readClock() >= nextFrameTime; }
+bool frameDeadlineReached() { return ticksToFrameDeadline() <= 0; }
+
+int64_t ticksToFrameDeadline() { return shell.frameClock.nextFrameTime - readClock(); }
 
 void waitForFrame()
 {
+    FrameClock& c = shell.frameClock;
     // clockNow is the reading that ended the previous wait, a period before
     // this deadline, so the clock is always read at least once.
-    while (clockNow < nextFrameTime) clockNow = readClock();
-    nextFrameTime = clockNow + int64_t{ticksPerFrame};
+    while (c.clockNow < c.nextFrameTime) c.clockNow = readClock();
+    c.nextFrameTime = c.clockNow + int64_t{c.ticksPerFrame};
 }

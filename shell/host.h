@@ -1,7 +1,10 @@
-// The host layer: the window system, keyboard, clock and dialogs the shell
-// runs on, as free functions. Each host (headless, GTK, Win32) implements all
-// of them; the shell above is written once against this header. Handles are
-// opaque, so no toolkit type reaches the portable code.
+// The seam between the portable spine and a host, in the emulator's own
+// terms: what the spine needs of a window system, a keyboard, a clock, a
+// sound device and a file chooser, as free functions that each host
+// (hosts/<name>/) implements, and the events a host hands the spine. The
+// spine is written once against this header; each host translates its
+// toolkit into these terms. Handles are opaque, so no toolkit type reaches
+// the portable code.
 #pragma once
 
 #include <cstddef>
@@ -9,76 +12,50 @@
 
 struct Surface;
 
-// Windows' own numbers, so every host feeds the same window procedure with the
-// same messages and the keyboard service sees the same results. <windows.h>
-// and <dinput.h> define the same names as macros.
-#ifndef WM_NULL
-constexpr uint32_t WM_NULL = 0x0000;  // a message that does nothing
-#endif
-#ifndef WM_DESTROY
-constexpr uint32_t WM_DESTROY = 0x0002;
-#endif
-#ifndef WM_CLOSE
-constexpr uint32_t WM_CLOSE = 0x0010;
-#endif
-#ifndef WM_QUIT
-constexpr uint32_t WM_QUIT = 0x0012;
-#endif
-#ifndef WM_ACTIVATEAPP
-constexpr uint32_t WM_ACTIVATEAPP = 0x001C;
-#endif
-#ifndef WM_COMMAND
-constexpr uint32_t WM_COMMAND = 0x0111;
-#endif
-#ifndef WM_MBUTTONDOWN
-constexpr uint32_t WM_MBUTTONDOWN = 0x0207;  // lParam: client x in the low 16 bits, y in the high
-#endif
-#ifndef WM_DROPFILES
-constexpr uint32_t WM_DROPFILES = 0x0233;  // wParam: the drop, for the drop verbs
-#endif
-#ifndef DI_OK
-constexpr int32_t DI_OK = 0;
-#endif
-#ifndef DI_NOEFFECT
-constexpr int32_t DI_NOEFFECT = 1;  // already in the state asked for
-#endif
-#ifndef DIERR_GENERIC
-constexpr int32_t DIERR_GENERIC = static_cast<int32_t>(0x80004005);
-#endif
-#ifndef DIERR_OTHERAPPHASPRIO
-constexpr int32_t DIERR_OTHERAPPHASPRIO = static_cast<int32_t>(0x80070005);
-#endif
-#ifndef DIERR_NOTACQUIRED
-constexpr int32_t DIERR_NOTACQUIRED = static_cast<int32_t>(0x8007000C);
-#endif
-#ifndef DIERR_INPUTLOST
-constexpr int32_t DIERR_INPUTLOST = static_cast<int32_t>(0x8007001E);
-#endif
-#ifndef OFN_HIDEREADONLY
-constexpr uint32_t OFN_HIDEREADONLY = 0x0004;
-#endif
-#ifndef OFN_FILEMUSTEXIST
-constexpr uint32_t OFN_FILEMUSTEXIST = 0x1000;
-#endif
-
-// Each backend defines these records as it needs them; the shell only passes
+// Each host defines these records as it needs them; the spine only passes
 // pointers to them around.
-struct HostInstanceRecord;
 struct HostWindowRecord;
-struct HostKeyboardRecord;
 struct HostAudioRecord;
-using HostInstance = HostInstanceRecord*;  // the program's module, where a host has one
 using HostWindow = HostWindowRecord*;
-using HostKeyboard = HostKeyboardRecord*;  // an open key snapshot source
-using HostAudio = HostAudioRecord*;        // an open sound stream
+using HostAudio = HostAudioRecord*;  // an open sound stream
 
-using WindowProcedure = intptr_t (*)(HostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// ---- Events ------------------------------------------------------------------
 
-// ---- Window and messages -------------------------------------------------
+enum class HostEventKind : uint8_t {
+    Command,      // a menu item was chosen: command
+    Activated,    // the application came to the front
+    Deactivated,  // another application is in front
+    Close,        // the user asks to close the main window
+    Quit,         // the program is asked to end
+    DroppedFile,  // text: the path of the (first) file dropped on the window
+    DroppedText,  // text: text dropped on the window
+    Paste,        // x, y: the middle button went down at this client position
+    FileChosen,   // text: the path the user chose for hostRequestOpenFile
+};
+
+struct HostEvent {
+    HostEventKind kind;
+    uint16_t command = 0;
+    int x = 0, y = 0;
+    const char* text = nullptr;  // NUL-terminated, length bytes before the NUL
+    size_t length = 0;
+};
+
+// Hands an event to the spine, which takes one a pass of its loop, in the
+// order they came, and only between frames. The text is copied. A queue
+// full of events drops the new one.
+void postHostEvent(const HostEvent& event);
+
+// One look at the toolkit without waiting: whatever it reports is posted.
+// True when the host handled an event of its own there (a paint, the
+// pointer), which is that pass's event, so no frame runs in it.
+bool hostPollEvents();
+
+// ---- Window ------------------------------------------------------------------
 
 struct MenuItem {
     const char* title;
-    uint16_t commandId;  // arrives as WM_COMMAND, the id in the low 16 bits of wParam
+    uint16_t command;  // what a Command event carries when the item is chosen
 };
 
 struct Menu {
@@ -89,64 +66,50 @@ struct Menu {
 
 struct WindowDescription {
     const char* title;
-    const char* className;
+    const char* className;  // the program's name to the window system
     int pictureWidth, pictureHeight;  // the client area shows a picture of this size...
     int pictureX, pictureY;           // ...at this client position
     const Menu* menus;
     int menuCount;
     uint32_t background;  // 0x00RRGGBB, shown where the picture is not
-    WindowProcedure procedure;
 };
 
-struct HostMessage {
-    HostWindow window;  // null for thread messages such as WM_QUIT
-    uint32_t message;
-    uintptr_t wParam;
-    intptr_t lParam;
-};
-
-// Null when the window cannot be created. The procedure may already receive
-// messages during the call.
-HostWindow hostCreateWindow(HostInstance instance, const WindowDescription& description);
-// Showing may send WM_ACTIVATEAPP to the procedure before it returns.
-void hostShowWindow(HostWindow window, int showCommand);
-// Sends WM_DESTROY to the procedure before it returns.
+// Null when the window cannot be created.
+HostWindow hostCreateWindow(const WindowDescription& description);
+// As the program was asked to start: normally, or minimised where the host
+// has such a request.
+void hostShowWindow(HostWindow window);
 void hostDestroyWindow(HostWindow window);
-
-// Takes the next pending message without waiting; false when there is none.
-bool hostPeekMessage(HostMessage& message);
-void hostTranslateMessage(const HostMessage& message);
-// Calls the window procedure of the message's window; a message without a
-// window goes nowhere.
-intptr_t hostDispatchMessage(const HostMessage& message);
-// Leaves WM_QUIT, with the exit code in wParam, in the queue.
-void hostPostQuitMessage(int exitCode);
-// What the host does with a message the procedure leaves alone (a close
-// request destroys the window).
-intptr_t hostDefaultWindowProc(HostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
-
-// ---- Drawing ---------------------------------------------------------------
-
 // Copies the whole surface to the client area with its top-left at (x, y).
 void hostPresent(HostWindow window, const Surface& surface, int x, int y);
 
-// ---- Key snapshot ----------------------------------------------------------
+// ---- Key snapshot ------------------------------------------------------------
 
-// The results are 0 or a negative DirectInput code. A failed open may still
-// set device; hostReleaseKeyboard accepts it either way.
-int32_t hostOpenKeyboard(HostWindow window, HostKeyboard& device);
-int32_t hostAcquireKeyboard(HostKeyboard device);
-int32_t hostUnacquireKeyboard(HostKeyboard device);
-// 256 bytes indexed by DirectInput key code, bit 7 set while the key is
-// down. Fails while not acquired (and so while another application is in
-// front); state is then left as it was.
-int32_t hostReadKeyboard(HostKeyboard device, uint8_t state[256]);
-void hostReleaseKeyboard(HostKeyboard device);
+// False when the host's keys cannot be read at all; what a failed open left
+// behind is still released by hostCloseKeyboard.
+bool hostOpenKeyboard(HostWindow window);
+// 256 bytes by key code (machine/dik.h), bit 7 set while the key is down.
+// False while the keys cannot be read because another application is in
+// front; state is then left as it was.
+bool hostReadKeys(uint8_t state[256]);
+void hostCloseKeyboard();
 
-// ---- Audio -----------------------------------------------------------------
+// Hosts whose toolkit reports keys one event at a time (GTK, the browser,
+// the headless host) keep them here and answer hostReadKeys from it. Keys
+// released while another window had the focus never arrive: the spine
+// forgets them all when the application goes behind, and a host forgets
+// them where its own windows take the keys (a menu, a dialog).
+void reportHostKey(uint8_t keyCode, bool down);
+void forgetHostKeys();
+bool readReportedKeys(uint8_t state[256]);
+// Opening such a key source cannot fail, except when a test program asks it
+// to, to try the start-up's failure path.
+bool openReportedKeys();
 
-// The shell keeps about this many samples queued (50 ms at 48 kHz): enough to
-// ride over a late frame, little enough not to be heard as a delay.
+// ---- Audio -------------------------------------------------------------------
+
+// The spine keeps about this many samples queued (50 ms at 48 kHz): enough
+// to ride over a late frame, little enough not to be heard as a delay.
 constexpr int AUDIO_QUEUE_TARGET = 2400;
 
 // A stream of mono signed 16-bit samples at sampleRate, playing as soon as
@@ -159,7 +122,7 @@ void hostQueueAudio(HostAudio audio, const int16_t* samples, int count);
 int hostQueuedAudio(HostAudio audio);
 void hostCloseAudio(HostAudio audio);
 
-// ---- Clock -----------------------------------------------------------------
+// ---- Clock -------------------------------------------------------------------
 
 // False when the host has no high-resolution counter.
 bool hostPerformanceFrequency(int64_t& ticksPerSecond);
@@ -167,17 +130,24 @@ int64_t hostPerformanceCounter();
 // Milliseconds since the host started; wraps after 2^32.
 uint32_t hostMilliseconds();
 
-// ---- Drops and pasted text ------------------------------------------------
+// ---- Files, text and messages ------------------------------------------------
 
-// A drop onto the window arrives as WM_DROPFILES, whose wParam names it to
-// these verbs: files, of which the first counts, or text on hosts whose
-// windows take it. The window procedure finishes each drop once.
-// The first file's path; false when the drop holds no file or the path is
-// not shorter than pathSize.
-bool hostDroppedFile(uintptr_t drop, char* path, int pathSize);
-// The dropped text, valid until the drop is finished; false when there is none.
-bool hostDroppedText(uintptr_t drop, const char*& text, size_t& length);
-void hostFinishDrop(uintptr_t drop);
+struct FileFilter {
+    const char* name;
+    const char* extension;  // without the dot, any case; null for every file
+};
+
+struct OpenFileRequest {
+    const char* title;
+    const FileFilter* filters;  // the first one is chosen at the start
+    int filterCount;
+    const char* initialPath;  // the last choice, or empty
+};
+
+// Asks the user for a file to open. The answer is a FileChosen event, or
+// nothing when the user cancels; a host whose chooser blocks (a modal
+// dialog) has posted it when this returns.
+void hostRequestOpenFile(HostWindow owner, const OpenFileRequest& request);
 
 // The text a middle click pastes: the primary selection where the host has
 // one, else the clipboard. Valid until hostClosePastedText; false, with
@@ -186,22 +156,5 @@ void hostFinishDrop(uintptr_t drop);
 bool hostOpenPastedText(HostWindow window, const char*& text, size_t& length);
 void hostClosePastedText();
 
-// ---- Dialogs ---------------------------------------------------------------
-
-struct OpenFileRequest {
-    HostWindow owner;
-    const char* title;
-    // Pairs of description and pattern, each NUL-terminated, the list ended
-    // by an empty string.
-    const char* filters;
-    int filterIndex;  // 1 = the first pair
-    char* path;       // in: the initial file name; out: the chosen path
-    int pathSize;
-    uint32_t flags;   // OFN_ bits
-    const char* defaultExtension;
-};
-
-// Modal. 1 when a file was chosen (its path is then in request.path).
-int hostOpenFileDialog(const OpenFileRequest& request);
-// Modal error box with an OK button.
-void hostErrorBox(HostWindow owner, const char* text, const char* caption);
+// A modal error message with an OK button, owned by no window.
+void hostErrorBox(const char* text, const char* caption);

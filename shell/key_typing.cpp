@@ -5,12 +5,11 @@
 #include "machine/dik.h"
 #include "machine/key_legend.h"
 #include "machine/keyboard.h"
-
-KeyTyping keyTyping;
+#include "shell/shell.h"
 
 int queueTypedText(const char* text, size_t length)
 {
-    KeyTyping& t = keyTyping;
+    KeyTyping& t = shell.typing;
     int queued = 0;
     for (size_t i = 0; i < length; ++i) {
         char c = text[i];
@@ -34,7 +33,7 @@ int queueTypedText(const char* text, size_t length)
 
 void pressTypedKeys(uint8_t keys[256])
 {
-    KeyTyping& t = keyTyping;
+    KeyTyping& t = shell.typing;
     if (t.count == 0) return;
     if (t.frame < KEY_HELD_FRAMES) {
         TypedKey typed{};
@@ -46,11 +45,4 @@ void pressTypedKeys(uint8_t keys[256])
     t.frame = 0;
     t.first = (t.first + 1) % TYPING_CAPACITY;
     --t.count;
-}
-
-void clearTypedText()
-{
-    keyTyping.first = 0;
-    keyTyping.count = 0;
-    keyTyping.frame = 0;
 }

@@ -23,8 +23,6 @@ struct KeyTyping {
     int frame;  // frames the first character has been typed for
 };
 
-extern KeyTyping keyTyping;
-
 // Queues text after what is still waiting, as typeable characters: a
 // newline (LF, CR or CR LF) is Return, characters no key of the machine
 // types are left out. Text that does not fit is cut, with one line on
@@ -34,5 +32,3 @@ int queueTypedText(const char* text, size_t length);
 // Presses this frame's typed keys in a key snapshot, and moves on a frame.
 void pressTypedKeys(uint8_t keys[256]);
 
-// Nothing left to type.
-void clearTypedText();

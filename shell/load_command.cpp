@@ -4,33 +4,35 @@
 
 #include "machine/vz200.h"
 #include "shell/host.h"
-#include "shell/resources.h"
+#include "shell/shell.h"
 
-char programPath[PROGRAM_PATH_SIZE];
-
-// The list ends with an empty string after the last pair.
-static const char programFilters[] = "VZ Files\0*.vz\0All Files\0*.*\0";
+static const FileFilter programFilters[] = {
+    {"VZ Files", "vz"},
+    {"All Files", nullptr},
+};
 
 void loadProgramFile()
 {
     OpenFileRequest request = {
-        .owner = mainWindow,
         .title = "Open VZ File",
         .filters = programFilters,
-        .filterIndex = 1,
-        .path = programPath,
-        .pathSize = PROGRAM_PATH_SIZE,
-        .flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
-        .defaultExtension = "vz",
+        .filterCount = 2,
+        .initialPath = shell.programPath,
     };
-    if (hostOpenFileDialog(request) != 1) return;
-    // A file that cannot be read changes nothing, and the user has just
-    // seen it in the dialog; there is nothing useful to say.
-    loadProgramFromPath(vz200, programPath);
+    hostRequestOpenFile(shell.mainWindow, request);
 }
 
-void loadDroppedProgram(const char* path)
+void programChosen(const char* path, size_t length)
 {
-    if (!loadProgramFromPath(vz200, path)) return;
-    std::memcpy(programPath, path, std::strlen(path) + 1);
+    if (length >= PROGRAM_PATH_SIZE) return;
+    std::memcpy(shell.programPath, path, length + 1);
+    // A file that cannot be read changes nothing, and the user has just
+    // seen it in the chooser; there is nothing useful to say.
+    loadProgramFromPath(vz200, shell.programPath);
+}
+
+void loadDroppedProgram(const char* path, size_t length)
+{
+    if (length >= PROGRAM_PATH_SIZE || !loadProgramFromPath(vz200, path)) return;
+    std::memcpy(shell.programPath, path, length + 1);
 }

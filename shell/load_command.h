@@ -1,13 +1,18 @@
-// File > Load: the Open dialog, then the chosen .vz file into memory; and
+// File > Load: the Open request, then the chosen .vz file into memory; and
 // the same load for a file dropped on the window.
 #pragma once
 
-constexpr int PROGRAM_PATH_SIZE = 260;
-extern char programPath[PROGRAM_PATH_SIZE];  // the last choice, offered again
+#include <cstddef>
 
+constexpr int PROGRAM_PATH_SIZE = 260;  // the longest path the program takes, and its NUL
+
+// Asks the host for a program file, offering the last choice.
 void loadProgramFile();
+
+// The answer: the file loads, and is offered at the next Load even when it
+// cannot be read. A path longer than the program takes is no choice.
+void programChosen(const char* path, size_t length);
 
 // Loads the file as choosing it in File > Load would, and offers it at the
 // next Load; a file that cannot be read changes nothing, the offer included.
-// The path is shorter than PROGRAM_PATH_SIZE.
-void loadDroppedProgram(const char* path);
+void loadDroppedProgram(const char* path, size_t length);

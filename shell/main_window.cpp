@@ -1,10 +1,12 @@
 #include "shell/main_window.h"
 
 #include "machine/video.h"
-#include "shell/drop_and_paste.h"
-#include "shell/keyboard_service.h"
+#include "shell/events.h"
+#include "shell/key_typing.h"
 #include "shell/load_command.h"
+#include "shell/paste.h"
 #include "shell/resources.h"
+#include "shell/shell.h"
 
 static const MenuItem fileItems[] = {
     {"Load", ID_FILE_LOAD},
@@ -38,48 +40,65 @@ const WindowDescription mainWindowDescription = {
     .menus = mainMenus,
     .menuCount = MAIN_MENU_COUNT,
     .background = 0x000000,
-    .procedure = mainWindowProc,
 };
 
-int createMainWindow(HostInstance instance, int showCommand)
+bool createMainWindow()
 {
-    HostWindow window = hostCreateWindow(instance, mainWindowDescription);
-    if (!window) return 0;
-    mainWindow = window;
-    // Showing activates the window: WM_ACTIVATEAPP arrives before the
-    // keyboard exists.
-    hostShowWindow(window, showCommand);
+    HostWindow window = hostCreateWindow(mainWindowDescription);
+    if (!window) return false;
+    shell.mainWindow = window;
+    hostShowWindow(window);
     holdBackBuffer();
-    return 1;
+    return true;
 }
 
-intptr_t mainWindowProc(HostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam)
+void destroyMainWindow()
 {
-    switch (message) {
-    case WM_DESTROY:
-        shutdownEmulator();
-        hostPostQuitMessage(0);
-        return 0;
-    case WM_ACTIVATEAPP:
-        isActive = wParam != 0;
-        setKeyboardAcquired();
-        return 1;
-    case WM_COMMAND:
-        if ((wParam & 0xFFFF) == ID_FILE_LOAD) loadProgramFile();
+    if (!shell.mainWindow) return;
+    shutdownEmulator();
+    hostDestroyWindow(shell.mainWindow);
+    shell.mainWindow = nullptr;
+    requestQuit();
+}
+
+void mainWindowProc(const HostEvent& event)
+{
+    switch (event.kind) {
+    case HostEventKind::Command:
+        // Only Load is handled; the other items are shown and do nothing.
+        if (event.command == ID_FILE_LOAD) loadProgramFile();
         break;
-    // Neither is on the menu or the keyboard tables: a drop and a paste act
-    // between frames, as Load does.
-    case WM_DROPFILES:
-        takeDrop(wParam);
-        return 0;
-    case WM_MBUTTONDOWN:
-        pasteAt(window, lParam);
+    case HostEventKind::Activated:
+        shell.isActive = true;
+        break;
+    case HostEventKind::Deactivated:
+        // Keys released behind our back never arrive; the machine goes on
+        // seeing the rows of the last poll until the application is back.
+        shell.isActive = false;
+        forgetHostKeys();
+        break;
+    case HostEventKind::Close:
+        destroyMainWindow();
+        break;
+    case HostEventKind::Quit:
+        break;
+    // Drops, pastes and chosen files act between frames, as Load does.
+    case HostEventKind::DroppedFile:
+        loadDroppedProgram(event.text, event.length);
+        break;
+    case HostEventKind::DroppedText:
+        queueTypedText(event.text, event.length);
+        break;
+    case HostEventKind::Paste:
+        pasteAt(event.x, event.y);
+        break;
+    case HostEventKind::FileChosen:
+        programChosen(event.text, event.length);
         break;
     }
-    return hostDefaultWindowProc(window, message, wParam, lParam);
 }
 
 void presentScreen()
 {
-    if (const Surface* picture = heldBackBuffer()) hostPresent(mainWindow, *picture, PICTURE_X, PICTURE_Y);
+    if (const Surface* picture = heldBackBuffer()) hostPresent(shell.mainWindow, *picture, PICTURE_X, PICTURE_Y);
 }

@@ -1,11 +1,10 @@
-// The one main window: its menu, its window procedure, and the picture it
-// shows at client position (1, 1).
+// The one main window: its menu, the spine's handler of the host's events,
+// and the picture it shows at client position (1, 1).
 #pragma once
 
 #include <cstdint>
 
 #include "shell/host.h"
-#include "shell/resources.h"
 
 constexpr const char* WINDOW_TITLE = "Tessel - VZ200/300 Emulator";
 constexpr const char* WINDOW_CLASS = "Tessel - VZ200/300 Emulator";
@@ -27,10 +26,13 @@ constexpr int MAIN_MENU_COUNT = 3;
 extern const Menu mainMenus[MAIN_MENU_COUNT];
 extern const WindowDescription mainWindowDescription;
 
-// Creates and shows the window (mainWindow) and takes hold of the back
-// buffer; 0 when the window cannot be created.
-int createMainWindow(HostInstance instance, int showCommand);
-intptr_t mainWindowProc(HostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Creates and shows the window (shell.mainWindow) and takes hold of the
+// back buffer; false when the window cannot be created.
+bool createMainWindow();
+// The window goes: the shutdown, the window itself, and the request to quit.
+void destroyMainWindow();
+// What each event of the host does, between frames.
+void mainWindowProc(const HostEvent& event);
 
 // The finished frame onto the window, while the back buffer is held.
 void presentScreen();

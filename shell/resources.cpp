@@ -2,18 +2,16 @@
 
 #include "machine/vz200.h"
 #include "shell/keyboard_service.h"
+#include "shell/shell.h"
 #include "shell/sound.h"
 
-HostWindow mainWindow = nullptr;
+static const Surface backBuffer = backBufferSurface(vz200);
 
-static Surface backBuffer = backBufferSurface(vz200);
-static const Surface* backBufferHold = nullptr;
+void holdBackBuffer() { shell.backBufferHeld = true; }
 
-void holdBackBuffer() { backBufferHold = &backBuffer; }
+void releaseBackBuffer() { shell.backBufferHeld = false; }
 
-void releaseBackBuffer() { backBufferHold = nullptr; }
-
-const Surface* heldBackBuffer() { return backBufferHold; }
+const Surface* heldBackBuffer() { return shell.backBufferHeld ? &backBuffer : nullptr; }
 
 void shutdownEmulator()
 {

@@ -5,6 +5,7 @@
 
 #include "machine/vz200.h"
 #include "shell/host.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -12,11 +13,6 @@ namespace {
 constexpr int STRETCH_GAIN = 96;
 // The queue's mean follows each reading by 1/8.
 constexpr int MEAN_WEIGHT = 8;
-
-HostAudio stream = nullptr;
-int meanError = 0;  // queue minus target, smoothed
-bool fadingIn = false;
-bool draining = false;  // frames are left out until the queue is back at its target
 
 int16_t frame[SAMPLES_PER_FRAME + MAX_FRAME_STRETCH];
 const int16_t silence[AUDIO_QUEUE_TARGET] = {};
@@ -58,28 +54,31 @@ void fadeOut(int16_t* samples, int count)
 void openSound()
 {
     const char* failure = "no reason given";
-    stream = hostOpenAudio(SPEAKER_SAMPLE_RATE, failure);
-    if (!stream) std::fprintf(stderr, "tessel: no sound (%s); running silent\n", failure);
+    shell.sound.stream = hostOpenAudio(SPEAKER_SAMPLE_RATE, failure);
+    if (!shell.sound.stream) std::fprintf(stderr, "tessel: no sound (%s); running silent\n", failure);
     resetSoundPacing();
 }
 
-void resetSoundPacing() { meanError = 0; }
+void resetSoundPacing() { shell.sound.meanError = 0; }
 
 int stretchedFrameLength(int queued)
 {
+    int& meanError = shell.sound.meanError;
     meanError += (queued - AUDIO_QUEUE_TARGET - meanError) / MEAN_WEIGHT;
     return SAMPLES_PER_FRAME + std::clamp(-meanError / STRETCH_GAIN, -MAX_FRAME_STRETCH, MAX_FRAME_STRETCH);
 }
 
 void queueFrameSound()
 {
+    SoundPacing& p = shell.sound;
+    HostAudio stream = p.stream;
     if (!stream) return;
     int queued = hostQueuedAudio(stream);
-    if (draining) {
+    if (p.draining) {
         if (queued > AUDIO_QUEUE_TARGET) return;
-        draining = false;
+        p.draining = false;
         resetSoundPacing();
-        fadingIn = true;
+        p.fadingIn = true;
     }
     if (queued < SAMPLES_PER_FRAME) {
         // Ran dry (a stall, the Open dialog) or is about to: start again from
@@ -87,27 +86,27 @@ void queueFrameSound()
         hostQueueAudio(stream, silence, AUDIO_QUEUE_TARGET - queued);
         queued = AUDIO_QUEUE_TARGET;
         resetSoundPacing();
-        fadingIn = true;
+        p.fadingIn = true;
     }
     int count = stretchedFrameLength(queued);
     stretch(vz200.speaker.samples, frame, count);
-    if (fadingIn) {
+    if (p.fadingIn) {
         fadeIn(frame, count);
-        fadingIn = false;
+        p.fadingIn = false;
     }
     if (queued > AUDIO_QUEUE_LIMIT) {
         // A host that plays far slower than the frame clock runs (beyond
         // what stretching makes up): fade out, and leave frames out until
         // the queue is back at its target, rather than let the delay grow.
         fadeOut(frame, count);
-        draining = true;
+        p.draining = true;
     }
     hostQueueAudio(stream, frame, count);
 }
 
 void closeSound()
 {
-    if (!stream) return;
-    hostCloseAudio(stream);
-    stream = nullptr;
+    if (!shell.sound.stream) return;
+    hostCloseAudio(shell.sound.stream);
+    shell.sound.stream = nullptr;
 }

@@ -19,6 +19,13 @@ constexpr int SOUND_FADE_SAMPLES = 240;
 // Above this the queue is brought back to its target by leaving frames out.
 constexpr int AUDIO_QUEUE_LIMIT = 4 * AUDIO_QUEUE_TARGET;
 
+struct SoundPacing {
+    HostAudio stream = nullptr;
+    int meanError = 0;  // queue minus target, smoothed
+    bool fadingIn = false;
+    bool draining = false;  // frames are left out until the queue is back at its target
+};
+
 // Opens the host's stream; without one the emulator runs silent and says so
 // in one line on standard error.
 void openSound();

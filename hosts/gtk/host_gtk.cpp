@@ -2,32 +2,25 @@
 // a key snapshot kept from the window's key events, the monotonic clock and
 // the toolkit's file chooser and message dialog.
 //
-// Files and text dropped on the window come as WM_DROPFILES, and a middle
-// click on the picture as WM_MBUTTONDOWN, whose paste reads the primary
-// selection.
-//
-// The shell's loop never waits, so the toolkit's main context is only ever
-// turned one non-blocking iteration at a time from hostPeekMessage. What the
-// toolkit reports (menu choices, focus changes, the close button) is turned
-// into the Windows messages the window procedure expects and queued here.
+// The spine's loop never waits, so the toolkit's main context is only ever
+// turned one non-blocking iteration at a time, from hostPollEvents. What the
+// toolkit reports there (menu choices, focus changes, the close button,
+// drops, the middle click, keys) is posted to the spine as its events.
 #include <gtk/gtk.h>
 
 #include <cstring>
 #include <ctime>
 
+#include "hosts/gtk/program_icon.h"
 #include "machine/dik.h"
 #include "machine/surface.h"
-#include "shell/foreground_keyboard.h"
 #include "shell/host.h"
-#include "shell/posted_messages.h"
-#include "hosts/gtk/program_icon.h"
 
 // ---- The window --------------------------------------------------------------
 
 struct HostWindowRecord {
     GtkWidget* window;  // null until created and again once destroyed
     GtkWidget* area;    // the client area under the menu bar
-    WindowProcedure procedure;
     int clientWidth, clientHeight;
     double backgroundRed, backgroundGreen, backgroundBlue;
     // The last picture presented, shown again when the area is exposed.
@@ -39,22 +32,14 @@ struct HostWindowRecord {
 static HostWindowRecord mainHost;
 static HostWindowRecord* const theWindow = &mainHost;
 
-// ---- The message queue -------------------------------------------------------
-
-// Messages come only from toolkit callbacks inside a peek or a modal dialog.
-static void postMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
-{
-    postQueuedMessage(theWindow, message, wParam, lParam);
-}
+// Events come only from toolkit callbacks inside a poll or a modal dialog.
+static void post(HostEventKind kind) { postHostEvent(HostEvent{.kind = kind}); }
 
 // ---- The key snapshot --------------------------------------------------------
 
-// The keys and the acquisition are the shell's foreground keyboard. It can
-// be acquired only while one of our windows has the focus, and it loses the
-// acquisition whenever the main window loses the focus, even to our own
-// dialog, so the next read fails and the shell acquires it again.
-struct HostKeyboardRecord {};
-static HostKeyboardRecord keyboardHandle;
+// The keys are those the window's key events report. They are forgotten
+// whenever the main window loses the focus, even to our own dialog, since
+// keys released elsewhere never reach it.
 
 // Whether the focus is in one of our windows (main window, menus, dialogs).
 static bool applicationFocused = true;
@@ -90,7 +75,7 @@ static uint8_t directInputCode(unsigned hardwareKeycode)
 static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer)
 {
     uint8_t code = directInputCode(event->hardware_keycode);
-    if (code != 0) setForegroundKey(code, event->type == GDK_KEY_PRESS);
+    if (code != 0) reportHostKey(code, event->type == GDK_KEY_PRESS);
     // F10 and Alt combinations go on to the menu bar; every other key is the
     // emulated machine's alone.
     bool forMenu = event->keyval == GDK_KEY_F10 || (event->state & GDK_MOD1_MASK) != 0;
@@ -112,8 +97,7 @@ static gboolean checkActivation(gpointer)
     g_list_free(windows);
     if (focused == applicationFocused) return G_SOURCE_REMOVE;
     applicationFocused = focused;
-    if (!focused) loseForegroundKeyboard();
-    if (mainHost.window) postMessage(WM_ACTIVATEAPP, focused ? 1 : 0, 0);
+    if (mainHost.window) post(focused ? HostEventKind::Activated : HostEventKind::Deactivated);
     return G_SOURCE_REMOVE;
 }
 
@@ -128,10 +112,7 @@ static void watchEvent(GdkEvent* event, gpointer)
 {
     if (event->type == GDK_FOCUS_CHANGE) {
         // Keys released elsewhere never reach us: forget them all.
-        if (!event->focus_change.in && isMainWindow(event->focus_change.window)) {
-            releaseForegroundKeys();
-            loseForegroundKeyboard();
-        }
+        if (!event->focus_change.in && isMainWindow(event->focus_change.window)) forgetHostKeys();
         if (!activationCheckQueued) {
             activationCheckQueued = true;
             g_idle_add(checkActivation, nullptr);
@@ -141,16 +122,6 @@ static void watchEvent(GdkEvent* event, gpointer)
 }
 
 // ---- Drops and the middle click ---------------------------------------------
-
-// One drop at a time, so the drop verbs need no more than this record: a
-// drop that comes while the last one waits for the window procedure is
-// refused.
-struct DroppedData {
-    bool waiting;
-    gchar* file;  // the first file's local path, or null
-    gchar* text;  // or the dropped text, or null
-};
-static DroppedData dropped;
 
 enum DropTarget : guint { DROP_FILES, DROP_TEXT };
 
@@ -166,20 +137,25 @@ static void acceptDrops(GtkWidget* window)
     gtk_target_list_unref(targets);
 }
 
+// The spine copies the text of an event, so the toolkit's copy goes at once.
+static void postText(HostEventKind kind, gchar* text)
+{
+    if (!text) return;
+    postHostEvent(HostEvent{.kind = kind, .text = text, .length = std::strlen(text)});
+    g_free(text);
+}
+
 static void onDragData(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData* data, guint target, guint,
                        gpointer)
 {
-    if (dropped.waiting) return;
     if (target == DROP_FILES) {
         gchar** uris = gtk_selection_data_get_uris(data);
         // Several files: the first; one that is no local file is nothing.
-        dropped.file = uris && uris[0] ? g_filename_from_uri(uris[0], nullptr, nullptr) : nullptr;
+        if (uris && uris[0]) postText(HostEventKind::DroppedFile, g_filename_from_uri(uris[0], nullptr, nullptr));
         g_strfreev(uris);
     } else {
-        dropped.text = reinterpret_cast<gchar*>(gtk_selection_data_get_text(data));
+        postText(HostEventKind::DroppedText, reinterpret_cast<gchar*>(gtk_selection_data_get_text(data)));
     }
-    dropped.waiting = true;
-    postMessage(WM_DROPFILES, reinterpret_cast<uintptr_t>(&dropped), 0);
 }
 
 static gboolean onButton(GtkWidget*, GdkEventButton* event, gpointer)
@@ -187,31 +163,29 @@ static gboolean onButton(GtkWidget*, GdkEventButton* event, gpointer)
     constexpr guint MIDDLE_BUTTON = 2;
     if (event->type != GDK_BUTTON_PRESS || event->button != MIDDLE_BUTTON) return FALSE;
     // The area is the client area: its coordinates are the client's.
-    int x = static_cast<int>(event->x);
-    int y = static_cast<int>(event->y);
-    postMessage(WM_MBUTTONDOWN, 0, static_cast<intptr_t>((y & 0xFFFF) << 16 | (x & 0xFFFF)));
+    postHostEvent(HostEvent{.kind = HostEventKind::Paste, .x = static_cast<int>(event->x), .y = static_cast<int>(event->y)});
     return TRUE;
 }
 
-// ---- Window and messages -------------------------------------------------
+// ---- Window and events --------------------------------------------------------
 
 static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer)
 {
-    // The close button asks; the window procedure's default answer destroys.
-    postMessage(WM_CLOSE, 0, 0);
+    // The close button asks; the spine destroys the window.
+    post(HostEventKind::Close);
     return TRUE;
 }
 
-static void onMenuItem(GtkMenuItem*, gpointer commandId)
+static void onMenuItem(GtkMenuItem*, gpointer command)
 {
-    postMessage(WM_COMMAND, GPOINTER_TO_UINT(commandId), 0);
+    postHostEvent(HostEvent{.kind = HostEventKind::Command, .command = static_cast<uint16_t>(GPOINTER_TO_UINT(command))});
 }
 
 // A menu that opens takes the keyboard: keys released meanwhile never reach
 // the main window, so none is left down.
 static void onGrabNotify(GtkWidget*, gboolean wasGrabbed, gpointer)
 {
-    if (!wasGrabbed) releaseForegroundKeys();
+    if (!wasGrabbed) forgetHostKeys();
 }
 
 static void paintPicture(cairo_t* cr)
@@ -265,7 +239,7 @@ static GtkWidget* buildMenuBar(const WindowDescription& description)
         GtkWidget* items = gtk_menu_new();
         for (int i = 0; i < menu.itemCount; ++i) {
             GtkWidget* item = gtk_menu_item_new_with_label(menu.items[i].title);
-            g_signal_connect(item, "activate", G_CALLBACK(onMenuItem), GUINT_TO_POINTER(menu.items[i].commandId));
+            g_signal_connect(item, "activate", G_CALLBACK(onMenuItem), GUINT_TO_POINTER(menu.items[i].command));
             gtk_menu_shell_append(GTK_MENU_SHELL(items), item);
         }
         gtk_menu_item_set_submenu(GTK_MENU_ITEM(title), items);
@@ -274,7 +248,7 @@ static GtkWidget* buildMenuBar(const WindowDescription& description)
     return bar;
 }
 
-HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
+HostWindow hostCreateWindow(const WindowDescription& description)
 {
     // One window, and only with a display.
     if (mainHost.window || !gdk_display_get_default()) return nullptr;
@@ -282,7 +256,6 @@ HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
     gdk_set_program_class(description.className);
 
     mainHost = HostWindowRecord{};
-    mainHost.procedure = description.procedure;
     // The picture with as much background right and below as left and above.
     mainHost.clientWidth = 2 * description.pictureX + description.pictureWidth;
     mainHost.clientHeight = 2 * description.pictureY + description.pictureHeight;
@@ -325,17 +298,10 @@ HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
     return theWindow;
 }
 
-void hostShowWindow(HostWindow window, int showCommand)
+// The desktop program always starts in a normal window.
+void hostShowWindow(HostWindow window)
 {
-    constexpr int SW_HIDE = 0;
-    constexpr int SW_SHOWMINIMIZED = 2;
-    constexpr int SW_MINIMIZE = 6;
-    constexpr int SW_SHOWMINNOACTIVE = 7;
-    if (window != theWindow || !mainHost.window || showCommand == SW_HIDE) return;
-    if (showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINNOACTIVE) {
-        gtk_window_iconify(GTK_WINDOW(mainHost.window));
-    }
-    gtk_widget_show(mainHost.window);
+    if (window == theWindow && mainHost.window) gtk_widget_show(mainHost.window);
 }
 
 static void forgetPicture()
@@ -350,44 +316,15 @@ void hostDestroyWindow(HostWindow window)
     if (window != theWindow || !mainHost.window) return;
     GtkWidget* widget = mainHost.window;
     gtk_widget_hide(widget);
-    mainHost.procedure(theWindow, WM_DESTROY, 0, 0);
-    // From here on messages for the window go nowhere.
     mainHost.window = nullptr;
     mainHost.area = nullptr;
     forgetPicture();
     gtk_widget_destroy(widget);
 }
 
-bool hostPeekMessage(HostMessage& message)
-{
-    bool toolkitBusy = false;
-    if (!queuedMessageWaiting()) toolkitBusy = g_main_context_iteration(nullptr, FALSE);
-    if (takeQueuedMessage(message)) return true;
-    // The toolkit handled an event of its own (a paint, the pointer, a key):
-    // that was this pass's message, and no frame runs in it.
-    if (toolkitBusy) {
-        message = HostMessage{nullptr, WM_NULL, 0, 0};
-        return true;
-    }
-    return false;
-}
-
-// Keys are followed by their codes, not their characters: nothing to do.
-void hostTranslateMessage(const HostMessage&) {}
-
-intptr_t hostDispatchMessage(const HostMessage& message)
-{
-    if (message.window != theWindow || !mainHost.window) return 0;
-    return mainHost.procedure(message.window, message.message, message.wParam, message.lParam);
-}
-
-void hostPostQuitMessage(int exitCode) { postQueuedQuit(exitCode); }
-
-intptr_t hostDefaultWindowProc(HostWindow window, uint32_t message, uintptr_t, intptr_t)
-{
-    if (message == WM_CLOSE) hostDestroyWindow(window);
-    return 0;
-}
+// The toolkit's events of its own (a paint, the pointer, a key) are handled
+// in the iteration and post nothing.
+bool hostPollEvents() { return g_main_context_iteration(nullptr, FALSE); }
 
 // ---- Drawing ---------------------------------------------------------------
 
@@ -431,48 +368,13 @@ void hostPresent(HostWindow window, const Surface& surface, int x, int y)
 
 // ---- Key snapshot ----------------------------------------------------------
 
-int32_t hostOpenKeyboard(HostWindow, HostKeyboard& device)
-{
-    releaseForegroundKeys();
-    device = &keyboardHandle;
-    return openForegroundKeyboard();
-}
+bool hostOpenKeyboard(HostWindow) { return openReportedKeys(); }
 
-int32_t hostAcquireKeyboard(HostKeyboard) { return acquireForegroundKeyboard(applicationFocused); }
+bool hostReadKeys(uint8_t state[256]) { return readReportedKeys(state); }
 
-int32_t hostUnacquireKeyboard(HostKeyboard) { return unacquireForegroundKeyboard(); }
+void hostCloseKeyboard() { forgetHostKeys(); }
 
-int32_t hostReadKeyboard(HostKeyboard, uint8_t state[256]) { return readForegroundKeyboard(state); }
-
-void hostReleaseKeyboard(HostKeyboard)
-{
-    releaseForegroundKeyboard();
-    releaseForegroundKeys();
-}
-
-// ---- Drops and pasted text ------------------------------------------------
-
-bool hostDroppedFile(uintptr_t, char* path, int pathSize)
-{
-    if (!dropped.file || std::strlen(dropped.file) >= static_cast<size_t>(pathSize)) return false;
-    std::memcpy(path, dropped.file, std::strlen(dropped.file) + 1);
-    return true;
-}
-
-bool hostDroppedText(uintptr_t, const char*& text, size_t& length)
-{
-    if (!dropped.text) return false;
-    text = dropped.text;
-    length = std::strlen(dropped.text);
-    return true;
-}
-
-void hostFinishDrop(uintptr_t)
-{
-    g_free(dropped.file);
-    g_free(dropped.text);
-    dropped = DroppedData{};
-}
+// ---- Pasted text ----------------------------------------------------------------
 
 static gchar* pastedText = nullptr;
 
@@ -518,46 +420,23 @@ static GtkWindow* ownerWindow(HostWindow owner)
     return owner == theWindow && mainHost.window ? GTK_WINDOW(mainHost.window) : nullptr;
 }
 
-// Windows patterns ignore case and "*.*" means every file; the toolkit's
-// patterns are case-sensitive and take "*.*" literally.
-static void addPatterns(GtkFileFilter* filter, const char* patterns)
+// The toolkit's patterns are case-sensitive: "vz" becomes "*.[vV][zZ]".
+static void addExtension(GtkFileFilter* filter, const char* extension)
 {
-    char pattern[256];
-    const char* p = patterns;
-    while (*p) {
-        int length = 0;
-        for (; *p && *p != ';'; ++p) {
-            char c = *p;
-            bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-            if (length + 4 >= static_cast<int>(sizeof pattern)) continue;
-            if (letter) {
-                pattern[length++] = '[';
-                pattern[length++] = static_cast<char>(c | 0x20);
-                pattern[length++] = static_cast<char>(c & ~0x20);
-                pattern[length++] = ']';
-            } else {
-                pattern[length++] = c;
-            }
+    if (!extension) {
+        gtk_file_filter_add_pattern(filter, "*");
+        return;
+    }
+    GString* pattern = g_string_new("*.");
+    for (const char* c = extension; *c; ++c) {
+        if (g_ascii_isalpha(*c)) {
+            g_string_append_printf(pattern, "[%c%c]", g_ascii_tolower(*c), g_ascii_toupper(*c));
+        } else {
+            g_string_append_c(pattern, *c);
         }
-        pattern[length] = '\0';
-        gtk_file_filter_add_pattern(filter, std::strcmp(pattern, "*.*") == 0 ? "*" : pattern);
-        if (*p == ';') ++p;
     }
-}
-
-static void addFilters(GtkFileChooser* chooser, const char* filters, int filterIndex)
-{
-    int index = 1;
-    for (const char* p = filters; *p; ++index) {
-        const char* name = p;
-        const char* patterns = name + std::strlen(name) + 1;
-        p = patterns + std::strlen(patterns) + 1;
-        GtkFileFilter* filter = gtk_file_filter_new();
-        gtk_file_filter_set_name(filter, name);
-        addPatterns(filter, patterns);
-        gtk_file_chooser_add_filter(chooser, filter);
-        if (index == filterIndex) gtk_file_chooser_set_filter(chooser, filter);
-    }
+    gtk_file_filter_add_pattern(filter, pattern->str);
+    g_string_free(pattern, TRUE);
 }
 
 static void startAt(GtkFileChooser* chooser, const char* path)
@@ -579,37 +458,34 @@ static void closeModal(GtkWidget* dialog)
     if (mainHost.window) gtk_window_present(GTK_WINDOW(mainHost.window));
 }
 
-int hostOpenFileDialog(const OpenFileRequest& request)
+void hostRequestOpenFile(HostWindow owner, const OpenFileRequest& request)
 {
-    GtkWidget* dialog = gtk_file_chooser_dialog_new(request.title, ownerWindow(request.owner),
-                                                    GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
-                                                    "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(request.title, ownerWindow(owner), GTK_FILE_CHOOSER_ACTION_OPEN,
+                                                    "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT,
+                                                    nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     // The program opens files by path.
     gtk_file_chooser_set_local_only(chooser, TRUE);
-    addFilters(chooser, request.filters, request.filterIndex);
-    startAt(chooser, request.path);
+    for (int i = 0; i < request.filterCount; ++i) {
+        GtkFileFilter* filter = gtk_file_filter_new();
+        gtk_file_filter_set_name(filter, request.filters[i].name);
+        addExtension(filter, request.filters[i].extension);
+        gtk_file_chooser_add_filter(chooser, filter);
+        if (i == 0) gtk_file_chooser_set_filter(chooser, filter);
+    }
+    startAt(chooser, request.initialPath);
 
     gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     gchar* chosen = response == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(chooser) : nullptr;
     closeModal(dialog);
-
-    // Like the Windows dialog: a path longer than the buffer is no choice.
-    int result = 0;
-    if (chosen && std::strlen(chosen) < static_cast<size_t>(request.pathSize)) {
-        std::memcpy(request.path, chosen, std::strlen(chosen) + 1);
-        result = 1;
-    }
-    g_free(chosen);
-    return result;
+    postText(HostEventKind::FileChosen, chosen);
 }
 
-void hostErrorBox(HostWindow owner, const char* text, const char* caption)
+void hostErrorBox(const char* text, const char* caption)
 {
-    GtkWidget* box = gtk_message_dialog_new(ownerWindow(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK,
-                                            "%s", text);
+    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", text);
     gtk_window_set_title(GTK_WINDOW(box), caption);
     // The toolkit no longer draws the message type's icon: put it beside the
     // text, where the stop sign sits on Windows.

@@ -5,7 +5,6 @@
 
 int main()
 {
-    constexpr int SHOW_NORMAL = 1;  // the window opens neither hidden nor minimised
     g_set_prgname("tessel");
     // The program takes no options, so the toolkit gets none either. Without a
     // display the window cannot be created and the start fails there; the
@@ -16,5 +15,5 @@ int main()
         g_printerr("tessel: %s\n", noDisplay->message);
         g_error_free(noDisplay);
     }
-    return emulatorMain(nullptr, SHOW_NORMAL);
+    return emulatorMain();
 }

@@ -1,13 +1,11 @@
 #include "hosts/headless/host_headless.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 
-#include "machine/surface.h"
-#include "shell/foreground_keyboard.h"
 #include "hosts/headless/png_file.h"
 #include "hosts/headless/wav_file.h"
+#include "machine/surface.h"
 
 HeadlessHost headless;
 
@@ -17,11 +15,8 @@ constexpr int64_t SCRIPTED_FREQUENCY = 1000000;
 
 void headlessReset()
 {
-    headless.active = true;
     headless.window = HeadlessWindow{};
-    headless.queue.clear();
     headless.keyboard = HeadlessKeyboard{};
-    foregroundKeyboard = ForegroundKeyboard{};
     headless.audio = HeadlessAudio{};
     headless.audio.reportedQueue = -1;
     headless.clock = HeadlessClock{
@@ -34,14 +29,11 @@ void headlessReset()
         .millisecondStep = 20,
         .readings = 0,
     };
-    headless.openDialog = HeadlessOpenDialog{};
+    headless.chooser = HeadlessChooser{};
     headless.errorBox = HeadlessErrorBox{};
-    headless.drops = HeadlessDrops{};
     headless.paste = HeadlessPaste{};
     headless.screen = HeadlessScreen{};
-    headless.translated = headless.dispatched = headless.defaultHandled = 0;
-    headless.log.clear();
-    headless.logEvents = true;
+    headless.polls = 0;
     headless.keepFrames = true;
     headless.onPresent = nullptr;
     headless.onKeyboardRead = nullptr;
@@ -57,17 +49,9 @@ void headlessUseRealClock()
     headless.clock.counterAvailable = true;
 }
 
-static void logEvent(char kind, uint32_t message)
-{
-    if (!headless.logEvents) return;
-    char token[16];
-    std::snprintf(token, sizeof token, "%c%X ", kind, static_cast<unsigned>(message));
-    headless.log += token;
-}
+// ---- Window and events -------------------------------------------------------
 
-// ---- Window and messages -------------------------------------------------
-
-HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
+HostWindow hostCreateWindow(const WindowDescription& description)
 {
     HeadlessWindow& w = headless.window;
     if (w.createFails) return nullptr;
@@ -81,87 +65,35 @@ HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
     w.pictureY = description.pictureY;
     w.background = description.background;
     w.menus.assign(description.menus, description.menus + description.menuCount);
-    w.procedure = description.procedure;
     return theWindow;
 }
 
-static intptr_t sendMessage(uint32_t message, uintptr_t wParam, intptr_t lParam)
-{
-    logEvent('S', message);
-    return headless.window.procedure(theWindow, message, wParam, lParam);
-}
-
-void hostShowWindow(HostWindow, int)
-{
-    ++headless.window.shown;
-    // A window shown in front activates the application.
-    if (headless.active) sendMessage(WM_ACTIVATEAPP, 1, 0);
-}
+void hostShowWindow(HostWindow) { ++headless.window.shown; }
 
 void hostDestroyWindow(HostWindow window)
 {
     if (window != theWindow || !headless.window.exists) return;
     ++headless.window.destroyed;
-    sendMessage(WM_DESTROY, 0, 0);
-    // Messages still queued for it are taken but go nowhere.
     headless.window.exists = false;
 }
 
-bool hostPeekMessage(HostMessage& message)
+// Every event is posted as the script or test makes it.
+bool hostPollEvents()
 {
-    if (headless.queue.empty()) {
-        if (headless.logEvents) headless.log += "E ";
-        return false;
-    }
-    message = headless.queue.front();
-    headless.queue.pop_front();
-    logEvent('M', message.message);
-    return true;
+    ++headless.polls;
+    return false;
 }
 
-void hostTranslateMessage(const HostMessage& message)
-{
-    ++headless.translated;
-    logEvent('T', message.message);
-}
+void headlessCommand(uint16_t command) { postHostEvent(HostEvent{.kind = HostEventKind::Command, .command = command}); }
 
-intptr_t hostDispatchMessage(const HostMessage& message)
-{
-    ++headless.dispatched;
-    logEvent('D', message.message);
-    if (message.window != theWindow || !headless.window.exists) return 0;
-    return headless.window.procedure(message.window, message.message, message.wParam, message.lParam);
-}
-
-void hostPostQuitMessage(int exitCode)
-{
-    headless.queue.push_back(HostMessage{nullptr, WM_QUIT, static_cast<uintptr_t>(exitCode), 0});
-}
-
-intptr_t hostDefaultWindowProc(HostWindow window, uint32_t message, uintptr_t, intptr_t)
-{
-    ++headless.defaultHandled;
-    if (message == WM_CLOSE) hostDestroyWindow(window);
-    return 0;
-}
-
-void headlessPost(uint32_t message, uintptr_t wParam, intptr_t lParam)
-{
-    headless.queue.push_back(HostMessage{theWindow, message, wParam, lParam});
-}
-
-void headlessCommand(uint16_t commandId) { headlessPost(WM_COMMAND, commandId, 0); }
-
-void headlessClose() { headlessPost(WM_CLOSE); }
+void headlessClose() { postHostEvent(HostEvent{.kind = HostEventKind::Close}); }
 
 void headlessSetActive(bool active)
 {
-    headless.active = active;
-    if (!active) loseForegroundKeyboard();
-    headlessPost(WM_ACTIVATEAPP, active ? 1 : 0);
+    postHostEvent(HostEvent{.kind = active ? HostEventKind::Activated : HostEventKind::Deactivated});
 }
 
-// ---- Drawing ---------------------------------------------------------------
+// ---- Drawing -----------------------------------------------------------------
 
 void hostPresent(HostWindow, const Surface& surface, int x, int y)
 {
@@ -172,7 +104,6 @@ void hostPresent(HostWindow, const Surface& surface, int x, int y)
     s.height = surface.height;
     if (headless.keepFrames) s.pixels.assign(surface.pixels, surface.pixels + surface.width * surface.height);
     ++s.presents;
-    if (headless.logEvents) headless.log += "P ";
     if (headless.onPresent) headless.onPresent(s.presents);
 }
 
@@ -192,46 +123,32 @@ bool headlessWriteScreenshot(const char* path)
     return writePng(path, s.pixels.data(), s.width, s.height);
 }
 
-// ---- Key snapshot ----------------------------------------------------------
+// ---- Key snapshot --------------------------------------------------------------
 
-int32_t hostOpenKeyboard(HostWindow, HostKeyboard& device)
+bool hostOpenKeyboard(HostWindow)
 {
     ++headless.keyboard.opens;
-    device = &headless.keyboard;
-    return openForegroundKeyboard();
+    headless.keyboard.open = true;
+    return openReportedKeys();
 }
 
-int32_t hostAcquireKeyboard(HostKeyboard)
+bool hostReadKeys(uint8_t state[256])
 {
-    ++headless.keyboard.acquires;
-    return acquireForegroundKeyboard(headless.active);
-}
-
-int32_t hostUnacquireKeyboard(HostKeyboard)
-{
-    ++headless.keyboard.unacquires;
-    return unacquireForegroundKeyboard();
-}
-
-int32_t hostReadKeyboard(HostKeyboard, uint8_t state[256])
-{
-    HeadlessKeyboard& k = headless.keyboard;
-    ++k.reads;
-    int32_t result = readForegroundKeyboard(state);
-    if (result < 0) ++k.failedReads;
+    ++headless.keyboard.reads;
+    bool read = readReportedKeys(state);
     if (headless.onKeyboardRead) headless.onKeyboardRead();
-    return result;
+    return read;
 }
 
-void hostReleaseKeyboard(HostKeyboard)
+void hostCloseKeyboard()
 {
-    ++headless.keyboard.releases;
-    releaseForegroundKeyboard();
+    ++headless.keyboard.closes;
+    headless.keyboard.open = false;
 }
 
-void headlessSetKey(uint8_t keyCode, bool down) { setForegroundKey(keyCode, down); }
+void headlessSetKey(uint8_t keyCode, bool down) { reportHostKey(keyCode, down); }
 
-// ---- Audio -----------------------------------------------------------------
+// ---- Audio -----------------------------------------------------------------------
 
 HostAudio hostOpenAudio(int sampleRate, const char*& failure)
 {
@@ -266,7 +183,7 @@ bool headlessWriteSound(const char* path)
     return writeWav(path, a.samples.data(), static_cast<int>(a.samples.size()), a.sampleRate);
 }
 
-// ---- Clock -----------------------------------------------------------------
+// ---- Clock -----------------------------------------------------------------------
 
 static int64_t steadyNanoseconds()
 {
@@ -302,59 +219,44 @@ uint32_t hostMilliseconds()
     return value;
 }
 
-// ---- Dialogs ---------------------------------------------------------------
+// ---- Files, text and messages ------------------------------------------------
 
-void headlessAnswerOpenDialog(const char* path)
+void headlessAnswerChooser(const char* path)
 {
-    headless.openDialog.choose = path != nullptr;
-    headless.openDialog.answerPath = path ? path : "";
+    headless.chooser.choose = path != nullptr;
+    headless.chooser.answerPath = path ? path : "";
 }
 
-static std::string filterList(const char* filters)
+// Like a modal dialog: the answer is posted before the request returns.
+void hostRequestOpenFile(HostWindow owner, const OpenFileRequest& request)
 {
-    // Up to and including the empty string that ends the list.
-    const char* end = filters;
-    while (*end) end += std::strlen(end) + 1;
-    return std::string(filters, end + 1);
+    HeadlessChooser& c = headless.chooser;
+    ++c.shown;
+    c.owner = owner;
+    c.title = request.title;
+    c.initialPath = request.initialPath;
+    c.filters.assign(request.filters, request.filters + request.filterCount);
+    if (!c.choose) return;
+    postHostEvent(HostEvent{.kind = HostEventKind::FileChosen, .text = c.answerPath.c_str(), .length = c.answerPath.size()});
 }
 
-int hostOpenFileDialog(const OpenFileRequest& request)
-{
-    HeadlessOpenDialog& d = headless.openDialog;
-    ++d.shown;
-    d.owner = request.owner;
-    d.title = request.title;
-    d.offeredPath = request.path;
-    d.filters = filterList(request.filters);
-    d.filterIndex = request.filterIndex;
-    d.pathSize = request.pathSize;
-    d.flags = request.flags;
-    d.defaultExtension = request.defaultExtension;
-    if (!d.choose || d.answerPath.size() + 1 > static_cast<size_t>(request.pathSize)) return 0;
-    std::memcpy(request.path, d.answerPath.c_str(), d.answerPath.size() + 1);
-    return 1;
-}
-
-void hostErrorBox(HostWindow owner, const char* text, const char* caption)
+void hostErrorBox(const char* text, const char* caption)
 {
     HeadlessErrorBox& b = headless.errorBox;
     ++b.shown;
-    b.owner = owner;
     b.text = text;
     b.caption = caption;
 }
 
-// ---- Drops and pasted text ------------------------------------------------
-
-static void postDrop(const HeadlessDrop& drop)
+void headlessDropFile(const char* path)
 {
-    headless.drops.last = drop;
-    headlessPost(WM_DROPFILES, reinterpret_cast<uintptr_t>(&headless.drops.last));
+    postHostEvent(HostEvent{.kind = HostEventKind::DroppedFile, .text = path, .length = std::strlen(path)});
 }
 
-void headlessDropFile(const char* path) { postDrop(HeadlessDrop{true, false, path, ""}); }
-
-void headlessDropText(const char* text) { postDrop(HeadlessDrop{false, true, "", text}); }
+void headlessDropText(const char* text)
+{
+    postHostEvent(HostEvent{.kind = HostEventKind::DroppedText, .text = text, .length = std::strlen(text)});
+}
 
 void headlessSetPastedText(const char* text)
 {
@@ -362,30 +264,7 @@ void headlessSetPastedText(const char* text)
     headless.paste.text = text ? text : "";
 }
 
-void headlessMiddleClick(int x, int y)
-{
-    headlessPost(WM_MBUTTONDOWN, 0, static_cast<intptr_t>((y & 0xFFFF) << 16 | (x & 0xFFFF)));
-}
-
-// The drop being handled is always the last one made.
-bool hostDroppedFile(uintptr_t, char* path, int pathSize)
-{
-    const HeadlessDrop& drop = headless.drops.last;
-    if (!drop.hasFile || drop.file.size() + 1 > static_cast<size_t>(pathSize)) return false;
-    std::memcpy(path, drop.file.c_str(), drop.file.size() + 1);
-    return true;
-}
-
-bool hostDroppedText(uintptr_t, const char*& text, size_t& length)
-{
-    const HeadlessDrop& drop = headless.drops.last;
-    if (!drop.hasText) return false;
-    text = drop.text.data();
-    length = drop.text.size();
-    return true;
-}
-
-void hostFinishDrop(uintptr_t) { ++headless.drops.finished; }
+void headlessMiddleClick(int x, int y) { postHostEvent(HostEvent{.kind = HostEventKind::Paste, .x = x, .y = y}); }
 
 bool hostOpenPastedText(HostWindow, const char*& text, size_t& length)
 {

@@ -1,10 +1,9 @@
-// The headless host: no window and no devices. Messages, held keys, dialog
+// The headless host: no window and no devices. Events, held keys, chooser
 // answers and the clock come from a script or a test; presented frames are
-// kept for inspection. Everything it does is recorded in `headless`.
+// kept for inspection. What it was asked to do is recorded in `headless`.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,16 @@ struct HostWindowRecord {
     int pictureWidth, pictureHeight, pictureX, pictureY;
     uint32_t background;
     std::vector<Menu> menus;
-    WindowProcedure procedure;
 };
 
 using HeadlessWindow = HostWindowRecord;
 
-// The keyboard's handle; the keys the user holds and the acquisition are
-// the shell's foreground keyboard, as on the desktop. Here: what was asked.
-struct HostKeyboardRecord {
-    int opens, acquires, unacquires, reads, failedReads, releases;
+// What the key source was asked; the keys themselves are the ones the
+// spine keeps for hosts that report them.
+struct HeadlessKeyboard {
+    bool open;
+    int opens, reads, closes;
 };
-using HeadlessKeyboard = HostKeyboardRecord;
 
 // Either the host's monotonic clock, or one that moves only when read: each
 // reading returns the value and then adds the step.
@@ -43,7 +41,7 @@ struct HeadlessClock {
 };
 
 // The sound stream's handle, and what was queued on it. The device is an
-// ideal one whose queue stands at the shell's target, unless a test makes it
+// ideal one whose queue stands at the spine's target, unless a test makes it
 // report another level.
 struct HostAudioRecord {
     bool open;
@@ -57,32 +55,19 @@ struct HostAudioRecord {
 };
 using HeadlessAudio = HostAudioRecord;
 
-struct HeadlessOpenDialog {
+struct HeadlessChooser {
     bool choose;             // the answer: choose answerPath, or cancel
     std::string answerPath;
     int shown;
     // What the last request asked for.
     HostWindow owner;
-    std::string title, offeredPath, filters, defaultExtension;  // filters keeps its NULs
-    int filterIndex, pathSize;
-    uint32_t flags;
+    std::string title, initialPath;
+    std::vector<FileFilter> filters;
 };
 
 struct HeadlessErrorBox {
     int shown;
-    HostWindow owner;
     std::string text, caption;
-};
-
-// A drop as the window procedure finds it through WM_DROPFILES.
-struct HeadlessDrop {
-    bool hasFile, hasText;
-    std::string file, text;
-};
-
-struct HeadlessDrops {
-    HeadlessDrop last;  // the last drop made
-    int finished;
 };
 
 // What the next middle click pastes.
@@ -100,23 +85,15 @@ struct HeadlessScreen {
 };
 
 struct HeadlessHost {
-    bool active;  // the application is in front
     HeadlessWindow window;
-    std::deque<HostMessage> queue;
     HeadlessKeyboard keyboard;
     HeadlessAudio audio;
     HeadlessClock clock;
-    HeadlessOpenDialog openDialog;
+    HeadlessChooser chooser;
     HeadlessErrorBox errorBox;
-    HeadlessDrops drops;
     HeadlessPaste paste;
     HeadlessScreen screen;
-    int translated, dispatched, defaultHandled;
-    // One token per event, separated by spaces: "M<hex>" a message taken,
-    // "E" an empty peek, "T<hex>" translated, "D<hex>" dispatched,
-    // "S<hex>" sent straight to the procedure, "P" a frame presented.
-    std::string log;
-    bool logEvents;
+    int polls;  // looks at the toolkit there is not
     // Copy each presented frame into screen.pixels; a run that reads no
     // picture back may leave it off.
     bool keepFrames;
@@ -128,25 +105,21 @@ struct HeadlessHost {
 
 extern HeadlessHost headless;
 
-// Back to the start: no window, empty queue, application in front, no key
-// down, keyboard opens (foregroundKeyboard too), dialogs cancel, a scripted
+// Back to the start: no window, no key down, choosers cancelled, a scripted
 // clock with a counter of 1 MHz that advances one frame period per reading,
-// events logged and presented frames kept.
+// presented frames kept.
 void headlessReset();
 void headlessUseRealClock();
 
-// Queues a message for the main window.
-void headlessPost(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 // The user chooses a menu item.
-void headlessCommand(uint16_t commandId);
-// The system close command; the default window procedure destroys the window.
+void headlessCommand(uint16_t command);
+// The user closes the window.
 void headlessClose();
-// Another application comes to the front (false) or this one returns (true):
-// the keyboard loses its acquisition, and WM_ACTIVATEAPP is queued.
+// Another application comes to the front (false) or this one returns (true).
 void headlessSetActive(bool active);
 void headlessSetKey(uint8_t keyCode, bool down);
-// The next Open dialog chooses path, or is cancelled when path is null.
-void headlessAnswerOpenDialog(const char* path);
+// The next file chooser chooses path, or is cancelled when path is null.
+void headlessAnswerChooser(const char* path);
 
 // The user drops a file, or text, on the window.
 void headlessDropFile(const char* path);

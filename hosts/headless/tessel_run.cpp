@@ -131,7 +131,7 @@ static void scriptFrame(int frame)
     // The first key goes down at this frame's keyboard poll.
     if (frame == options.typeAt) queueTypedText(typedText, static_cast<size_t>(typedLength));
     if (options.loadFile && frame == options.loadAt) {
-        headlessAnswerOpenDialog(options.loadFile);
+        headlessAnswerChooser(options.loadFile);
         headlessCommand(ID_FILE_LOAD);
     }
 }
@@ -296,9 +296,7 @@ int main(int argc, char** argv)
     if (parseOptions(argc, argv) != 0) return 1;
 
     if (!options.fast) headlessUseRealClock();
-    // A long run would keep a long record, and a copy of every frame, for
-    // nobody.
-    headless.logEvents = false;
+    // A long run would keep a copy of every frame, for nobody.
     headless.keepFrames = options.screenshot != nullptr;
     if (options.stats) {
         headless.onKeyboardRead = keysRead;
@@ -309,7 +307,7 @@ int main(int argc, char** argv)
     scriptFrame(1);
 
     Clock::time_point start = Clock::now();
-    int status = emulatorMain(nullptr, 1);
+    int status = emulatorMain();
     double hostSeconds = secondsBetween(start, Clock::now());
     // A paced run spends the second drawing inside its wait.
     if (options.fast) hostSeconds -= timing.render;

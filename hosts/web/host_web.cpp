@@ -1,26 +1,20 @@
-// The browser host: the page's menu bar and canvas, a key snapshot kept from
-// the page's key events, the page's clock, the browser's file chooser and
-// Web Audio. The page's own script (shell/web/) does the browser's side of
-// each verb; shell/web/host_library.js lists what this file calls there.
-//
-// A browser cannot block. The Open dialog therefore cannot return the
-// chosen file: it opens the file chooser and reports no choice, and the file,
-// once chosen (or dropped onto the page), arrives as the menu command again,
-// which the dialog then answers with it. What the page reports (menu
-// choices, focus changes, keys) is queued as the Windows messages the window
-// procedure expects, as on GTK.
+// The browser host: the page's menu bar and canvas, the keys the page's key
+// events report, the page's clock, the browser's file chooser and Web Audio.
+// The page's own script (page/) does the browser's side of each verb;
+// page/host_library.js lists what this file calls there, and the exported
+// functions below are what the page calls here. A browser cannot block, so
+// the file chooser's answer, like everything else the page reports, comes
+// later as an event.
 #include <emscripten/emscripten.h>
 
 #include <cstring>
 
+#include "hosts/web/host_web.h"
 #include "machine/dik.h"
 #include "machine/keyboard.h"
 #include "machine/surface.h"
 #include "machine/video.h"
-#include "shell/foreground_keyboard.h"
 #include "shell/host.h"
-#include "hosts/web/host_web.h"
-#include "shell/posted_messages.h"
 
 // The page's side, in shell/web/host_library.js.
 extern "C" {
@@ -41,86 +35,56 @@ void webCloseSound();
 
 struct HostWindowRecord {
     bool exists;
-    WindowProcedure procedure;
 };
 
 static HostWindowRecord mainHost;
 static HostWindowRecord* const theWindow = &mainHost;
 
-HostWindow hostCreateWindow(HostInstance, const WindowDescription& description)
+HostWindow hostCreateWindow(const WindowDescription& description)
 {
     if (mainHost.exists) return nullptr;
-    mainHost = HostWindowRecord{true, description.procedure};
+    mainHost.exists = true;
     // The picture with as much background right and below as left and above.
     webCreatePage(description.title, 2 * description.pictureX + description.pictureWidth,
                   2 * description.pictureY + description.pictureHeight, description.background);
     for (int m = 0; m < description.menuCount; ++m) {
         const Menu& menu = description.menus[m];
         webAddMenu(menu.title);
-        for (int i = 0; i < menu.itemCount; ++i) webAddMenuItem(menu.items[i].title, menu.items[i].commandId);
+        for (int i = 0; i < menu.itemCount; ++i) webAddMenuItem(menu.items[i].title, menu.items[i].command);
     }
     return theWindow;
 }
 
-// The page is on screen already; a hidden start hides the picture.
-void hostShowWindow(HostWindow window, int showCommand)
+// The page is on screen already.
+void hostShowWindow(HostWindow window)
 {
-    constexpr int SW_HIDE = 0;
-    if (window == theWindow && mainHost.exists) webShowPage(showCommand != SW_HIDE);
+    if (window == theWindow && mainHost.exists) webShowPage(1);
 }
 
 void hostDestroyWindow(HostWindow window)
 {
     if (window != theWindow || !mainHost.exists) return;
     webShowPage(0);
-    mainHost.procedure(theWindow, WM_DESTROY, 0, 0);
-    // From here on messages for the window go nowhere.
     mainHost.exists = false;
 }
 
-// ---- Messages ----------------------------------------------------------------
+// ---- Events ------------------------------------------------------------------
 
-static uint16_t fileCommand = 0;
 // The browser's file chooser is open: like a modal dialog, it holds the
 // frames back until it closes.
 static bool chooserOpen = false;
 
-void webAnswerFilesWith(uint16_t commandId) { fileCommand = commandId; }
+// What the page reports is posted as it comes, between passes.
+bool hostPollEvents() { return chooserOpen; }
 
-bool webMessageWaiting() { return queuedMessageWaiting(); }
-
-bool hostPeekMessage(HostMessage& message)
+static void post(const HostEvent& event)
 {
-    if (takeQueuedMessage(message)) return true;
-    if (chooserOpen) {
-        message = HostMessage{nullptr, WM_NULL, 0, 0};
-        return true;
-    }
-    return false;
+    if (mainHost.exists) postHostEvent(event);
 }
 
-// Keys are followed by their codes, not their characters: nothing to do.
-void hostTranslateMessage(const HostMessage&) {}
-
-intptr_t hostDispatchMessage(const HostMessage& message)
+extern "C" EMSCRIPTEN_KEEPALIVE void webMenuCommand(int command)
 {
-    if (message.window != theWindow || !mainHost.exists) return 0;
-    return mainHost.procedure(message.window, message.message, message.wParam, message.lParam);
-}
-
-void hostPostQuitMessage(int exitCode) { postQueuedQuit(exitCode); }
-
-intptr_t hostDefaultWindowProc(HostWindow window, uint32_t message, uintptr_t, intptr_t)
-{
-    if (message == WM_CLOSE) hostDestroyWindow(window);
-    return 0;
-}
-
-static void postMessage(uint32_t message, uintptr_t wParam) { postQueuedMessage(theWindow, message, wParam, 0); }
-
-extern "C" EMSCRIPTEN_KEEPALIVE void webMenuCommand(int commandId)
-{
-    if (mainHost.exists) postMessage(WM_COMMAND, static_cast<uint16_t>(commandId));
+    post(HostEvent{.kind = HostEventKind::Command, .command = static_cast<uint16_t>(command)});
 }
 
 // ---- Drawing -----------------------------------------------------------------
@@ -144,12 +108,6 @@ void hostPresent(HostWindow window, const Surface& surface, int x, int y)
 }
 
 // ---- Key snapshot ------------------------------------------------------------
-
-// The keys and the acquisition are the shell's foreground keyboard, as on
-// GTK: it can be acquired only while the page has the focus, and loses the
-// acquisition when the page loses it.
-struct HostKeyboardRecord {};
-static HostKeyboardRecord keyboardHandle;
 
 static bool pageFocused = true;
 
@@ -206,25 +164,14 @@ static uint8_t keyCodeOf(const char* code)
     return 0;
 }
 
-static bool machineReads(uint8_t keyCode)
-{
-    for (const MatrixKey& key : matrixKeyTable) {
-        if (key.keyCode == keyCode) return true;
-    }
-    for (const ControlCombo& combo : controlComboTable) {
-        if (combo.keyCode == keyCode) return true;
-    }
-    return false;
-}
-
 // A key went down or up. True when the machine reads that key, so that the
 // page keeps it from the browser; every other key keeps its browser meaning.
 extern "C" EMSCRIPTEN_KEEPALIVE int webKey(const char* code, int down)
 {
     uint8_t keyCode = keyCodeOf(code);
     if (keyCode == 0) return 0;
-    setForegroundKey(keyCode, down != 0);
-    return machineReads(keyCode);
+    reportHostKey(keyCode, down != 0);
+    return machineReadsKey(keyCode);
 }
 
 // The page gained or lost the focus: the application's activation.
@@ -232,32 +179,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
 {
     if ((focused != 0) == pageFocused) return;
     pageFocused = focused != 0;
-    if (!pageFocused) {
-        // Keys released elsewhere never reach the page: forget them all.
-        releaseForegroundKeys();
-        loseForegroundKeyboard();
-    }
-    if (mainHost.exists) postMessage(WM_ACTIVATEAPP, pageFocused ? 1 : 0);
+    post(HostEvent{.kind = pageFocused ? HostEventKind::Activated : HostEventKind::Deactivated});
 }
 
-int32_t hostOpenKeyboard(HostWindow, HostKeyboard& device)
-{
-    releaseForegroundKeys();
-    device = &keyboardHandle;
-    return openForegroundKeyboard();
-}
+bool hostOpenKeyboard(HostWindow) { return openReportedKeys(); }
 
-int32_t hostAcquireKeyboard(HostKeyboard) { return acquireForegroundKeyboard(pageFocused); }
+bool hostReadKeys(uint8_t state[256]) { return readReportedKeys(state); }
 
-int32_t hostUnacquireKeyboard(HostKeyboard) { return unacquireForegroundKeyboard(); }
-
-int32_t hostReadKeyboard(HostKeyboard, uint8_t state[256]) { return readForegroundKeyboard(state); }
-
-void hostReleaseKeyboard(HostKeyboard)
-{
-    releaseForegroundKeyboard();
-    releaseForegroundKeys();
-}
+void hostCloseKeyboard() { forgetHostKeys(); }
 
 // ---- Audio -------------------------------------------------------------------
 
@@ -285,17 +214,9 @@ void hostCloseAudio(HostAudio audio)
     if (audio) webCloseSound();
 }
 
-// ---- Drops and pasted text -------------------------------------------------
+// ---- Pasted text -------------------------------------------------------------
 
-// A file dropped on the page arrives as File > Load (below), so the page
-// posts no WM_DROPFILES; nor a middle click, which a browser keeps for its
-// own paste.
-bool hostDroppedFile(uintptr_t, char*, int) { return false; }
-
-bool hostDroppedText(uintptr_t, const char*&, size_t&) { return false; }
-
-void hostFinishDrop(uintptr_t) {}
-
+// A browser keeps the middle click for its own paste.
 bool hostOpenPastedText(HostWindow, const char*&, size_t&) { return false; }
 
 void hostClosePastedText() {}
@@ -316,63 +237,36 @@ int64_t hostPerformanceCounter()
 
 uint32_t hostMilliseconds() { return static_cast<uint32_t>(static_cast<int64_t>(emscripten_get_now())); }
 
-// ---- Dialogs -----------------------------------------------------------------
+// ---- Files and messages ------------------------------------------------------
 
-// The file that answers the next Open dialog; empty while none has arrived.
-constexpr int ANSWER_SIZE = 1024;
-static char answerPath[ANSWER_SIZE];
-
-// The chooser's accept list from the chosen filter's Windows patterns:
-// "*.vz;*.VZ" becomes ".vz,.VZ"; "*.*" accepts every file.
-static const char* acceptList(const OpenFileRequest& request)
+void hostRequestOpenFile(HostWindow, const OpenFileRequest& request)
 {
-    static char accept[256];
-    const char* patterns = nullptr;
-    int index = 1;
-    for (const char* p = request.filters; *p; ++index) {
-        const char* name = p;
-        const char* list = name + std::strlen(name) + 1;
-        if (index == request.filterIndex) patterns = list;
-        p = list + std::strlen(list) + 1;
+    // The chooser takes one filter: the first one's extension.
+    char accept[32] = "";
+    const char* extension = request.filterCount > 0 ? request.filters[0].extension : nullptr;
+    if (extension && std::strlen(extension) + 2 <= sizeof accept) {
+        accept[0] = '.';
+        std::strcpy(accept + 1, extension);
     }
-    int length = 0;
-    for (const char* p = patterns; p && *p; ++p) {
-        if (p[0] == '*' && p[1] == '.' && p[2] == '*') return "";
-        if (*p == '*') continue;
-        if (length + 2 >= static_cast<int>(sizeof accept)) break;
-        accept[length++] = *p == ';' ? ',' : *p;
-    }
-    accept[length] = '\0';
-    return accept;
+    chooserOpen = webOpenChooser(request.title, accept) != 0;
 }
 
-int hostOpenFileDialog(const OpenFileRequest& request)
+static void postPath(HostEventKind kind, const char* path)
 {
-    if (answerPath[0] == '\0') {
-        chooserOpen = webOpenChooser(request.title, acceptList(request)) != 0;
-        return 0;
-    }
-    // As on the desktop, a path longer than the buffer is no choice.
-    size_t length = std::strlen(answerPath);
-    int result = 0;
-    if (length < static_cast<size_t>(request.pathSize)) {
-        std::memcpy(request.path, answerPath, length + 1);
-        result = 1;
-    }
-    answerPath[0] = '\0';
-    return result;
+    post(HostEvent{.kind = kind, .text = path, .length = std::strlen(path)});
 }
 
-// A file was chosen or dropped, and the page has put it at path.
-extern "C" EMSCRIPTEN_KEEPALIVE void webFileArrived(const char* path)
+// A file was chosen in the chooser, and the page has put it at path.
+extern "C" EMSCRIPTEN_KEEPALIVE void webFileChosen(const char* path)
 {
     chooserOpen = false;
-    if (!mainHost.exists || fileCommand == 0 || std::strlen(path) >= sizeof answerPath) return;
-    std::memcpy(answerPath, path, std::strlen(path) + 1);
-    postMessage(WM_COMMAND, fileCommand);
+    postPath(HostEventKind::FileChosen, path);
 }
+
+// A file was dropped on the page, and the page has put it at path.
+extern "C" EMSCRIPTEN_KEEPALIVE void webFileDropped(const char* path) { postPath(HostEventKind::DroppedFile, path); }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void webChooserClosed() { chooserOpen = false; }
 
 // The browser's own alert box is modal, as the Windows one is.
-void hostErrorBox(HostWindow, const char* text, const char* caption) { webAlert(text, caption); }
+void hostErrorBox(const char* text, const char* caption) { webAlert(text, caption); }

@@ -3,19 +3,17 @@
 // the page's script runs the loop's passes from its callbacks.
 #include <emscripten/emscripten.h>
 
+#include "hosts/web/host_web.h"
 #include "machine/loaders.h"
 #include "shell/emulator.h"
+#include "shell/events.h"
 #include "shell/frame_clock.h"
-#include "hosts/web/host_web.h"
-#include "shell/main_window.h"
 
 static bool running = false;
 
 int main()
 {
-    constexpr int SHOW_NORMAL = 1;
-    webAnswerFilesWith(ID_FILE_LOAD);
-    running = startEmulator(nullptr, SHOW_NORMAL);
+    running = startEmulator();
     // The runtime stays alive after main returns, for the passes.
     return running ? 0 : EXIT_FAILED_START;
 }
@@ -26,7 +24,7 @@ int main()
 extern "C" EMSCRIPTEN_KEEPALIVE int webRunDuePasses()
 {
     while (running) {
-        bool messageWaits = webMessageWaiting();
+        bool messageWaits = hostEventWaiting();
         if (!messageWaits && !frameDeadlineReached()) break;
         if (!messageLoopPass()) {
             running = false;
@@ -42,7 +40,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webRunDuePasses()
 extern "C" EMSCRIPTEN_KEEPALIVE double webMillisecondsToFrame()
 {
     constexpr double TICKS_PER_MILLISECOND = WEB_CLOCK_TICKS_PER_SECOND / 1000.0;
-    return static_cast<double>(nextFrameTime - hostPerformanceCounter()) / TICKS_PER_MILLISECOND;
+    return static_cast<double>(ticksToFrameDeadline()) / TICKS_PER_MILLISECOND;
 }
 
 // The machine files' names, for the page's own chooser of them: 0 the

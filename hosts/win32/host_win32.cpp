@@ -1,30 +1,30 @@
-// The Windows program: WinMain, and the host of USER and GDI for the window
-// and its picture, the common Open dialog, DirectInput 7 for the keyboard,
-// waveOut for the sound, the performance counter for the clock, and files
-// dropped from the shell and the clipboard's text. Each host handle is a
-// record that holds the Windows handle.
+// The Windows host: USER and GDI for the window and its picture, the
+// common Open dialog, DirectInput 7 for the keyboard, waveOut for the sound,
+// the performance counter for the clock, and files dropped from the shell
+// and the clipboard's text. Windows' messages are turned into the spine's
+// events here, and only here; so are DirectInput's acquisition and results.
+// Each host handle is a record that holds the Windows handle.
 #define DIRECTINPUT_VERSION 0x0700
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
-#include <windows.h>
+#include "hosts/win32/host_win32.h"
+
 #include <commdlg.h>
 #include <dinput.h>
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "machine/surface.h"
-#include "shell/emulator.h"
 #include "shell/host.h"
+
+Win32Start win32Start;
 
 // Resource numbers of tessel.rc.
 constexpr WORD MENU_RESOURCE = 101;
 constexpr WORD ICON_RESOURCE = 102;
-
-struct HostInstanceRecord {
-    HINSTANCE module;
-};
 
 // The one window of the program's class; other windows of the thread (the
 // dialogs) have no record and pass as null.
@@ -32,44 +32,54 @@ struct HostWindowRecord {
     HWND handle;
 };
 
-struct HostKeyboardRecord {
-    IDirectInputDeviceA* device;
-};
-
 static HostWindowRecord mainWindowRecord;
-static HostKeyboardRecord keyboardRecord;
 
 static HWND toWindows(HostWindow window) { return window ? window->handle : nullptr; }
-static HostWindow toHost(HWND window) { return window && window == mainWindowRecord.handle ? &mainWindowRecord : nullptr; }
-static IDirectInputDeviceA* toDevice(HostKeyboard device) { return device->device; }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
-{
-    // The command line is not used.
-    static HostInstanceRecord program;
-    program.module = instance;
-    return emulatorMain(&program, showCommand);
-}
+// ---- Window and events -------------------------------------------------------
 
-// ---- Window and messages -------------------------------------------------
+static void post(HostEventKind kind) { postHostEvent(HostEvent{.kind = kind}); }
 
-// The shell's procedure for the one window there is.
-static WindowProcedure windowProcedure = nullptr;
+static void followActivation(bool active);
+static void takeDrop(HDROP drop);
 
+// Turns what the window's messages mean into the spine's events; the rest
+// is Windows' own.
 static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Creation already sends messages, before CreateWindowExA has returned
     // the handle; the first one names it.
     if (!mainWindowRecord.handle) mainWindowRecord.handle = window;
     if (window != mainWindowRecord.handle) return DefWindowProcA(window, message, wParam, lParam);
-    return windowProcedure(&mainWindowRecord, message, wParam, lParam);
+    switch (message) {
+    case WM_ACTIVATEAPP:
+        followActivation(wParam != 0);
+        post(wParam != 0 ? HostEventKind::Activated : HostEventKind::Deactivated);
+        return 1;
+    case WM_COMMAND:
+        // The high half is the notification code: a menu's 0, an accelerator's 1.
+        postHostEvent(HostEvent{.kind = HostEventKind::Command, .command = LOWORD(wParam)});
+        break;
+    case WM_CLOSE:
+        // The spine destroys the window.
+        post(HostEventKind::Close);
+        return 0;
+    case WM_DROPFILES:
+        takeDrop(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_MBUTTONDOWN:
+        // Client coordinates are signed 16-bit halves.
+        postHostEvent(HostEvent{.kind = HostEventKind::Paste,
+                                .x = static_cast<int16_t>(LOWORD(lParam)),
+                                .y = static_cast<int16_t>(HIWORD(lParam))});
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HostWindow hostCreateWindow(HostInstance instance, const WindowDescription& description)
+HostWindow hostCreateWindow(const WindowDescription& description)
 {
-    HINSTANCE module = instance ? instance->module : GetModuleHandleA(nullptr);
-    // Creation already sends messages to the procedure.
-    windowProcedure = description.procedure;
+    HINSTANCE module = win32Start.module ? win32Start.module : GetModuleHandleA(nullptr);
 
     // The menu is resource 101, which lists the same items as the
     // description; the background is the system's menu text colour, black.
@@ -101,9 +111,11 @@ HostWindow hostCreateWindow(HostInstance instance, const WindowDescription& desc
     return &mainWindowRecord;
 }
 
-void hostShowWindow(HostWindow window, int showCommand)
+// With the show command Windows gave the program: showing activates the
+// window, which sends WM_ACTIVATEAPP before the keyboard exists.
+void hostShowWindow(HostWindow window)
 {
-    ShowWindow(toWindows(window), showCommand);
+    ShowWindow(toWindows(window), win32Start.showCommand);
     UpdateWindow(toWindows(window));
 }
 
@@ -113,49 +125,20 @@ void hostDestroyWindow(HostWindow window)
     if (window == &mainWindowRecord) mainWindowRecord.handle = nullptr;
 }
 
-// The last message taken, whole: translation needs its time and cursor
-// position as well as the four values the shell sees.
-static MSG takenMessage;
-
-bool hostPeekMessage(HostMessage& message)
+// One message a look: dispatching it runs the window procedure, which posts
+// what it means; a message of Windows' own (a paint, the pointer) is this
+// pass's event all the same.
+bool hostPollEvents()
 {
-    if (!PeekMessageA(&takenMessage, nullptr, 0, 0, PM_REMOVE)) return false;
-    message = HostMessage{toHost(takenMessage.hwnd), takenMessage.message, takenMessage.wParam, takenMessage.lParam};
-    return true;
-}
-
-static MSG windowsMessage(const HostMessage& message)
-{
-    if (toHost(takenMessage.hwnd) == message.window && takenMessage.message == message.message &&
-        takenMessage.wParam == message.wParam && takenMessage.lParam == message.lParam) {
-        return takenMessage;
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (message.message == WM_QUIT) {
+        post(HostEventKind::Quit);
+        return true;
     }
-    MSG built = {};
-    built.hwnd = toWindows(message.window);
-    built.message = message.message;
-    built.wParam = message.wParam;
-    built.lParam = message.lParam;
-    built.time = static_cast<DWORD>(GetMessageTime());
-    return built;
-}
-
-void hostTranslateMessage(const HostMessage& message)
-{
-    MSG translated = windowsMessage(message);
-    TranslateMessage(&translated);
-}
-
-intptr_t hostDispatchMessage(const HostMessage& message)
-{
-    MSG dispatched = windowsMessage(message);
-    return DispatchMessageA(&dispatched);
-}
-
-void hostPostQuitMessage(int exitCode) { PostQuitMessage(exitCode); }
-
-intptr_t hostDefaultWindowProc(HostWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam)
-{
-    return DefWindowProcA(toWindows(window), message, wParam, lParam);
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
 }
 
 // ---- Drawing ---------------------------------------------------------------
@@ -181,68 +164,77 @@ void hostPresent(HostWindow window, const Surface& surface, int x, int y)
 
 // ---- Key snapshot ----------------------------------------------------------
 
-// Opened together with the keyboard device and released with it.
+// Opened together and released together.
 static IDirectInputA* directInput = nullptr;
-static IDirectInputDeviceA* openKeyboard = nullptr;  // the device handed out, for the Open dialog
+static IDirectInputDeviceA* keyboard = nullptr;
 
-static void releaseDirectInput()
+// Acquisition keeps failing while another application is in front, and the
+// spine's loop waits for us: give up after this many tries and let the next
+// frame try again.
+constexpr int ACQUIRE_ATTEMPTS = 8;
+
+bool hostOpenKeyboard(HostWindow window)
 {
+    HWND owner = toWindows(window);
+    HINSTANCE module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
+    if (FAILED(DirectInputCreateA(module, DIRECTINPUT_VERSION, &directInput, nullptr))) {
+        directInput = nullptr;
+        return false;
+    }
+    // A failure from here on leaves what was made to hostCloseKeyboard.
+    if (FAILED(directInput->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr))) {
+        keyboard = nullptr;
+        return false;
+    }
+    // Exclusive and foreground: Windows takes the keys away while another
+    // application is in front, and the next read says so.
+    return SUCCEEDED(keyboard->SetDataFormat(&c_dfDIKeyboard)) &&
+           SUCCEEDED(keyboard->SetCooperativeLevel(owner, DISCL_EXCLUSIVE | DISCL_FOREGROUND));
+}
+
+// The application came to the front or went behind; before the keyboard
+// exists there is nothing to do.
+static void followActivation(bool active)
+{
+    if (!keyboard) return;
+    if (active) {
+        keyboard->Acquire();
+    } else {
+        keyboard->Unacquire();
+    }
+}
+
+bool hostReadKeys(uint8_t state[256])
+{
+    if (!keyboard) return false;
+    // A failed read may leave anything in its buffer; the caller's state
+    // must stay as it was.
+    BYTE snapshot[256];
+    HRESULT result = keyboard->GetDeviceState(sizeof snapshot, snapshot);
+    if (FAILED(result)) {
+        // Lost or never acquired: acquire again, then read once more.
+        for (int attempt = 0; attempt < ACQUIRE_ATTEMPTS; ++attempt) {
+            result = keyboard->Acquire();
+            if (result != DIERR_INPUTLOST && result != DIERR_OTHERAPPHASPRIO) break;
+        }
+        if (SUCCEEDED(result)) result = keyboard->GetDeviceState(sizeof snapshot, snapshot);
+    }
+    if (FAILED(result)) return false;
+    std::memcpy(state, snapshot, sizeof snapshot);
+    return true;
+}
+
+void hostCloseKeyboard()
+{
+    if (keyboard) {
+        keyboard->Unacquire();
+        keyboard->Release();
+        keyboard = nullptr;
+    }
     if (directInput) {
         directInput->Release();
         directInput = nullptr;
     }
-}
-
-int32_t hostOpenKeyboard(HostWindow window, HostKeyboard& device)
-{
-    HWND owner = toWindows(window);
-    HINSTANCE module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
-    HRESULT result = DirectInputCreateA(module, DIRECTINPUT_VERSION, &directInput, nullptr);
-    if (FAILED(result)) {
-        directInput = nullptr;
-        return result;
-    }
-    IDirectInputDeviceA* keyboard = nullptr;
-    result = directInput->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr);
-    if (FAILED(result)) {
-        // No device to hand back, so nothing else would release it.
-        releaseDirectInput();
-        return result;
-    }
-    // From here on a failure leaves the device with the caller, whose
-    // release takes DirectInput with it.
-    keyboardRecord.device = keyboard;
-    device = &keyboardRecord;
-    openKeyboard = keyboard;
-    result = keyboard->SetDataFormat(&c_dfDIKeyboard);
-    if (FAILED(result)) return result;
-    result = keyboard->SetCooperativeLevel(owner, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
-    if (FAILED(result)) return result;
-    return DI_OK;
-}
-
-int32_t hostAcquireKeyboard(HostKeyboard device) { return toDevice(device)->Acquire(); }
-
-int32_t hostUnacquireKeyboard(HostKeyboard device) { return toDevice(device)->Unacquire(); }
-
-int32_t hostReadKeyboard(HostKeyboard device, uint8_t state[256])
-{
-    // A failed read may leave anything in its buffer; the caller's state
-    // must stay as it was.
-    BYTE snapshot[256];
-    HRESULT result = toDevice(device)->GetDeviceState(sizeof snapshot, snapshot);
-    if (SUCCEEDED(result)) std::memcpy(state, snapshot, sizeof snapshot);
-    return result;
-}
-
-void hostReleaseKeyboard(HostKeyboard device)
-{
-    if (device && device->device) {
-        device->device->Release();
-        if (device->device == openKeyboard) openKeyboard = nullptr;
-        device->device = nullptr;
-    }
-    releaseDirectInput();
 }
 
 // ---- Audio -----------------------------------------------------------------
@@ -317,23 +309,41 @@ void hostCloseAudio(HostAudio audio)
     audio->device = nullptr;
 }
 
-// ---- Drops and pasted text ------------------------------------------------
+// ---- Clock -----------------------------------------------------------------
 
-// WM_DROPFILES carries the shell's HDROP as the drop; it holds files only.
-static HDROP toDrop(uintptr_t drop) { return reinterpret_cast<HDROP>(drop); }
-
-bool hostDroppedFile(uintptr_t drop, char* path, int pathSize)
+bool hostPerformanceFrequency(int64_t& ticksPerSecond)
 {
-    constexpr UINT FILE_COUNT = 0xFFFFFFFF;
-    if (DragQueryFileA(toDrop(drop), FILE_COUNT, nullptr, 0) == 0) return false;
-    UINT length = DragQueryFileA(toDrop(drop), 0, nullptr, 0);
-    if (length + 1 > static_cast<UINT>(pathSize)) return false;
-    return DragQueryFileA(toDrop(drop), 0, path, static_cast<UINT>(pathSize)) == length;
+    LARGE_INTEGER frequency;
+    if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return false;
+    ticksPerSecond = frequency.QuadPart;
+    return true;
 }
 
-bool hostDroppedText(uintptr_t, const char*&, size_t&) { return false; }
+int64_t hostPerformanceCounter()
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
 
-void hostFinishDrop(uintptr_t drop) { DragFinish(toDrop(drop)); }
+uint32_t hostMilliseconds() { return timeGetTime(); }
+
+// ---- Files, text and messages ------------------------------------------------
+
+// WM_DROPFILES carries the shell's drop, which holds files only; of several
+// the first counts, and one whose path does not fit is none.
+static void takeDrop(HDROP drop)
+{
+    constexpr UINT FILE_COUNT = 0xFFFFFFFF;
+    char path[MAX_PATH];
+    if (DragQueryFileA(drop, FILE_COUNT, nullptr, 0) > 0) {
+        UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+        if (length < sizeof path && DragQueryFileA(drop, 0, path, sizeof path) == length) {
+            postHostEvent(HostEvent{.kind = HostEventKind::DroppedFile, .text = path, .length = length});
+        }
+    }
+    DragFinish(drop);
+}
 
 // The clipboard stays open, its text locked, until the paste is closed.
 static HANDLE pastedText = nullptr;
@@ -360,55 +370,59 @@ void hostClosePastedText()
     CloseClipboard();
 }
 
-// ---- Clock -----------------------------------------------------------------
-
-bool hostPerformanceFrequency(int64_t& ticksPerSecond)
+// The dialog's filter list: pairs of a name and its pattern, each ended by a
+// NUL, the list by an empty string; every extension pattern also matches in
+// any case, as Windows' patterns do.
+static void filterList(const OpenFileRequest& request, char* list, size_t size)
 {
-    LARGE_INTEGER frequency;
-    if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return false;
-    ticksPerSecond = frequency.QuadPart;
-    return true;
+    size_t used = 0;
+    for (int i = 0; i < request.filterCount; ++i) {
+        const FileFilter& filter = request.filters[i];
+        char pattern[64] = "*.*";
+        if (filter.extension) std::snprintf(pattern, sizeof pattern, "*.%s", filter.extension);
+        size_t name = std::strlen(filter.name) + 1;
+        size_t patternLength = std::strlen(pattern) + 1;
+        if (used + name + patternLength + 1 > size) break;
+        std::memcpy(list + used, filter.name, name);
+        std::memcpy(list + used + name, pattern, patternLength);
+        used += name + patternLength;
+    }
+    list[used] = '\0';
 }
 
-int64_t hostPerformanceCounter()
-{
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart;
-}
-
-uint32_t hostMilliseconds() { return timeGetTime(); }
-
-// ---- Dialogs ---------------------------------------------------------------
-
-// Empty, so the dialog chooses the folder; nothing writes it.
-static char initialFolder[] = "";
-
-int hostOpenFileDialog(const OpenFileRequest& request)
+void hostRequestOpenFile(HostWindow owner, const OpenFileRequest& request)
 {
     // The dialog is a window of its own and needs the keys. Windows takes a
     // foreground device away from the window that lost the activation; wine
     // keeps it acquired, and its exclusive hold swallows every key typed
-    // into the dialog. The first poll after the dialog acquires it again.
-    if (openKeyboard) openKeyboard->Unacquire();
+    // into the dialog. The first read after the dialog acquires it again.
+    if (keyboard) keyboard->Unacquire();
+
+    char filters[256];
+    filterList(request, filters, sizeof filters);
+    // The last choice is offered; one that does not fit is not.
+    char path[MAX_PATH] = "";
+    if (std::strlen(request.initialPath) < sizeof path) std::strcpy(path, request.initialPath);
+    // Empty, so the dialog chooses the folder.
+    char initialFolder[] = "";
 
     OPENFILENAMEA dialog = {};
     // The size of the record as this program was built: 152 bytes in a
     // 64-bit build, where the 76 of the 32-bit record makes the call fail.
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = toWindows(request.owner);
-    dialog.lpstrFilter = request.filters;
-    dialog.nFilterIndex = static_cast<DWORD>(request.filterIndex);
-    dialog.lpstrFile = request.path;
-    dialog.nMaxFile = static_cast<DWORD>(request.pathSize);
+    dialog.hwndOwner = toWindows(owner);
+    dialog.lpstrFilter = filters;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
     dialog.lpstrInitialDir = initialFolder;
     dialog.lpstrTitle = request.title;
-    dialog.Flags = request.flags;
-    dialog.lpstrDefExt = request.defaultExtension;
-    return GetOpenFileNameA(&dialog) == TRUE ? 1 : 0;
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    dialog.lpstrDefExt = request.filterCount > 0 ? request.filters[0].extension : nullptr;
+    // Modal: the answer is posted before the request returns.
+    if (GetOpenFileNameA(&dialog) == TRUE) {
+        postHostEvent(HostEvent{.kind = HostEventKind::FileChosen, .text = path, .length = std::strlen(path)});
+    }
 }
 
-void hostErrorBox(HostWindow owner, const char* text, const char* caption)
-{
-    MessageBoxA(toWindows(owner), text, caption, MB_ICONERROR | MB_OK);
-}
+void hostErrorBox(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_OK); }

@@ -3,12 +3,12 @@
 #include <gtk/gtk.h>
 
 #include "shell/emulator.h"
-#include "shell/foreground_keyboard.h"
+#include "shell/shell.h"
 
 int main()
 {
-    foregroundKeyboard.openResult = DIERR_GENERIC;
+    shell.keyboard.refuseToOpen = true;
     g_set_prgname("tessel-keyfail");
     gtk_init_check(nullptr, nullptr);
-    return emulatorMain(nullptr, 1);
+    return emulatorMain();
 }

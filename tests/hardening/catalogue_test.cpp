@@ -65,7 +65,7 @@ protected:
                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         previousDirectory = fs::current_path();
         fs::current_path(dir);
-        resetShell();
+        resetProgram();
         // Memory that no machine file may reach.
         for (int a = 0; a < MEMORY_SIZE; ++a) vz200.memoryImage[a] = static_cast<uint8_t>(0xA5 ^ (a >> 6));
         std::memset(vz200.fontImage, 0x5A, sizeof vz200.fontImage);
@@ -82,9 +82,9 @@ protected:
     // The program's start-up up to its first frame; what it said on stderr.
     std::string start()
     {
-        createMainWindow(nullptr, 1);
+        createMainWindow();
         initFrameClock();
-        EXPECT_EQ(initHostKeyboard(mainWindow), 0);
+        EXPECT_TRUE(initHostKeyboard(shell.mainWindow));
         ::testing::internal::CaptureStderr();
         startMachine();
         std::string said = ::testing::internal::GetCapturedStderr();
@@ -114,18 +114,14 @@ protected:
         processorBefore = vz200.processor;
     }
 
-    // File > Load, the Open dialog answered with path (or cancelled).
+    // File > Load, the chooser answered with path (or cancelled).
     void load(const char* path)
     {
-        int shown = headless.openDialog.shown;
-        headlessAnswerOpenDialog(path);
+        int shown = headless.chooser.shown;
+        headlessAnswerChooser(path);
         headlessCommand(ID_FILE_LOAD);
-        HostMessage message;
-        while (hostPeekMessage(message)) {
-            hostTranslateMessage(message);
-            hostDispatchMessage(message);
-        }
-        EXPECT_EQ(headless.openDialog.shown, shown + 1);
+        handleWaitingEvents();
+        EXPECT_EQ(headless.chooser.shown, shown + 1);
     }
 
     // Memory as before except for the bytes at from; PC as given, the rest
@@ -360,14 +356,14 @@ TEST_F(Catalogue, PathOfTheLongestLengthLoads)
     fs::create_directories(path.parent_path());
     writeFile(path, vzFile(0xF0, 0x9000, {1, 2, 3}));
     load(path.c_str());
-    EXPECT_STREQ(programPath, path.c_str());
+    EXPECT_STREQ(shell.programPath, path.c_str());
     expectLoaded(0x9000, {1, 2, 3}, processorBefore.PC);
 }
 
 TEST_F(Catalogue, LongerPathsAreRefusedByTheDialog)
 {
     startForLoading();
-    std::strcpy(programPath, "/previous/choice.vz");
+    std::strcpy(shell.programPath, "/previous/choice.vz");
     for (size_t length : {260, 261, 1000}) {
         SCOPED_TRACE(length);
         fs::path path = pathOfLength(dir, length);
@@ -376,7 +372,7 @@ TEST_F(Catalogue, LongerPathsAreRefusedByTheDialog)
         writeFile(path, vzFile(0xF1, 0x9000, {1, 2, 3}));
         load(path.c_str());
         // Nothing written past the buffer, nothing loaded, the last choice kept.
-        EXPECT_STREQ(programPath, "/previous/choice.vz");
+        EXPECT_STREQ(shell.programPath, "/previous/choice.vz");
         expectNothingLoaded();
     }
 }
@@ -408,16 +404,15 @@ TEST_F(Catalogue, FileGoneBetweenDialogAndOpenChangesNothing)
     startForLoading();
     fs::path path = dir / "gone.vz";
     writeFile(path, vzFile(0xF1, 0x9000, {1, 2, 3}));
-    headlessAnswerOpenDialog(path.c_str());
+    headlessAnswerChooser(path.c_str());
     headlessCommand(ID_FILE_LOAD);
-    // The scripted dialog does not look at the disk: a file removed before
+    // The scripted chooser does not look at the disk: a file removed before
     // the command is handled is, for the load, one lost right after the
     // user chose it.
     fs::remove(path);
-    HostMessage message;
-    while (hostPeekMessage(message)) hostDispatchMessage(message);
-    EXPECT_EQ(headless.openDialog.shown, 1);
-    EXPECT_STREQ(programPath, path.c_str());
+    handleWaitingEvents();
+    EXPECT_EQ(headless.chooser.shown, 1);
+    EXPECT_STREQ(shell.programPath, path.c_str());
     expectNothingLoaded();
 }
 

@@ -91,7 +91,7 @@ void typeFrame(long frame)
 
 void load(const std::string& path)
 {
-    headlessAnswerOpenDialog(path.c_str());
+    headlessAnswerChooser(path.c_str());
     headlessCommand(ID_FILE_LOAD);
 }
 
@@ -193,12 +193,11 @@ int main(int argc, char** argv)
     for (int i = 0; i < 200; ++i) soak.data.push_back(static_cast<uint8_t>(i * 29 + 3));
     writeVz(soak.dataFile, 0xF0, 0x9100, soak.data);
 
-    headless.logEvents = false;
     headless.onPresent = framePresented;
     soak.windowStart = std::chrono::steady_clock::now();
     soak.windowCpuStart = std::clock();
     scriptFrame(1);
-    int status = emulatorMain(nullptr, 1);
+    int status = emulatorMain();
     std::remove(soak.rebootFile.c_str());
     std::remove(soak.dataFile.c_str());
 

@@ -2,97 +2,64 @@
 
 #include "machine/dik.h"
 #include "shell/emulator.h"
-#include "shell/foreground_keyboard.h"
 #include "shell/main_window.h"
+#include "shell/resources.h"
 #include "tests/support/shell_reset.h"
 
 namespace {
 
 struct EmulatorTest : ::testing::Test {
-    void SetUp() override { resetShell(); }
+    void SetUp() override { resetProgram(); }
 };
 
-// Everything the loop did after the window was shown.
-std::string loopLog() { return headless.log.substr(headless.log.find("S1C ") + 4); }
-
-TEST_F(EmulatorTest, OneMessagePerPassAndFramesOnlyWhenTheQueueIsEmpty)
+// One event a pass, a frame only in a pass that finds none, and nothing
+// after the close but the quit; the shutdown after the loop releases nothing
+// the close released already.
+TEST_F(EmulatorTest, OneEventAPassFramesOnlyWhenNoneWaitsAndNoFrameAfterTheClose)
 {
+    ASSERT_TRUE(startEmulator());
     for (int i = 0; i < 3; ++i) headlessCommand(ID_HELP_ABOUT);
-    headless.onPresent = [](int frame) {
-        if (frame == 2) headlessCommand(ID_OPTIONS_SOUND);
-        if (frame == 3) headlessClose();
+    std::string passes;  // per pass: E an event handled, F a frame
+    auto pass = [&] {
+        int presents = headless.screen.presents;
+        bool goesOn = messageLoopPass();
+        passes += headless.screen.presents > presents ? 'F' : 'E';
+        return goesOn;
     };
-    EXPECT_EQ(emulatorMain(nullptr, 1), 1);
-    // The close is answered by the default procedure, which destroys the
-    // window (S2: WM_DESTROY sent); the quit message that follows is still
-    // translated and dispatched, and no frame runs after it was posted.
-    EXPECT_EQ(loopLog(),
-              "M111 T111 D111 M111 T111 D111 M111 T111 D111 "
-              "E P E P M111 T111 D111 E P "
-              "M10 T10 D10 S2 M12 T12 D12 ");
-}
-
-TEST_F(EmulatorTest, StartPassesAndStopFromOutsideRunAsTheWholeProgramDoes)
-{
-    headlessCommand(ID_HELP_ABOUT);
-    headless.onPresent = [](int frame) {
-        if (frame == 2) headlessClose();
-    };
-    ASSERT_TRUE(startEmulator(nullptr, 1));
-    int passes = 0;
-    while (messageLoopPass()) ++passes;
-    EXPECT_EQ(stopEmulator(), 1);
-    EXPECT_EQ(passes, 4);  // the command, two frames and the close; the quit ends the loop
-    EXPECT_EQ(loopLog(), "M111 T111 D111 E P E P M10 T10 D10 S2 M12 T12 D12 ");
-    EXPECT_EQ(headless.keyboard.releases, 1);
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(pass());
+    headlessClose();
+    EXPECT_TRUE(pass());
+    EXPECT_FALSE(headless.window.exists);
+    EXPECT_EQ(headless.keyboard.closes, 1);
     EXPECT_EQ(heldBackBuffer(), nullptr);
+    EXPECT_FALSE(pass());  // the quit ends the loop
+    EXPECT_EQ(passes, "EEEFFEE");
+    EXPECT_EQ(stopEmulator(), EXIT_AFTER_CLOSE);
+    EXPECT_EQ(headless.keyboard.closes, 1);
+    EXPECT_EQ(headless.audio.closes, 1);
 }
 
-TEST_F(EmulatorTest, AFailedStartFromOutsideHasCleanedUp)
+TEST_F(EmulatorTest, AFailedKeyboardStartShowsTheBoxCleansUpAndNeverEntersTheLoop)
 {
-    foregroundKeyboard.openResult = DIERR_GENERIC;
-    EXPECT_FALSE(startEmulator(nullptr, 1));
-    EXPECT_EQ(headless.errorBox.shown, 1);
-    EXPECT_EQ(headless.window.destroyed, 1);
-    EXPECT_EQ(mainWindow, nullptr);
-}
-
-TEST_F(EmulatorTest, NormalEndShutsDownTwiceAndReleasesOnce)
-{
-    headless.onPresent = [](int) { headlessPost(WM_DESTROY); };
-    EXPECT_EQ(emulatorMain(nullptr, 1), 1);
-    EXPECT_EQ(headless.screen.presents, 1);
-    EXPECT_EQ(headless.keyboard.opens, 1);
-    EXPECT_EQ(headless.keyboard.releases, 1);
-    EXPECT_EQ(headless.keyboard.unacquires, 1);
-    EXPECT_EQ(keyboardDevice, nullptr);
-    EXPECT_EQ(heldBackBuffer(), nullptr);
-    EXPECT_EQ(headless.errorBox.shown, 0);
-}
-
-TEST_F(EmulatorTest, FailedKeyboardStartShowsTheBoxAndNeverEntersTheLoop)
-{
-    foregroundKeyboard.openResult = DIERR_GENERIC;
-    EXPECT_EQ(emulatorMain(nullptr, 1), -1);
+    shell.keyboard.refuseToOpen = true;
+    EXPECT_EQ(emulatorMain(), EXIT_FAILED_START);
     EXPECT_EQ(headless.errorBox.shown, 1);
     EXPECT_EQ(headless.errorBox.text, "Error Initializing DirectInput");
     EXPECT_EQ(headless.errorBox.caption, "Tessel");
-    EXPECT_EQ(headless.errorBox.owner, nullptr);
     EXPECT_EQ(headless.window.destroyed, 1);
-    // WM_DESTROY once, shutting down once; no peek, no frame.
-    EXPECT_EQ(loopLog(), "S2 ");
-    EXPECT_EQ(headless.keyboard.releases, 1);
+    EXPECT_EQ(shell.mainWindow, nullptr);
+    EXPECT_EQ(headless.keyboard.closes, 1);
     EXPECT_EQ(heldBackBuffer(), nullptr);
+    EXPECT_EQ(headless.polls, 0);
     EXPECT_EQ(headless.screen.presents, 0);
 }
 
 TEST_F(EmulatorTest, NoWindowNoStart)
 {
     headless.window.createFails = true;
-    EXPECT_EQ(emulatorMain(nullptr, 1), -1);
+    EXPECT_EQ(emulatorMain(), EXIT_FAILED_START);
     EXPECT_EQ(headless.errorBox.shown, 0);
     EXPECT_EQ(headless.keyboard.opens, 0);
-    EXPECT_TRUE(headless.log.empty());
 }
 
 TEST_F(EmulatorTest, KeysHeldAtDeactivationStayPressedUntilTheNextPollInFront)
@@ -106,8 +73,8 @@ TEST_F(EmulatorTest, KeysHeldAtDeactivationStayPressedUntilTheNextPollInFront)
     headless.onPresent = [](int frame) {
         pressed += (vz200.keyboardMatrix.rows[1] & ROW1_A) ? '-' : 'A';
         if (frame == 2) {
+            // Behind another application the release is never seen.
             headlessSetActive(false);
-            headlessSetKey(DIK_A, false);
             readsWhileInactive = -headless.keyboard.reads;
         }
         if (frame == 4) {
@@ -116,10 +83,30 @@ TEST_F(EmulatorTest, KeysHeldAtDeactivationStayPressedUntilTheNextPollInFront)
         }
         if (frame == 5) headlessClose();
     };
-    EXPECT_EQ(emulatorMain(nullptr, 1), 1);
+    EXPECT_EQ(emulatorMain(), EXIT_AFTER_CLOSE);
     EXPECT_EQ(pressed, "AAAA-");
     EXPECT_EQ(readsWhileInactive, 0);
-    EXPECT_TRUE(isActive);
+    EXPECT_TRUE(shell.isActive);
+}
+
+TEST_F(EmulatorTest, ResetPutsTheShellBackToItsStart)
+{
+    headless.onPresent = [](int frame) {
+        if (frame == 1) {
+            queueTypedText("ABC", 3);
+            headlessSetActive(false);
+            headlessCommand(ID_HELP_ABOUT);
+            headlessClose();
+        }
+    };
+    EXPECT_EQ(emulatorMain(), EXIT_AFTER_CLOSE);
+    resetShell();
+    EXPECT_TRUE(shell.isActive);
+    EXPECT_EQ(shell.mainWindow, nullptr);
+    EXPECT_EQ(shell.typing.count, 0);
+    EXPECT_FALSE(hostEventWaiting());
+    EXPECT_EQ(shell.frameClock.ticksPerFrame, FALLBACK_TICKS_PER_FRAME);
+    EXPECT_EQ(shell.sound.stream, nullptr);
 }
 
 }  // namespace

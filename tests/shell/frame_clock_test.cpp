@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "hosts/headless/host_headless.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr int64_t PERIOD = FREQUENCY / 50;
 struct FrameClockTest : ::testing::Test {
     void SetUp() override
     {
+        resetShell();
         headlessReset();
         headless.clock.frequency = FREQUENCY;
         headless.clock.counter = 5000;
@@ -29,32 +31,32 @@ TEST_F(FrameClockTest, PeriodIsTheCounterRateOverFiftyTruncated)
 {
     headless.clock.frequency = 10000000;
     initFrameClock();
-    EXPECT_TRUE(perfCounterAvailable);
-    EXPECT_EQ(ticksPerFrame, 200000u);
+    EXPECT_TRUE(shell.frameClock.perfCounterAvailable);
+    EXPECT_EQ(shell.frameClock.ticksPerFrame, 200000u);
 
     headless.clock.frequency = 3579545;
     initFrameClock();
-    EXPECT_EQ(ticksPerFrame, 71590u);
+    EXPECT_EQ(shell.frameClock.ticksPerFrame, 71590u);
 }
 
 TEST_F(FrameClockTest, FirstWaitReturnsAfterOneReading)
 {
     initFrameClock();
-    EXPECT_EQ(nextFrameTime, 5000);
+    EXPECT_EQ(shell.frameClock.nextFrameTime, 5000);
     EXPECT_EQ(readingsOf(waitForFrame), 1);
-    EXPECT_EQ(clockNow, 5001);
-    EXPECT_EQ(nextFrameTime, 5001 + PERIOD);
+    EXPECT_EQ(shell.frameClock.clockNow, 5001);
+    EXPECT_EQ(shell.frameClock.nextFrameTime, 5001 + PERIOD);
 }
 
 TEST_F(FrameClockTest, NextWaitEndsOnePeriodAfterTheReadingThatEndedTheLast)
 {
     initFrameClock();
     waitForFrame();
-    int64_t ended = clockNow;
+    int64_t ended = shell.frameClock.clockNow;
     headless.clock.counter = ended + 1000;
     headless.clock.counterStep = 1000;
     EXPECT_EQ(readingsOf(waitForFrame), PERIOD / 1000);
-    EXPECT_EQ(clockNow, ended + PERIOD);
+    EXPECT_EQ(shell.frameClock.clockNow, ended + PERIOD);
 }
 
 TEST_F(FrameClockTest, ASlowFrameIsNotMadeUp)
@@ -62,35 +64,35 @@ TEST_F(FrameClockTest, ASlowFrameIsNotMadeUp)
     initFrameClock();
     waitForFrame();
     // The frame took three periods.
-    headless.clock.counter = clockNow + 3 * PERIOD;
+    headless.clock.counter = shell.frameClock.clockNow + 3 * PERIOD;
     headless.clock.counterStep = PERIOD / 4;
     EXPECT_EQ(readingsOf(waitForFrame), 1);
-    int64_t late = clockNow;
-    EXPECT_EQ(nextFrameTime, late + PERIOD);
+    int64_t late = shell.frameClock.clockNow;
+    EXPECT_EQ(shell.frameClock.nextFrameTime, late + PERIOD);
     // The schedule starts afresh from the late reading: the next frame waits
     // a full period.
     EXPECT_EQ(readingsOf(waitForFrame), 4);
-    EXPECT_EQ(clockNow, late + PERIOD);
+    EXPECT_EQ(shell.frameClock.clockNow, late + PERIOD);
 }
 
 TEST_F(FrameClockTest, DeadlineReachedOnlyFromTheDeadlineOnAndWithoutMovingIt)
 {
     initFrameClock();
     waitForFrame();
-    int64_t deadline = nextFrameTime;
-    int64_t lastWait = clockNow;
+    int64_t deadline = shell.frameClock.nextFrameTime;
+    int64_t lastWait = shell.frameClock.clockNow;
     headless.clock.counter = deadline - 2;
     EXPECT_FALSE(frameDeadlineReached());
     EXPECT_FALSE(frameDeadlineReached());
     EXPECT_TRUE(frameDeadlineReached());  // reads the deadline itself
     EXPECT_TRUE(frameDeadlineReached());
-    EXPECT_EQ(nextFrameTime, deadline);
-    EXPECT_EQ(clockNow, lastWait);
+    EXPECT_EQ(shell.frameClock.nextFrameTime, deadline);
+    EXPECT_EQ(shell.frameClock.clockNow, lastWait);
     // The wait that follows still takes its own reading and measures the
     // next period from it.
     EXPECT_EQ(readingsOf(waitForFrame), 1);
-    EXPECT_EQ(clockNow, deadline + 2);
-    EXPECT_EQ(nextFrameTime, deadline + 2 + PERIOD);
+    EXPECT_EQ(shell.frameClock.clockNow, deadline + 2);
+    EXPECT_EQ(shell.frameClock.nextFrameTime, deadline + 2 + PERIOD);
 }
 
 TEST_F(FrameClockTest, WithoutACounterFramesAreTwentyMillisecondsApart)
@@ -99,11 +101,11 @@ TEST_F(FrameClockTest, WithoutACounterFramesAreTwentyMillisecondsApart)
     headless.clock.milliseconds = 700;
     headless.clock.millisecondStep = 1;
     initFrameClock();
-    EXPECT_FALSE(perfCounterAvailable);
-    EXPECT_EQ(ticksPerFrame, 20u);
+    EXPECT_FALSE(shell.frameClock.perfCounterAvailable);
+    EXPECT_EQ(shell.frameClock.ticksPerFrame, 20u);
     EXPECT_EQ(readingsOf(waitForFrame), 1);
     EXPECT_EQ(readingsOf(waitForFrame), 20);
-    EXPECT_EQ(clockNow, 721);
+    EXPECT_EQ(shell.frameClock.clockNow, 721);
 }
 
 TEST_F(FrameClockTest, MillisecondWrapNeitherHangsNorEndsTheWaitEarly)

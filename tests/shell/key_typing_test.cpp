@@ -7,11 +7,12 @@
 
 #include "machine/dik.h"
 #include "shell/key_typing.h"
+#include "shell/shell.h"
 
 namespace {
 
 struct KeyTypingTest : ::testing::Test {
-    void SetUp() override { clearTypedText(); }
+    void SetUp() override { resetShell(); }
 
     // The keys down in each of the next frames, as "A+LSHIFT" or "" per frame.
     std::string frames(int count, const uint8_t* held = nullptr)
@@ -44,7 +45,7 @@ TEST_F(KeyTypingTest, EachKeyIsHeldThreeFramesAndReleasedThree)
 {
     EXPECT_EQ(queueTypedText("AB", 2), 2);
     EXPECT_EQ(frames(14), repeat(key(DIK_A), 3) + repeat("[]", 3) + repeat(key(DIK_B), 3) + repeat("[]", 5));
-    EXPECT_EQ(keyTyping.count, 0);
+    EXPECT_EQ(shell.typing.count, 0);
 }
 
 TEST_F(KeyTypingTest, ShiftedLegendsHoldLeftShiftWithTheirKey)
@@ -59,7 +60,7 @@ TEST_F(KeyTypingTest, LowerCaseTypesTheLetterKeysAndNewlinesAreReturn)
 {
     const char text[] = "a\r\nb\rc\n";
     EXPECT_EQ(queueTypedText(text, std::strlen(text)), 6);
-    EXPECT_EQ(std::string(keyTyping.waiting, 6), "a\nb\nc\n");
+    EXPECT_EQ(std::string(shell.typing.waiting, 6), "a\nb\nc\n");
     EXPECT_EQ(frames(12), repeat(key(DIK_A), 3) + repeat("[]", 3) + repeat(key(DIK_RETURN), 3) + repeat("[]", 3));
 }
 
@@ -67,7 +68,7 @@ TEST_F(KeyTypingTest, CharactersNoKeyTypesAreLeftOut)
 {
     const char text[] = "{X}\t\xC3\xA9[Y]";
     EXPECT_EQ(queueTypedText(text, std::strlen(text)), 2);
-    EXPECT_EQ(std::string(keyTyping.waiting, 2), "XY");
+    EXPECT_EQ(std::string(shell.typing.waiting, 2), "XY");
 }
 
 TEST_F(KeyTypingTest, KeysTheUserHoldsStillCount)
@@ -95,8 +96,8 @@ TEST_F(KeyTypingTest, TextOverTheLimitIsCutWithOneLine)
     testing::internal::CaptureStderr();
     EXPECT_EQ(queueTypedText(text.data(), text.size()), TYPING_CAPACITY);
     std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(keyTyping.count, TYPING_CAPACITY);
-    EXPECT_EQ(keyTyping.waiting[TYPING_CAPACITY - 1], '2');
+    EXPECT_EQ(shell.typing.count, TYPING_CAPACITY);
+    EXPECT_EQ(shell.typing.waiting[TYPING_CAPACITY - 1], '2');
     EXPECT_EQ(said.find("tessel: "), 0u) << said;
     EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 
@@ -105,7 +106,7 @@ TEST_F(KeyTypingTest, TextOverTheLimitIsCutWithOneLine)
     testing::internal::CaptureStderr();
     EXPECT_EQ(queueTypedText("45", 2), 1);
     EXPECT_NE(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(keyTyping.waiting[(keyTyping.first + keyTyping.count - 1) % TYPING_CAPACITY], '4');
+    EXPECT_EQ(shell.typing.waiting[(shell.typing.first + shell.typing.count - 1) % TYPING_CAPACITY], '4');
 }
 
 }  // namespace

@@ -1,148 +1,95 @@
 #include <gtest/gtest.h>
 
-#include "shell/foreground_keyboard.h"
+#include <cstring>
+
+#include "machine/dik.h"
+#include "shell/resources.h"
 #include "tests/support/window_test.h"
 
 namespace {
 
 struct MainWindowTest : WindowTest {
-    intptr_t send(uint32_t message, uintptr_t wParam) { return mainWindowProc(mainWindow, message, wParam, 0); }
+    void command(uint16_t id) { mainWindowProc(HostEvent{.kind = HostEventKind::Command, .command = id}); }
 };
-
-TEST_F(MainWindowTest, WindowHasItsTitlePictureAndMenus)
-{
-    const HeadlessWindow& w = headless.window;
-    EXPECT_EQ(w.title, "Tessel - VZ200/300 Emulator");
-    EXPECT_EQ(w.className, "Tessel - VZ200/300 Emulator");
-    EXPECT_EQ(w.shown, 1);
-    EXPECT_EQ(w.pictureWidth, 320);
-    EXPECT_EQ(w.pictureHeight, 240);
-    EXPECT_EQ(w.pictureX, 1);
-    EXPECT_EQ(w.pictureY, 1);
-
-    // The menus as the user reads them.
-    std::string menus;
-    for (const Menu& menu : w.menus) {
-        menus += std::string(menu.title) + ":";
-        for (int i = 0; i < menu.itemCount; ++i) menus.append(" ").append(menu.items[i].title);
-        menus += "; ";
-    }
-    EXPECT_EQ(menus, "File: Load Save Exit; Options: Sound Graphics Keyboard Joysticks Memory; Help: About; ");
-}
 
 TEST_F(MainWindowTest, OnlyFileLoadDoesAnything)
 {
     for (const Menu& menu : headless.window.menus) {
         for (int i = 0; i < menu.itemCount; ++i) {
             std::string item = std::string(menu.title) + " > " + menu.items[i].title;
-            int dialogs = headless.openDialog.shown;
-            int passedOn = headless.defaultHandled;
-            send(WM_COMMAND, menu.items[i].commandId);
-            EXPECT_EQ(headless.openDialog.shown - dialogs, item == "File > Load" ? 1 : 0) << item;
-            EXPECT_EQ(headless.defaultHandled - passedOn, 1) << item;
+            int choosers = headless.chooser.shown;
+            command(menu.items[i].command);
+            EXPECT_EQ(headless.chooser.shown - choosers, item == "File > Load" ? 1 : 0) << item;
             EXPECT_EQ(vz200.processor.PC, 0x1234) << item;
+            EXPECT_TRUE(headless.window.exists) << item;
         }
     }
+    EXPECT_FALSE(hostEventWaiting());
 }
 
-TEST_F(MainWindowTest, ActivationWhileShowingFindsNoKeyboard)
+TEST_F(MainWindowTest, ActivationSetsIsActiveAndGoingBehindForgetsTheReportedKeys)
 {
-    // Showing the window sent WM_ACTIVATEAPP before the keyboard was opened.
-    EXPECT_NE(headless.log.find("S1C "), std::string::npos);
-    EXPECT_TRUE(isActive);
-    EXPECT_EQ(headless.keyboard.acquires, 0);
+    headlessSetKey(DIK_A, true);
+    mainWindowProc(HostEvent{.kind = HostEventKind::Deactivated});
+    EXPECT_FALSE(shell.isActive);
+    mainWindowProc(HostEvent{.kind = HostEventKind::Activated});
+    EXPECT_TRUE(shell.isActive);
+    EXPECT_EQ(pollKeyboard()[DIK_A], 0x00);
 }
 
-TEST_F(MainWindowTest, ActivationSwitchesTheKeyboardAndIsNotPassedOn)
+TEST_F(MainWindowTest, CloseShutsDownDestroysTheWindowAndAsksToQuit)
 {
-    EXPECT_EQ(send(WM_ACTIVATEAPP, 0), 1);
-    EXPECT_FALSE(isActive);
-    EXPECT_EQ(headless.keyboard.unacquires, 1);
-    EXPECT_EQ(send(WM_ACTIVATEAPP, 7), 1);
-    EXPECT_TRUE(isActive);
-    EXPECT_TRUE(foregroundKeyboard.acquired);
-    EXPECT_EQ(headless.defaultHandled, 0);
-}
-
-TEST_F(MainWindowTest, DestroyShutsDownAndAsksToQuit)
-{
-    EXPECT_EQ(send(WM_DESTROY, 0), 0);
-    EXPECT_EQ(headless.keyboard.releases, 1);
-    EXPECT_EQ(keyboardDevice, nullptr);
+    mainWindowProc(HostEvent{.kind = HostEventKind::Close});
+    EXPECT_EQ(headless.keyboard.closes, 1);
     EXPECT_EQ(heldBackBuffer(), nullptr);
-    ASSERT_EQ(headless.queue.size(), 1u);
-    EXPECT_EQ(headless.queue.front().message, WM_QUIT);
-    EXPECT_EQ(headless.queue.front().wParam, 0u);
-    EXPECT_EQ(headless.defaultHandled, 0);
+    EXPECT_EQ(headless.window.destroyed, 1);
+    EXPECT_EQ(shell.mainWindow, nullptr);
+    HostEvent quit;
+    ASSERT_TRUE(takeHostEvent(quit));
+    EXPECT_EQ(quit.kind, HostEventKind::Quit);
 }
 
-TEST_F(MainWindowTest, LoadAsksForAVzFileThenLoadsIt)
+TEST_F(MainWindowTest, LoadAsksForAVzFileThenLoadsTheChoice)
 {
     std::string path = (dir / "prog.vz").string();
     writeVz(path, 0xF1, 0x8000, {0x11, 0x22, 0x33});
-    headlessAnswerOpenDialog(path.c_str());
+    headlessAnswerChooser(path.c_str());
+    command(ID_FILE_LOAD);
 
-    // The high half of wParam carries the notification code, not the id.
-    send(WM_COMMAND, (1u << 16) | ID_FILE_LOAD);
-
-    const HeadlessOpenDialog& d = headless.openDialog;
-    EXPECT_EQ(d.shown, 1);
-    EXPECT_EQ(d.owner, mainWindow);
-    EXPECT_EQ(d.title, "Open VZ File");
-    EXPECT_EQ(d.filters, std::string("VZ Files\0*.vz\0All Files\0*.*\0", 29));
-    EXPECT_EQ(d.filterIndex, 1);
-    EXPECT_EQ(d.pathSize, 260);
-    EXPECT_EQ(d.flags, 0x1004u);
-    EXPECT_EQ(d.defaultExtension, "vz");
-    EXPECT_EQ(d.offeredPath, "");
-
+    const HeadlessChooser& c = headless.chooser;
+    EXPECT_EQ(c.shown, 1);
+    EXPECT_EQ(c.owner, shell.mainWindow);
+    EXPECT_EQ(c.initialPath, "");
+    ASSERT_FALSE(c.filters.empty());
+    EXPECT_STREQ(c.filters[0].extension, "vz");
+    // The choice comes as an event of its own, handled between frames.
+    EXPECT_EQ(vz200.processor.PC, 0x1234);
+    handleWaitingEvents();
     EXPECT_EQ(vz200.memoryImage[0x8000], 0x11);
     EXPECT_EQ(vz200.memoryImage[0x8002], 0x33);
     EXPECT_EQ(vz200.memoryImage[0x8003], 0xEE);
     EXPECT_EQ(vz200.processor.PC, 0x8000);
-    EXPECT_STREQ(programPath, path.c_str());
-    // The command goes on to the default procedure afterwards.
-    EXPECT_EQ(headless.defaultHandled, 1);
+    EXPECT_STREQ(shell.programPath, path.c_str());
+
+    // The next Load offers it again.
+    headlessAnswerChooser(nullptr);
+    command(ID_FILE_LOAD);
+    EXPECT_EQ(headless.chooser.initialPath, path);
 }
 
-TEST_F(MainWindowTest, CancelledLoadChangesNothing)
+TEST_F(MainWindowTest, CancelledOrOverlongChoicesChangeNothing)
 {
-    std::strcpy(programPath, "earlier.vz");
-    headlessAnswerOpenDialog(nullptr);
-    send(WM_COMMAND, ID_FILE_LOAD);
-    EXPECT_EQ(headless.openDialog.shown, 1);
+    std::strcpy(shell.programPath, "earlier.vz");
+    headlessAnswerChooser(nullptr);
+    command(ID_FILE_LOAD);
+    std::string tooLong = (dir / std::string(PROGRAM_PATH_SIZE, 'x')).string();
+    headlessAnswerChooser(tooLong.c_str());
+    command(ID_FILE_LOAD);
+    handleWaitingEvents();
+    EXPECT_EQ(headless.chooser.shown, 2);
     EXPECT_EQ(vz200.processor.PC, 0x1234);
     EXPECT_EQ(vz200.memoryImage[0x8000], 0xEE);
-    EXPECT_STREQ(programPath, "earlier.vz");
-}
-
-TEST_F(MainWindowTest, SecondLoadOffersTheFirstPath)
-{
-    std::string path = (dir / "data.vz").string();
-    writeVz(path, 0xF0, 0x8000, {0x44});
-    headlessAnswerOpenDialog(path.c_str());
-    send(WM_COMMAND, ID_FILE_LOAD);
-    EXPECT_EQ(vz200.memoryImage[0x8000], 0x44);
-    EXPECT_EQ(vz200.processor.PC, 0x1234);  // data only
-
-    headlessAnswerOpenDialog(nullptr);
-    send(WM_COMMAND, ID_FILE_LOAD);
-    EXPECT_EQ(headless.openDialog.shown, 2);
-    EXPECT_EQ(headless.openDialog.offeredPath, path);
-}
-
-TEST_F(MainWindowTest, OtherCommandsOnlyReachTheDefaultProcedure)
-{
-    headlessAnswerOpenDialog((dir / "never.vz").string().c_str());
-    const uintptr_t others[] = {ID_FILE_SAVE,        ID_FILE_EXIT,     ID_OPTIONS_SOUND,
-                                ID_OPTIONS_GRAPHICS, ID_OPTIONS_KEYBOARD, ID_OPTIONS_JOYSTICKS,
-                                ID_OPTIONS_MEMORY,   ID_HELP_ABOUT,    uintptr_t{ID_FILE_LOAD} << 16};
-    for (uintptr_t wParam : others) send(WM_COMMAND, wParam);
-    EXPECT_EQ(headless.openDialog.shown, 0);
-    EXPECT_EQ(headless.defaultHandled, 9);
-    EXPECT_TRUE(headless.window.exists);
-    EXPECT_TRUE(headless.queue.empty());
-    EXPECT_EQ(vz200.processor.PC, 0x1234);
+    EXPECT_STREQ(shell.programPath, "earlier.vz");
 }
 
 TEST_F(MainWindowTest, PictureGoesToClientPositionOneOne)

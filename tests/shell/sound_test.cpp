@@ -80,7 +80,7 @@ TEST(SoundPacing, NoFrameIsStretchedByMoreThanAFewSamples)
 struct SoundThroughTheShell : ::testing::Test {
     void SetUp() override
     {
-        resetShell();
+        resetProgram();
         heard.clear();
         made.clear();
         headless.audio.keepSamples = true;
@@ -97,7 +97,7 @@ TEST_F(SoundThroughTheShell, AnIdealDeviceGetsEveryFrameAsTheMachineMadeIt)
         if (frame == 1) vz200.speaker.level = 1;  // pushed from here on: a step in frame 2
         if (frame == 5) headlessClose();
     };
-    EXPECT_EQ(emulatorMain(nullptr, 1), EXIT_AFTER_CLOSE);
+    EXPECT_EQ(emulatorMain(), EXIT_AFTER_CLOSE);
     EXPECT_EQ(headless.audio.samples, made);
     EXPECT_EQ(made.size(), 5u * SAMPLES_PER_FRAME);
     EXPECT_EQ(made[SAMPLES_PER_FRAME], SPEAKER_AMPLITUDE);
@@ -118,7 +118,7 @@ TEST_F(SoundThroughTheShell, AQueueThatRanDryStartsAgainFromSilenceAndFadesIn)
             headlessClose();
         }
     };
-    EXPECT_EQ(emulatorMain(nullptr, 1), EXIT_AFTER_CLOSE);
+    EXPECT_EQ(emulatorMain(), EXIT_AFTER_CLOSE);
     const std::vector<int16_t>& queued = headless.audio.samples;
     size_t restart = 2 * SAMPLES_PER_FRAME;
     int silence = AUDIO_QUEUE_TARGET;
@@ -142,7 +142,7 @@ TEST_F(SoundThroughTheShell, AQueueFarTooLongFadesOutAndLeavesFramesOutUntilItIs
             headlessClose();
         }
     };
-    EXPECT_EQ(emulatorMain(nullptr, 1), EXIT_AFTER_CLOSE);
+    EXPECT_EQ(emulatorMain(), EXIT_AFTER_CLOSE);
     const std::vector<int16_t>& queued = headless.audio.samples;
     // Frames 1 and 2 whole, frame 3 shrunk as far as it goes and faded out,
     // frame 4 left out, frame 5 faded in.
@@ -161,7 +161,7 @@ TEST_F(SoundThroughTheShell, WithoutADeviceTheEmulatorRunsSilentAndSaysSo)
         if (frame == 3) headlessClose();
     };
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(emulatorMain(nullptr, 1), EXIT_AFTER_CLOSE);
+    EXPECT_EQ(emulatorMain(), EXIT_AFTER_CLOSE);
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("tessel: no sound (the test's device refused to open); running silent\n"), std::string::npos)
         << said;

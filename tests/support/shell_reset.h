@@ -1,26 +1,24 @@
-// Puts the shell, the machine and the headless host back to their state at
-// program start, for tests and fuzz targets that run the program many times
-// in one process.
+// Puts the program back to its state at start, for tests and fuzz targets
+// that run it many times in one process: the spine's record, the machine's
+// and the headless host's.
 #pragma once
 
-#include <cstring>
-
-#include "machine/vz200.h"
 #include "hosts/headless/host_headless.h"
-#include "shell/key_typing.h"
-#include "shell/keyboard_service.h"
-#include "shell/load_command.h"
-#include "shell/resources.h"
+#include "machine/vz200.h"
+#include "shell/main_window.h"
+#include "shell/shell.h"
 
-inline void resetShell()
+inline void resetProgram()
 {
-    headlessReset();
+    resetShell();
     clearMachine();
-    isActive = true;
-    mainWindow = nullptr;
-    keyboardDevice = nullptr;
-    releaseBackBuffer();
-    programPath[0] = '\0';
-    clearTypedText();
-    std::memset(hostKeyState, 0, sizeof hostKeyState);
+    headlessReset();
+}
+
+// Hands each waiting event to the spine's handler, as passes of the loop
+// would, without the frames.
+inline void handleWaitingEvents()
+{
+    HostEvent event;
+    while (shell.events.count > 0 && takeHostEvent(event)) mainWindowProc(event);
 }

@@ -1,6 +1,6 @@
 // A test with the main window open on the headless host and its keyboard
 // opened, the processor at 0x1234 and 16 bytes of 0xEE at 0x8000, for tests
-// of what the window procedure does to the machine.
+// of what the host's events do to the machine.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "machine/vz200.h"
+#include "shell/keyboard_service.h"
 #include "shell/main_window.h"
 #include "tests/support/files.h"
 #include "tests/support/shell_reset.h"
@@ -16,9 +17,9 @@
 struct WindowTest : ::testing::Test {
     void SetUp() override
     {
-        resetShell();
-        ASSERT_TRUE(createMainWindow(nullptr, 1));
-        ASSERT_EQ(initHostKeyboard(mainWindow), 0);
+        resetProgram();
+        ASSERT_TRUE(createMainWindow());
+        ASSERT_TRUE(initHostKeyboard(shell.mainWindow));
         dir = scratchDirectory(::testing::UnitTest::GetInstance()->current_test_info()->name());
         vz200.processor = Z80State{};
         vz200.processor.PC = 0x1234;

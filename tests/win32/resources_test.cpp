@@ -69,7 +69,7 @@ TEST(Win32Resources, MenuMatchesTheShellsMenu)
         ASSERT_EQ(menus[m].items.size(), static_cast<size_t>(shell.itemCount));
         for (int i = 0; i < shell.itemCount; ++i) {
             EXPECT_EQ(menus[m].items[i].title, shell.items[i].title);
-            EXPECT_EQ(menus[m].items[i].commandId, shell.items[i].commandId);
+            EXPECT_EQ(menus[m].items[i].commandId, shell.items[i].command);
         }
     }
 }

@@ -159,22 +159,23 @@ window.addEventListener('blur', () => Module._webFocus(0));
 
 // ---- Program files: File > Load and drops --------------------------------------
 
-// The file goes where the loader reads it, and the program is told.
-function deliverFile(file) {
+// The file goes where the loader reads it, and the program is told how it
+// came: chosen in the chooser (webFileChosen) or dropped (webFileDropped).
+function deliverFile(file, how) {
   file.arrayBuffer().then((bytes) => {
     for (const name of Module.FS.readdir(FILES_FOLDER)) {
       if (name !== '.' && name !== '..') Module.FS.unlink(FILES_FOLDER + '/' + name);
     }
     const path = FILES_FOLDER + '/' + file.name;
     Module.FS.writeFile(path, new Uint8Array(bytes));
-    Module.ccall('webFileArrived', null, ['string'], [path]);
+    Module.ccall(how, null, ['string'], [path]);
   }, () => Module._webChooserClosed());
 }
 
 function setUpProgramFiles() {
   const chooser = document.getElementById('program-chooser');
   chooser.addEventListener('change', () => {
-    if (chooser.files.length > 0) deliverFile(chooser.files[0]);
+    if (chooser.files.length > 0) deliverFile(chooser.files[0], 'webFileChosen');
     else Module._webChooserClosed();
   });
   chooser.addEventListener('cancel', () => Module._webChooserClosed());
@@ -194,7 +195,7 @@ function setUpProgramFiles() {
   document.addEventListener('drop', (event) => {
     if (event.dataTransfer.files.length === 0) return;
     event.preventDefault();
-    deliverFile(event.dataTransfer.files[0]);
+    deliverFile(event.dataTransfer.files[0], 'webFileDropped');
   });
 }
 
