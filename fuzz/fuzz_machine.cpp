@@ -8,6 +8,7 @@
 #include "hosts/headless/host_headless.h"
 #include "shell/keyboard_service.h"
 #include "shell/main_window.h"
+#include "shell/shell.h"
 #include "tests/support/shell_reset.h"
 
 namespace {
@@ -21,10 +22,9 @@ Vz200 bootedMachine;
 void openWindowAndKeyboard()
 {
     resetProgram();
-    headless.logEvents = false;  // a fuzzing process would keep an endless record
-    createMainWindow(nullptr, 1);
+    createMainWindow();
     initFrameClock();
-    initHostKeyboard(mainWindow);
+    initHostKeyboard(shell.mainWindow);
 }
 
 }  // namespace
@@ -42,14 +42,12 @@ void restoreBootedMachine()
     std::memcpy(&vz200, &bootedMachine, sizeof vz200);
 }
 
-bool drainMessages()
+bool drainEvents()
 {
-    bool quit = false;
-    HostMessage message;
-    while (hostPeekMessage(message)) {
-        hostTranslateMessage(message);
-        hostDispatchMessage(message);
-        if (message.message == WM_QUIT) quit = true;
+    HostEvent event;
+    while (takeHostEvent(event)) {
+        mainWindowProc(event);
+        if (event.kind == HostEventKind::Quit) return false;
     }
-    return !quit;
+    return true;
 }

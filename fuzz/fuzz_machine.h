@@ -10,6 +10,6 @@
 // the window, the keyboard and the headless host.
 void restoreBootedMachine();
 
-// Handles every waiting message without running a frame. False when one of
-// them was the quit message.
-bool drainMessages();
+// Handles every waiting event without running a frame. False when one of
+// them was the quit event.
+bool drainEvents();

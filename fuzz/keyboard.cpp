@@ -1,4 +1,4 @@
-// Key snapshots and window messages between frames, on the whole emulator:
+// Key snapshots and host events between frames, on the whole emulator:
 // whatever the host keyboard holds and whatever arrives, the matrix holds
 // only what the key tables allow. Bits 6 and 7 of every row, and the three
 // positions without a key (row 0, 3 and 4, bit 2), stay 0; after a frame
@@ -15,9 +15,8 @@
 #include "machine/keyboard.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
-#include "shell/foreground_keyboard.h"
 #include "hosts/headless/host_headless.h"
-#include "shell/keyboard_service.h"
+#include "shell/shell.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -28,14 +27,14 @@ constexpr int MAX_FRAMES = 24;  // each is a whole frame of the open ROM
 uint8_t withoutKeys(int row) { return static_cast<uint8_t>(~idleKeyboardRows().rows[row]); }
 
 enum Step : uint8_t {
-    SNAPSHOT,      // 256 bytes: the whole host key state
-    KEY,           // code, value: one host key byte
-    ACTIVATE,      // bit 0: the application comes to the front or goes behind
-    COMMAND,       // 2 bytes: a menu command id (Load is cancelled)
-    ACTIVATE_APP,  // wParam byte: a bare WM_ACTIVATEAPP
-    CLOSE,         // the system close command: the run ends with its quit
-    PASS,          // one pass of the message loop
-    FRAME,         // handle what waits, then one frame
+    SNAPSHOT,  // 256 bytes: the whole host key state
+    KEY,       // code, value: one host key byte
+    ACTIVATE,  // bit 0: the application comes to the front or goes behind
+    COMMAND,   // 2 bytes: a menu command id (Load is cancelled)
+    TYPE,      // length, bytes: text dropped on the window, typed
+    CLOSE,     // the user closes the window: the run ends with its quit
+    PASS,      // one pass of the loop
+    FRAME,     // handle what waits, then one frame
     STEP_COUNT
 };
 
@@ -78,11 +77,11 @@ void checkFollows(const uint8_t state[256])
 void frameAndCheck()
 {
     KeyboardMatrix before = vz200.keyboardMatrix;
-    bool polls = isActive;
+    bool polls = shell.isActive;
     frameStep();
     checkAllowed();
     if (polls) {
-        checkFollows(hostKeyState);
+        checkFollows(shell.keyboard.frameKeys);
     } else if (std::memcmp(&before, &vz200.keyboardMatrix, sizeof before) != 0) {
         finding("the rows changed while the application was behind", 0, 0);
     }
@@ -93,7 +92,7 @@ void frameAndCheck()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     restoreBootedMachine();
-    headlessAnswerOpenDialog(nullptr);
+    headlessAnswerChooser(nullptr);
     int frames = 0;
     bool running = true;  // until the loop takes the quit message
     size_t i = 0;
@@ -107,10 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const uint8_t* p = nullptr;
         switch (data[i++] % STEP_COUNT) {
         case SNAPSHOT:
-            if ((p = take(256))) std::memcpy(foregroundKeyboard.keys, p, 256);
+            if ((p = take(256))) std::memcpy(shell.keyboard.reportedKeys, p, 256);
             break;
         case KEY:
-            if ((p = take(2))) foregroundKeyboard.keys[p[0]] = p[1];
+            if ((p = take(2))) shell.keyboard.reportedKeys[p[0]] = p[1];
             break;
         case ACTIVATE:
             if ((p = take(1))) headlessSetActive(p[0] & 1);
@@ -118,14 +117,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case COMMAND:
             if ((p = take(2))) headlessCommand(static_cast<uint16_t>(p[0] | p[1] << 8));
             break;
-        case ACTIVATE_APP:
-            if ((p = take(1))) headlessPost(WM_ACTIVATEAPP, p[0]);
+        case TYPE:
+            if ((p = take(1)) && take(p[0])) {
+                postHostEvent(HostEvent{.kind = HostEventKind::DroppedText,
+                                        .text = reinterpret_cast<const char*>(p + 1),
+                                        .length = p[0]});
+            }
             break;
         case CLOSE:
             headlessClose();
             break;
         case PASS:
-            if (headless.queue.empty()) {
+            if (!hostEventWaiting()) {
                 frameAndCheck();
                 ++frames;
             } else {
@@ -134,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             break;
         default:
-            running = drainMessages();
+            running = drainEvents();
             checkAllowed();
             if (running) {
                 frameAndCheck();
@@ -143,6 +146,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
     }
-    if (running && drainMessages()) frameAndCheck();
+    if (running && drainEvents()) frameAndCheck();
     return 0;
 }

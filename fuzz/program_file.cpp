@@ -66,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Z80State processorBefore = vz200.processor;
     uint8_t latchBefore = vz200.outputLatch;
 
-    headlessAnswerOpenDialog(programFile().c_str());
+    headlessAnswerChooser(programFile().c_str());
     headlessCommand(ID_FILE_LOAD);
-    drainMessages();
-    if (headless.openDialog.shown != 1) finding("the Open dialog did not come", headless.openDialog.shown);
+    drainEvents();
+    if (headless.chooser.shown != 1) finding("the file chooser did not come", headless.chooser.shown);
 
     bool hasHeader = size >= VZ_HEADER_SIZE;
     uint16_t loadAddress = 0;
