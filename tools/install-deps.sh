@@ -24,6 +24,7 @@ test_packages=(
   xvfb xdotool imagemagick x11-utils  # desktop tests in a virtual display
   g++-mingw-w64-x86-64-win32  # the Windows program...
   wine wine64                 # ...and its smoke test
+  nsis icoutils               # the Windows installer, and reading its program's version back
   clang libclang-rt-14-dev    # fuzz targets (libFuzzer, sanitizers)
   clang-tidy cppcheck         # static checks (tools/lint.sh)
   valgrind                    # memcheck over the headless runner
