@@ -27,6 +27,12 @@ void startMachine()
     buildGlyphAtlas(vz200);
 }
 
+void restartMachine()
+{
+    clearMachine();
+    startMachine();
+}
+
 void runMachineFrame(const uint8_t* keys)
 {
     if (keys) rebuildKeyboardMatrix(vz200.keyboardMatrix, keys);

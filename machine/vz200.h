@@ -44,6 +44,10 @@ void clearMachine();
 // missing ones, with one line on standard error each) and builds the atlas.
 void startMachine();
 
+// Off and on again, with the machine files of the current directory: what
+// was in RAM is gone, as on the hardware.
+void restartMachine();
+
 // The whole frame: the keyboard matrix from the frame's key snapshot (256
 // bytes by key code; null keeps the last rows, as while another application
 // is in front), the processor's frame ended by its frame interrupt, the
