@@ -9,22 +9,25 @@ Vz200 vz200;
 
 void clearMachine() { std::memset(&vz200, 0, sizeof vz200); }
 
-void startMachine()
+MachineFiles powerOnMachine(const char* romPath, const char* fontPath)
 {
     Z80State& s = vz200.processor;
     // Before the reset, which copies it into the first frame's budget.
     s.cyclesPerFrame = CYCLES_PER_FRAME;
     s.frameEndVector = FRAME_END_VECTOR;
     resetProcessor(s);
-    if (!loadRomImage(vz200, ROM_FILE)) {
-        std::memcpy(vz200.memoryImage, openRomImage, sizeof openRomImage);
-        std::fprintf(stderr, "tessel: no %s here, running the built-in open ROM\n", ROM_FILE);
-    }
-    if (!loadFontImage(vz200, FONT_FILE)) {
-        std::memcpy(vz200.fontImage, openFontImage, sizeof openFontImage);
-        std::fprintf(stderr, "tessel: no %s here, using the built-in open font\n", FONT_FILE);
-    }
+    MachineFiles files = {romPath && loadRomImage(vz200, romPath), fontPath && loadFontImage(vz200, fontPath)};
+    if (!files.romRead) std::memcpy(vz200.memoryImage, openRomImage, sizeof openRomImage);
+    if (!files.fontRead) std::memcpy(vz200.fontImage, openFontImage, sizeof openFontImage);
     buildGlyphAtlas(vz200);
+    return files;
+}
+
+void startMachine()
+{
+    MachineFiles files = powerOnMachine(ROM_FILE, FONT_FILE);
+    if (!files.romRead) std::fprintf(stderr, "tessel: no %s here, running the built-in open ROM\n", ROM_FILE);
+    if (!files.fontRead) std::fprintf(stderr, "tessel: no %s here, using the built-in open font\n", FONT_FILE);
 }
 
 void restartMachine()

@@ -38,10 +38,21 @@ extern Vz200 vz200;
 // Back to the program's start: every byte of the machine zero.
 void clearMachine();
 
+// Which machine files a power-on could read; the built-in open ROM and font
+// stood in for the others.
+struct MachineFiles {
+    bool romRead, fontRead;
+};
+
 // Power-on: binds the memory, sets the frame length and the frame
-// interrupt, resets the processor, loads "vzrom.v20" and "vz200.fnt" from
-// the current directory (the built-in open ROM and font stand in for
-// missing ones, with one line on standard error each) and builds the atlas.
+// interrupt, resets the processor, loads the system ROM and the character
+// generator from these paths (a null path reads nothing; the built-in open
+// ROM and font stand in for files that cannot be read) and builds the atlas.
+// Says nothing: the caller tells the user what stood in.
+MachineFiles powerOnMachine(const char* romPath, const char* fontPath);
+
+// powerOnMachine with "vzrom.v20" and "vz200.fnt" of the current directory,
+// and one line on standard error for each that is missing.
 void startMachine();
 
 // Off and on again, with the machine files of the current directory: what
