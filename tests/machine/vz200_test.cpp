@@ -52,6 +52,26 @@ TEST_F(MachineStart, StartMachineReadsTheMachineFilesOfTheCurrentDirectory)
     EXPECT_EQ(vz200.fontImage[3071], 0x55);
 }
 
+// The libretro core powers on from its front end's system folder and says
+// itself what stood in: power-on reports, and prints nothing.
+TEST_F(MachineStart, PowerOnReadsTheGivenPathsAndReportsWhatStoodIn)
+{
+    std::filesystem::path dir = scratchDirectory("power-on");
+    std::ofstream(dir / "rom", std::ios::binary) << std::string(20000, '\xC3');
+    ::testing::internal::CaptureStderr();
+    MachineFiles files = powerOnMachine((dir / "rom").c_str(), (dir / "missing.fnt").c_str());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(files.romRead);
+    EXPECT_FALSE(files.fontRead);
+    EXPECT_EQ(vz200.memoryImage[ROM_SIZE - 1], 0xC3);
+    EXPECT_EQ(vz200.memoryImage[ROM_SIZE], 0x00);  // a long file stops at the ROM's size
+    EXPECT_EQ(std::memcmp(vz200.fontImage, openFontImage, sizeof openFontImage), 0);
+
+    files = powerOnMachine(nullptr, nullptr);
+    EXPECT_FALSE(files.romRead || files.fontRead);
+    EXPECT_EQ(std::memcmp(vz200.memoryImage, openRomImage, sizeof openRomImage), 0);
+}
+
 // A machine started, run and cleared runs again exactly as it did the first
 // time after its start.
 TEST_F(MachineStart, ClearingPutsTheMachineBackToTheProgramStart)
