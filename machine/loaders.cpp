@@ -1,6 +1,8 @@
 #include "machine/loaders.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "machine/vz200.h"
 
@@ -27,23 +29,25 @@ bool loadFontImage(Vz200& machine, const char* path) { return loadImage(path, ma
 
 bool loadProgramFromPath(Vz200& machine, const char* path)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    // A directory opens on some hosts but gives no header either.
-    uint8_t header[VZ_HEADER_SIZE];
-    if (std::fread(header, VZ_HEADER_SIZE, 1, file) != 1) {
-        std::fclose(file);
-        return false;
-    }
+    // The file is read only as far as a load can reach; what lies past the
+    // top of memory, as in an endless file, stays unread.
+    static uint8_t file[PROGRAM_FILE_MAX];
+    std::FILE* stream = std::fopen(path, "rb");
+    if (!stream) return false;
+    // A directory opens on some hosts, then reads nothing.
+    size_t size = std::fread(file, 1, sizeof file, stream);
+    std::fclose(stream);
+    return loadProgramFromMemory(machine, file, size);
+}
+
+bool loadProgramFromMemory(Vz200& machine, const uint8_t* file, size_t size)
+{
+    if (size < VZ_HEADER_SIZE) return false;
+    const uint8_t* header = file;
     uint16_t loadAddress = vzLoadAddress(header);
-    // Stop at the top of memory rather than wrap into the ROM, and stop
-    // reading there too.
-    for (int address = loadAddress; address < MEMORY_SIZE; ++address) {
-        int c = std::fgetc(file);
-        if (c == EOF) break;
-        machine.memoryImage[address] = static_cast<uint8_t>(c);
-    }
-    std::fclose(file);
+    // Stop at the top of memory rather than wrap into the ROM.
+    size_t body = std::min(size - VZ_HEADER_SIZE, static_cast<size_t>(MEMORY_SIZE - loadAddress));
+    std::memcpy(machine.memoryImage + loadAddress, file + VZ_HEADER_SIZE, body);
     if (header[VZ_TYPE_OFFSET] == VZ_TYPE_MACHINE_CODE) {
         Z80State& s = machine.processor;
         s.PC = loadAddress;

@@ -2,8 +2,10 @@
 // generator at start, program files (".vz") on request.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+#include "machine/bus.h"
 #include "machine/vz_file.h"
 
 struct Vz200;
@@ -24,8 +26,15 @@ using FontImage = uint8_t[FONT_SIZE];
 bool loadRomImage(Vz200& machine, const char* path);
 bool loadFontImage(Vz200& machine, const char* path);
 
+// The longest .vz that means anything: its header and a body that fills
+// the whole address space.
+constexpr int PROGRAM_FILE_MAX = VZ_HEADER_SIZE + MEMORY_SIZE;
+
 // Copies the body of a .vz file into memory from its load address, ignoring
 // the write protection, up to 0xFFFF at most; a machine-code program also
 // moves PC to the load address. False, with nothing changed, when the file
 // cannot be opened or read or is shorter than its header.
 bool loadProgramFromPath(Vz200& machine, const char* path);
+
+// The same for a .vz file's bytes already in memory.
+bool loadProgramFromMemory(Vz200& machine, const uint8_t* file, size_t size);

@@ -183,6 +183,23 @@ TEST_F(LoadersTest, EndlessFileIsReadOnlyToTheTopOfMemory)
     expectState(0x1234, IFF1 | IFF2 | IM1 | HALTED);
 }
 
+// Content handed over in memory (the libretro core's) loads by the same
+// rules as a file: run, data, the top of memory, too short.
+TEST_F(LoadersTest, BytesInMemoryLoadAsTheirFileWould)
+{
+    static Vz200 fromFile;
+    const Bytes files[] = {vzFile(0xF1, 0x8000, pattern(300, 9)), vzFile(0xF0, 0xFFF0, pattern(100, 10)),
+                           vzFile(0xF1, 0x9ABC, {}), Bytes(23, 0xF1)};
+    for (const Bytes& file : files) {
+        SetUp();
+        bool fileLoaded = loadProgramFromPath(vz200, write("same.vz", file).c_str());
+        std::memcpy(&fromFile, &vz200, sizeof vz200);
+        SetUp();
+        EXPECT_EQ(loadProgramFromMemory(vz200, file.data(), file.size()), fileLoaded) << file.size();
+        EXPECT_EQ(std::memcmp(&fromFile, &vz200, sizeof vz200), 0) << file.size();
+    }
+}
+
 TEST_F(LoadersTest, DirectoryIsRefused)
 {
     std::string path = dir.string();
