@@ -1,0 +1,498 @@
+// The libretro core through its API, driven by a small front end of our
+// own: the core is loaded with dlopen, the front end answers the environment
+// calls (system folder, log, pixel format, options), keeps each frame's
+// picture and sound, and holds keys and pad buttons by a script. What comes
+// out is compared with tessel-run's picture and sound of the same run.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cstdarg>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hosts/headless/png_file.h"
+#include "hosts/libretro/libretro.h"
+#include "machine/character_set.h"
+#include "machine/key_legend.h"
+#include "machine/keyboard.h"
+#include "machine/loaders.h"
+#include "machine/video.h"
+#include "tests/support/files.h"
+#include "tests/support/tessel_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int WIDTH = 320, HEIGHT = 240, PIXELS = WIDTH * HEIGHT;
+constexpr int FRAME_SAMPLES = 960;
+
+// ---- The core ------------------------------------------------------------------
+
+struct CoreApi {
+    void (*setEnvironment)(retro_environment_t);
+    void (*setVideo)(retro_video_refresh_t);
+    void (*setAudioSample)(retro_audio_sample_t);
+    void (*setAudioBatch)(retro_audio_sample_batch_t);
+    void (*setInputPoll)(retro_input_poll_t);
+    void (*setInputState)(retro_input_state_t);
+    void (*init)();
+    void (*deinit)();
+    unsigned (*apiVersion)();
+    void (*systemInfo)(retro_system_info*);
+    void (*avInfo)(retro_system_av_info*);
+    void (*setPortDevice)(unsigned, unsigned);
+    void (*reset)();
+    void (*run)();
+    size_t (*serializeSize)();
+    bool (*serialize)(void*, size_t);
+    bool (*unserialize)(const void*, size_t);
+    bool (*loadGame)(const retro_game_info*);
+    void (*unloadGame)();
+    void* (*memoryData)(unsigned);
+    size_t (*memorySize)(unsigned);
+};
+
+template <typename F>
+void bind(void* library, F& function, const char* name)
+{
+    function = reinterpret_cast<F>(dlsym(library, name));
+    ASSERT_NE(function, nullptr) << name;
+}
+
+CoreApi& core()
+{
+    static CoreApi api{};
+    static void* library = nullptr;
+    if (!library) {
+        library = dlopen(TESSEL_LIBRETRO_CORE, RTLD_NOW | RTLD_LOCAL);
+        EXPECT_NE(library, nullptr) << dlerror();
+        bind(library, api.setEnvironment, "retro_set_environment");
+        bind(library, api.setVideo, "retro_set_video_refresh");
+        bind(library, api.setAudioSample, "retro_set_audio_sample");
+        bind(library, api.setAudioBatch, "retro_set_audio_sample_batch");
+        bind(library, api.setInputPoll, "retro_set_input_poll");
+        bind(library, api.setInputState, "retro_set_input_state");
+        bind(library, api.init, "retro_init");
+        bind(library, api.deinit, "retro_deinit");
+        bind(library, api.apiVersion, "retro_api_version");
+        bind(library, api.systemInfo, "retro_get_system_info");
+        bind(library, api.avInfo, "retro_get_system_av_info");
+        bind(library, api.setPortDevice, "retro_set_controller_port_device");
+        bind(library, api.reset, "retro_reset");
+        bind(library, api.run, "retro_run");
+        bind(library, api.serializeSize, "retro_serialize_size");
+        bind(library, api.serialize, "retro_serialize");
+        bind(library, api.unserialize, "retro_unserialize");
+        bind(library, api.loadGame, "retro_load_game");
+        bind(library, api.unloadGame, "retro_unload_game");
+        bind(library, api.memoryData, "retro_get_memory_data");
+        bind(library, api.memorySize, "retro_get_memory_size");
+    }
+    return api;
+}
+
+// ---- The front end -------------------------------------------------------------
+
+struct Frontend {
+    std::string systemFolder;
+    unsigned optionsVersion;  // what GET_CORE_OPTIONS_VERSION answers
+    std::map<std::string, std::string> optionDefaults, options;
+    bool optionsChanged;
+    std::vector<std::string> log;
+    int pixelFormat = -1;
+    std::vector<uint32_t> picture;
+    std::vector<int16_t> sound;  // the left channel of every frame
+    bool channelsDiffer;
+    std::set<unsigned> keysDown, buttonsDown;
+} frontend;
+
+void logLine(retro_log_level, const char* format, ...)
+{
+    char line[8192];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    frontend.log.push_back(line);
+}
+
+// "Description; default|other|..."
+std::string firstValue(const char* declared)
+{
+    std::string text = declared;
+    text = text.substr(text.find("; ") + 2);
+    return text.substr(0, text.find('|'));
+}
+
+bool environment(unsigned command, void* data)
+{
+    switch (command) {
+    case RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY:
+        *static_cast<const char**>(data) = frontend.systemFolder.c_str();
+        return true;
+    case RETRO_ENVIRONMENT_GET_LOG_INTERFACE:
+        static_cast<retro_log_callback*>(data)->log = logLine;
+        return true;
+    case RETRO_ENVIRONMENT_SET_PIXEL_FORMAT:
+        frontend.pixelFormat = *static_cast<const retro_pixel_format*>(data);
+        return frontend.pixelFormat == RETRO_PIXEL_FORMAT_XRGB8888;
+    case RETRO_ENVIRONMENT_GET_CORE_OPTIONS_VERSION:
+        *static_cast<unsigned*>(data) = frontend.optionsVersion;
+        return true;
+    case RETRO_ENVIRONMENT_SET_VARIABLES:
+        for (auto* v = static_cast<const retro_variable*>(data); v->key; ++v) {
+            frontend.optionDefaults[v->key] = firstValue(v->value);
+        }
+        return true;
+    case RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2:
+        if (frontend.optionsVersion < 2) return false;
+        for (auto* d = static_cast<const retro_core_options_v2*>(data)->definitions; d->key; ++d) {
+            frontend.optionDefaults[d->key] = d->default_value;
+        }
+        return true;
+    case RETRO_ENVIRONMENT_GET_VARIABLE: {
+        auto* variable = static_cast<retro_variable*>(data);
+        auto found = frontend.options.find(variable->key);
+        variable->value = found == frontend.options.end() ? nullptr : found->second.c_str();
+        return variable->value != nullptr;
+    }
+    case RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE:
+        *static_cast<bool*>(data) = frontend.optionsChanged;
+        frontend.optionsChanged = false;
+        return true;
+    case RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME:
+    case RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS:
+    case RETRO_ENVIRONMENT_SET_CONTROLLER_INFO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void video(const void* data, unsigned width, unsigned height, size_t pitch)
+{
+    ASSERT_EQ(width, unsigned(WIDTH));
+    ASSERT_EQ(height, unsigned(HEIGHT));
+    ASSERT_EQ(pitch, size_t(WIDTH * 4));
+    const auto* pixels = static_cast<const uint32_t*>(data);
+    frontend.picture.assign(pixels, pixels + PIXELS);
+}
+
+size_t audioBatch(const int16_t* data, size_t frames)
+{
+    for (size_t i = 0; i < frames; ++i) {
+        frontend.sound.push_back(data[2 * i]);
+        if (data[2 * i] != data[2 * i + 1]) frontend.channelsDiffer = true;
+    }
+    return frames;
+}
+
+void audioSample(int16_t, int16_t) { ADD_FAILURE() << "the core sends samples one by one"; }
+void inputPoll() {}
+
+int16_t inputState(unsigned port, unsigned device, unsigned, unsigned id)
+{
+    if (port != 0) return 0;
+    if (device == RETRO_DEVICE_KEYBOARD) return frontend.keysDown.count(id);
+    if (device == RETRO_DEVICE_JOYPAD) return frontend.buttonsDown.count(id);
+    return 0;
+}
+
+// ---- Scripts and references ------------------------------------------------------
+
+// One stroke: keys and buttons held together, KEY_HELD frames down and as
+// many up, as tessel-run --type types a character.
+struct Stroke {
+    std::vector<unsigned> keys, buttons;
+};
+constexpr int KEY_HELD = 3, TYPE_AT = 50;
+
+// A character's key at its place on a US keyboard, left Shift for the
+// shifted legends, as tessel-run --type presses it.
+Stroke strokeFor(char c)
+{
+    static const char plain[] = "abcdefghijklmnopqrstuvwxyz0123456789 \n,.;-:";
+    static const unsigned ids[] = {RETROK_SPACE, RETROK_RETURN, RETROK_COMMA, RETROK_PERIOD,
+                                   RETROK_SEMICOLON, RETROK_MINUS, RETROK_QUOTE};
+    TypedKey typed{};
+    EXPECT_TRUE(keyForCharacter(c, typed)) << c;
+    for (const char* p = plain; *p; ++p) {
+        TypedKey base{};
+        keyForCharacter(*p, base);
+        if (base.keyCode != typed.keyCode) continue;
+        unsigned id = *p >= 'a' && *p <= 'z'   ? RETROK_a + (*p - 'a')
+                      : *p >= '0' && *p <= '9' ? RETROK_0 + (*p - '0')
+                                               : ids[p - plain - 36];
+        Stroke stroke{{id}, {}};
+        if (typed.shift) stroke.keys.push_back(RETROK_LSHIFT);
+        return stroke;
+    }
+    ADD_FAILURE() << "no key for " << c;
+    return {};
+}
+
+std::vector<Stroke> strokesFor(const std::string& text)
+{
+    std::vector<Stroke> strokes;
+    for (char c : text) strokes.push_back(strokeFor(c));
+    return strokes;
+}
+
+// Frames run so far, numbered from 1 as tessel-run numbers them.
+int frameNumber;
+
+void runFrames(int count, const std::vector<Stroke>& strokes = {})
+{
+    for (int i = 0; i < count; ++i) {
+        int frame = ++frameNumber;
+        frontend.keysDown.clear();
+        frontend.buttonsDown.clear();
+        int stroke = (frame - TYPE_AT) / (2 * KEY_HELD);
+        if (frame >= TYPE_AT && stroke < int(strokes.size()) && (frame - TYPE_AT) % (2 * KEY_HELD) < KEY_HELD) {
+            frontend.keysDown.insert(strokes[stroke].keys.begin(), strokes[stroke].keys.end());
+            frontend.buttonsDown.insert(strokes[stroke].buttons.begin(), strokes[stroke].buttons.end());
+        }
+        core().run();
+    }
+}
+
+std::vector<uint8_t> contentBytes;
+
+// Starts the core as a front end does, with the content's bytes (none:
+// an empty path) and the system folder.
+void startCore(const std::string& content, const std::string& systemFolder = "", unsigned optionsVersion = 2)
+{
+    frontend = Frontend{};
+    frontend.systemFolder = systemFolder;
+    frontend.optionsVersion = optionsVersion;
+    frameNumber = 0;
+    CoreApi& api = core();
+    api.setEnvironment(environment);
+    api.init();
+    api.setVideo(video);
+    api.setAudioSample(audioSample);
+    api.setAudioBatch(audioBatch);
+    api.setInputPoll(inputPoll);
+    api.setInputState(inputState);
+    bool loaded;
+    if (content.empty()) {
+        loaded = api.loadGame(nullptr);
+    } else {
+        std::ifstream file(content, std::ios::binary);
+        contentBytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        retro_game_info game = {content.c_str(), contentBytes.data(), contentBytes.size(), nullptr};
+        loaded = api.loadGame(&game);
+    }
+    ASSERT_TRUE(loaded);
+    api.setPortDevice(0, RETRO_DEVICE_JOYPAD);
+}
+
+void stopCore()
+{
+    core().unloadGame();
+    core().deinit();
+}
+
+struct Reference {
+    std::vector<uint32_t> picture;
+    std::vector<int16_t> sound;
+    std::string screen;
+};
+
+// tessel-run's picture, sound and text screen after the arguments, in a
+// folder holding the given machine files.
+Reference tesselRun(const std::string& arguments, const fs::path& dir)
+{
+    RunResult run = runTesselRun(dir, "--fast --screenshot shot.png --wav sound.wav --print-screen " + arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    Reference reference;
+    reference.picture.resize(PIXELS);
+    int width = 0, height = 0;
+    EXPECT_TRUE(readPng((dir / "shot.png").c_str(), reference.picture.data(), PIXELS, width, height));
+    std::ifstream wav(dir / "sound.wav", std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(wav)), std::istreambuf_iterator<char>());
+    for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
+        reference.sound.push_back(static_cast<int16_t>(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8));
+    }
+    for (const std::string& line : run.lines) reference.screen += line + "\n";
+    return reference;
+}
+
+// The core's text screen as tessel-run --print-screen prints it.
+std::string coreScreen()
+{
+    const auto* memory = static_cast<const uint8_t*>(core().memoryData(RETRO_MEMORY_SYSTEM_RAM));
+    std::string screen;
+    for (int row = 0; row < TEXT_ROWS; ++row) {
+        for (int column = 0; column < SCREEN_COLUMNS; ++column) {
+            screen += screenCharacter(memory[VIDEO_MEMORY + SCREEN_COLUMNS * row + column]);
+        }
+        screen += "\n";
+    }
+    return screen;
+}
+
+std::string withoutCursor(std::string screen)
+{
+    for (char& c : screen) c = c == '~' ? ' ' : c;
+    return screen;
+}
+
+std::string programs(const std::string& name) { return std::string(TESSEL_PROGRAMS) + "/" + name; }
+
+// ---- Tests -----------------------------------------------------------------------
+
+TEST(LibretroCore, TellsWhatItIs)
+{
+    retro_system_info info{};
+    core().systemInfo(&info);
+    EXPECT_STREQ(info.library_name, "Tessel");
+    EXPECT_STREQ(info.library_version, TESSEL_VERSION);
+    EXPECT_STREQ(info.valid_extensions, "vz");
+    EXPECT_FALSE(info.need_fullpath);
+    EXPECT_EQ(core().apiVersion(), RETRO_API_VERSION);
+    startCore("");
+    retro_system_av_info av{};
+    core().avInfo(&av);
+    EXPECT_EQ(av.geometry.base_width, 320u);
+    EXPECT_EQ(av.geometry.max_height, 240u);
+    EXPECT_FLOAT_EQ(av.geometry.aspect_ratio, 4.0f / 3.0f);
+    EXPECT_EQ(av.timing.fps, 50.0);
+    EXPECT_EQ(av.timing.sample_rate, 48000.0);
+    EXPECT_EQ(frontend.pixelFormat, RETRO_PIXEL_FORMAT_XRGB8888);
+    EXPECT_EQ(core().memorySize(RETRO_MEMORY_SYSTEM_RAM), 65536u);
+    stopCore();
+}
+
+// Without content and with each of our programs, the core's pictures and
+// sound are tessel-run's of the same frames, the program loaded before frame
+// 100 as tessel-run --load does; the system folder's machine files count,
+// and each one that stood in is said once in the front end's log.
+TEST(LibretroCore, RunsAsTesselRunDoes)
+{
+    fs::path empty = scratchDirectory("libretro-empty");
+    fs::path withRom = scratchDirectory("libretro-rom");
+    fs::copy_file(programs("tiny_rom.bin"), withRom / "vzrom.v20");
+    const std::string romLine = "tessel: no vzrom.v20 in the system folder " + empty.string() +
+                                ", running the built-in open ROM\n";
+    const struct {
+        std::string content;
+        fs::path system;
+        int frames;
+        std::vector<std::string> log;
+    } runs[] = {
+        {"", empty, 150, {romLine, "tessel: no vz200.fnt in the system folder " + empty.string() +
+                                       ", using the built-in open font\n"}},
+        {programs("hello_text.vz"), empty, 150, {}},
+        {programs("graphics_bars.vz"), empty, 120, {}},
+        {programs("tone.vz"), empty, 130, {}},
+        {"", withRom, 60, {"tessel: no vz200.fnt in the system folder " + withRom.string() +
+                               ", using the built-in open font\n"}},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.content + " " + run.system.string());
+        std::string load = run.content.empty() ? "" : " --load '" + run.content + "'";
+        Reference reference = tesselRun("--frames " + std::to_string(run.frames) + load, run.system);
+        startCore(run.content, run.system.string());
+        if (!run.log.empty()) {
+            EXPECT_EQ(frontend.log, run.log);
+        }
+        runFrames(run.frames);
+        EXPECT_TRUE(frontend.picture == reference.picture);
+        EXPECT_TRUE(frontend.sound == reference.sound) << frontend.sound.size() << " " << reference.sound.size();
+        EXPECT_FALSE(frontend.channelsDiffer);
+        stopCore();
+    }
+}
+
+// Off and on again: the machine starts afresh and the content goes in again
+// before frame 100.
+TEST(LibretroCore, ResetStartsTheRunAgain)
+{
+    startCore(programs("hello_text.vz"));
+    runFrames(150);
+    std::vector<uint32_t> first = frontend.picture;
+    core().reset();
+    frameNumber = 0;
+    runFrames(99);
+    EXPECT_FALSE(frontend.picture == first);  // the ROM's prompt
+    runFrames(51);
+    EXPECT_TRUE(frontend.picture == first);
+    stopCore();
+}
+
+TEST(LibretroCore, RefusesWhatIsNoProgram)
+{
+    for (size_t size : {size_t(0), size_t(23), size_t(PROGRAM_FILE_MAX + 1)}) {
+        frontend = Frontend{};
+        core().setEnvironment(environment);
+        core().init();
+        std::vector<uint8_t> bytes(size + 1, 0);
+        retro_game_info game = {"/content/big.vz", bytes.data(), size, nullptr};
+        EXPECT_FALSE(core().loadGame(&game)) << size;
+        ASSERT_EQ(frontend.log.size(), 1u);
+        EXPECT_NE(frontend.log[0].find("/content/big.vz is no .vz program"), std::string::npos) << frontend.log[0];
+        core().deinit();
+    }
+}
+
+// Keys held on the front end's keyboard, and pad buttons by the core's
+// options, type what tessel-run --type types with the same timing.
+TEST(LibretroCore, KeyboardAndPadTypeAsTesselRunTypes)
+{
+    const std::string legends = "HELLO, WORLD 0123456789 -.;:\n!\"#$%&'()@+*=<>/?\n";
+    std::vector<Stroke> editing = strokesFor("ABD");
+    for (unsigned key : {RETROK_LEFT, RETROK_BACKSPACE, RETROK_INSERT, RETROK_HOME, RETROK_RSHIFT}) {
+        editing.push_back({{key}, {}});
+    }
+    editing.push_back(strokeFor('C'));
+    const struct {
+        const char* name;
+        std::vector<Stroke> strokes;
+        std::map<std::string, std::string> options;
+        unsigned optionsVersion;
+        std::string typed;  // by tessel-run
+        bool samePicture;   // else the same text screen, cursor aside
+    } cases[] = {
+        {"legends", strokesFor(legends), {}, 2, legends, true},
+        {"pad defaults", {{{}, {RETRO_DEVICE_ID_JOYPAD_B}}, {{}, {RETRO_DEVICE_ID_JOYPAD_A}},
+                          {{}, {RETRO_DEVICE_ID_JOYPAD_START}}, {{}, {RETRO_DEVICE_ID_JOYPAD_X}}},
+         {}, 0, "M \n", false},
+        {"pad options", {{{}, {RETRO_DEVICE_ID_JOYPAD_X}}, {{}, {RETRO_DEVICE_ID_JOYPAD_START}},
+                         {{}, {RETRO_DEVICE_ID_JOYPAD_A}}},
+         {{"tessel_pad_x", "d"}, {"tessel_pad_start", "0"}, {"tessel_pad_a", "none"}}, 2, "D0", false},
+        {"editing keys", editing, {}, 2, "AC", false},
+    };
+    fs::path dir = scratchDirectory("libretro-typing");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int frames = TYPE_AT + 2 * KEY_HELD * int(c.strokes.size()) + 50;
+        std::string typed = c.typed;
+        for (size_t at; (at = typed.find('\n')) != std::string::npos;) typed.replace(at, 1, "\\n");
+        for (size_t at = 0; (at = typed.find('\'', at)) != std::string::npos; at += 4) typed.replace(at, 1, "'\\''");
+        Reference reference = tesselRun("--frames " + std::to_string(frames) + " --type '" + typed + "'", dir);
+        startCore("", dir.string(), c.optionsVersion);
+        EXPECT_EQ(frontend.optionDefaults.size(), 12u);
+        EXPECT_EQ(frontend.optionDefaults["tessel_pad_start"], "return");
+        EXPECT_EQ(frontend.optionDefaults["tessel_pad_up"], "up");
+        runFrames(1);
+        frontend.options = c.options;
+        frontend.optionsChanged = true;
+        runFrames(frames - 1, c.strokes);
+        if (c.samePicture) {
+            EXPECT_TRUE(frontend.picture == reference.picture);
+        }
+        EXPECT_EQ(withoutCursor(coreScreen()), withoutCursor(reference.screen));
+        stopCore();
+    }
+}
+
+}  // namespace
