@@ -7,6 +7,15 @@
 #   share/metainfo/<AppStream id>.metainfo.xml
 #   share/man/man1/tessel.1, tessel-run.1
 #   share/doc/tessel/copyright, the MIT licence
+#   <libdir>/libretro/tessel_libretro.so and share/libretro/info/tessel_libretro.info,
+#   the libretro core where Debian's RetroArch looks for cores and their info
+
+# On a multiarch system the package's libraries go into lib/<triplet>, as
+# GNUInstallDirs has it for the prefix /usr; the package installs under /usr
+# whatever prefix the build was configured with.
+if(NOT DEFINED CMAKE_INSTALL_LIBDIR AND CMAKE_LIBRARY_ARCHITECTURE AND EXISTS /etc/debian_version)
+  set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH "Object code libraries (LIBDIR)")
+endif()
 include(GNUInstallDirs)
 
 set(TESSEL_APPSTREAM_ID org.tesselemu.tessel)
@@ -34,13 +43,18 @@ if(TARGET tessel)
   add_custom_target(tessel_icons ALL DEPENDS ${ICON_PNGS})
 endif()
 
+if(TARGET tessel_libretro)
+  install(TARGETS tessel_libretro LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/libretro)
+  install(FILES ${CMAKE_BINARY_DIR}/tessel_libretro.info DESTINATION ${CMAKE_INSTALL_DATADIR}/libretro/info)
+endif()
+
 set(CPACK_PACKAGE_NAME tessel)
 set(CPACK_PACKAGE_VENDOR "The Tessel developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Emulator of the VZ200 and VZ300 home computers")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Tessel emulates the VZ200/VZ300 home computer (a Z80 at 3.58 MHz, 16 KB of system ROM, a memory-mapped "
     "keyboard and screen) in a desktop window, in real time. tessel-run is the same emulator without a window, "
-    "for automation. Tessel is MIT licensed.")
+    "for automation, and tessel_libretro the same machine as a libretro core for RetroArch. Tessel is MIT licensed.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

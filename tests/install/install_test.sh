@@ -14,14 +14,20 @@ done
 rm -rf "$scratch"
 mkdir -p "$scratch"
 
+# Libraries go into the multiarch folder where the system has one.
+libdir=lib
+if command -v dpkg-architecture >/dev/null; then libdir=lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH); fi
+
 expected="bin/tessel
 bin/tessel-run
+$libdir/libretro/tessel_libretro.so
 share/applications/tessel.desktop
 share/doc/tessel/copyright
 share/icons/hicolor/128x128/apps/tessel.png
 share/icons/hicolor/256x256/apps/tessel.png
 share/icons/hicolor/32x32/apps/tessel.png
 share/icons/hicolor/64x64/apps/tessel.png
+share/libretro/info/tessel_libretro.info
 share/man/man1/tessel-run.1
 share/man/man1/tessel.1
 share/metainfo/org.tesselemu.tessel.metainfo.xml"
@@ -92,6 +98,19 @@ version=$("$root/bin/tessel-run" --version)
 [[ "$version" == "tessel-run (Tessel) "* ]] || fail "tessel-run --version: $version"
 (cd "$scratch" && "$root/bin/tessel-run" --fast --frames 5 2>/dev/null) || fail "the installed tessel-run"
 grep -q "^MIT License" "$root/share/doc/tessel/copyright" || fail "the copyright file names no MIT licence"
+
+# The libretro core exports the libretro API and no more, and its info names
+# the version, the extension and the two machine files.
+core=$root/$libdir/libretro/tessel_libretro.so
+exports=$(nm -D --defined-only "$core" | awk '{ print $3 }' | grep -v '^retro_' || true)
+[ -z "$exports" ] || fail "the core exports more than retro_*: $exports"
+nm -D --defined-only "$core" | grep -q ' retro_run$' || fail "the core exports no retro_run"
+info=$root/share/libretro/info/tessel_libretro.info
+for line in 'corename = "Tessel"' 'supported_extensions = "vz"' 'license = "MIT"' 'firmware_count = 2' \
+    'firmware0_path = "vzrom.v20"' 'firmware1_path = "vz200.fnt"' "display_version = \"${version#tessel-run (Tessel) }\""; do
+  grep -qxF "$line" "$info" || fail "tessel_libretro.info has no line $line"
+done
+echo "libretro core: exports only retro_*; its info names Tessel, .vz, MIT and the two machine files"
 
 # The Debian package holds the same files under /usr.
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/deb" >"$scratch/cpack.log" 2>&1 ||
