@@ -22,6 +22,7 @@ run_packages=(
 test_packages=(
   libgtest-dev googletest     # unit tests
   xvfb xdotool imagemagick x11-utils  # desktop tests in a virtual display
+  retroarch dbus-daemon       # the libretro core in RetroArch, in the same display
   g++-mingw-w64-x86-64-win32  # the Windows program...
   wine wine64                 # ...and its smoke test
   nsis icoutils               # the Windows installer, and reading its program's version back

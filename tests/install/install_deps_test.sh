@@ -17,7 +17,7 @@ all=$("$top/tools/install-deps.sh" --list all)
 both=$(comm -12 <(sort -u <<<"$run") <(sort -u <<<"$tests"))
 [ -z "$both" ] || fail "in both lists: $both"
 for package in libgtest-dev googletest xvfb xdotool imagemagick wine wine64 g++-mingw-w64-x86-64-win32 \
-    clang clang-tidy cppcheck valgrind desktop-file-utils appstream dpkg-dev emscripten chromium nodejs; do
+    clang clang-tidy cppcheck valgrind desktop-file-utils appstream dpkg-dev emscripten chromium nodejs retroarch; do
   grep -qx "$package" <<<"$run" && fail "running names the test-only package $package"
   grep -qx "$package" <<<"$tests" || fail "testing does not name $package"
 done
