@@ -171,8 +171,8 @@ bool retro_load_game(const retro_game_info* game)
     session.hasContent = false;
     if (game) {
         if (!game->data || game->size < VZ_HEADER_SIZE || game->size > PROGRAM_FILE_MAX) {
-            say(RETRO_LOG_ERROR, "tessel: %s is no .vz program: %zu bytes, where one has 24 to %d\n",
-                game->path ? game->path : "the content", game->data ? game->size : 0, PROGRAM_FILE_MAX);
+            say(RETRO_LOG_ERROR, "tessel: %s is no .vz program, which has %d to %d bytes\n",
+                game->path ? game->path : "the content", VZ_HEADER_SIZE, PROGRAM_FILE_MAX);
             return false;
         }
         std::memcpy(session.content, game->data, game->size);
