@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Windows program, tessel.exe, with mingw-w64: first the
+# Builds the Windows program, tessel.exe, and the libretro core,
+# tessel_libretro.dll, with mingw-w64: first the
 # converters for this machine (a native build), then the cross build that
 # runs them. The native build needs neither GTK nor the test tools.
 #
-#   tools/build-windows.sh            -> build-win/tessel.exe
+#   tools/build-windows.sh            -> build-win/tessel.exe, build-win/tessel_libretro.dll
 #
 # TESSEL_HOST_TOOLS=<native build>/tools reuses the converters of an existing
 # native build instead; TESSEL_WIN_BUILD and TESSEL_NATIVE_BUILD choose the
@@ -28,5 +29,5 @@ fi
 cmake -S "$top" -B "$win_build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
   -DTESSEL_HOST_TOOLS="$host_tools" >/dev/null
-cmake --build "$win_build" -j2 --target tessel
-echo "build-windows: $win_build/tessel.exe"
+cmake --build "$win_build" -j2 --target tessel tessel_libretro
+echo "build-windows: $win_build/tessel.exe $win_build/tessel_libretro.dll"

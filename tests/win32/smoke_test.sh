@@ -7,7 +7,8 @@
 # File > Load of a program typed into the dialog runs it, as in the headless
 # runner, and so does a program file dropped on the window (wine turns an
 # XDND drop into WM_DROPFILES); closing the window ends the process with
-# status 1.
+# status 1. The libretro core built beside it needs no DLL but Windows' own
+# and exports only the libretro API.
 #
 #   smoke_test.sh --tessel-run PATH --key-codes PATH [--x-source PATH]
 #                 [--host-tools DIR] [--build-dir DIR] [--exe PATH] [--out DIR]
@@ -107,6 +108,19 @@ fi
 [ -f "$exe" ] || fail "no $exe"
 exe="$(realpath "$exe")"
 say "tessel.exe: $(stat -c %s "$exe") bytes"
+
+# The libretro core of the same build: Windows' own DLLs only, as
+# tessel.exe, and the libretro API as its only exports.
+core="$(dirname "$exe")/tessel_libretro.dll"
+if [ -f "$core" ]; then
+  dump=$(x86_64-w64-mingw32-objdump -p "$core")
+  imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | LC_ALL=C sort -u | tr '\n' ' ')
+  [ "$imports" = "KERNEL32.dll msvcrt.dll " ] || fail "tessel_libretro.dll imports $imports"
+  exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | tail -n +2 | grep -oE '\] [A-Za-z_0-9]+$' | cut -c3-)
+  ! grep -qv '^retro_' <<<"$exports" && grep -qx retro_run <<<"$exports" ||
+    fail "tessel_libretro.dll exports $(tr '\n' ' ' <<<"$exports")"
+  say "tessel_libretro.dll: $(stat -c %s "$core") bytes, imports $imports, exports $(wc -l <<<"$exports") retro_ functions"
+fi
 
 mkdir "$work/reference"
 (cd "$work/reference" && "$tessel_run" --fast --type "$TYPED" --frames 300 --screenshot reference.png 2>/dev/null) ||
