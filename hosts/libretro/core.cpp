@@ -3,7 +3,6 @@
 // takes the frame's picture and sound. The front end keeps the window, the
 // sound device, the timing and the files; the core keeps the machine, the
 // content's bytes and the count of frames since power-on.
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -44,14 +43,12 @@ static struct {
 
 static retro_input_descriptor descriptors[PAD_BUTTON_COUNT + 1];
 
-// One line through the front end's log, or on standard error without one.
-[[gnu::format(printf, 2, 3)]] static void say(retro_log_level level, const char* format, ...)
+// The line being said, and saying it: through the front end's log, or on
+// standard error without one.
+static char line[SYSTEM_PATH_SIZE + 128];
+
+static void sayLine(retro_log_level level)
 {
-    char line[SYSTEM_PATH_SIZE + 128];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
-    va_end(arguments);
     if (frontend.log) {
         frontend.log(level, "%s", line);
     } else {
@@ -161,8 +158,16 @@ static void powerOn()
     clearMachine();
     MachineFiles files = powerOnMachine(rom ? session.romPath : nullptr, font ? session.fontPath : nullptr);
     const char* folder = session.systemFolder[0] ? session.systemFolder : "(the front end gives none)";
-    if (!files.romRead) say(RETRO_LOG_WARN, "tessel: no %s in the system folder %s, running the built-in open ROM\n", ROM_FILE, folder);
-    if (!files.fontRead) say(RETRO_LOG_WARN, "tessel: no %s in the system folder %s, using the built-in open font\n", FONT_FILE, folder);
+    if (!files.romRead) {
+        std::snprintf(line, sizeof line, "tessel: no %s in the system folder %s, running the built-in open ROM\n",
+                      ROM_FILE, folder);
+        sayLine(RETRO_LOG_WARN);
+    }
+    if (!files.fontRead) {
+        std::snprintf(line, sizeof line, "tessel: no %s in the system folder %s, using the built-in open font\n",
+                      FONT_FILE, folder);
+        sayLine(RETRO_LOG_WARN);
+    }
     session.frame = 0;
 }
 
@@ -171,8 +176,9 @@ bool retro_load_game(const retro_game_info* game)
     session.hasContent = false;
     if (game) {
         if (!game->data || game->size < VZ_HEADER_SIZE || game->size > PROGRAM_FILE_MAX) {
-            say(RETRO_LOG_ERROR, "tessel: %s is no .vz program, which has %d to %d bytes\n",
-                game->path ? game->path : "the content", VZ_HEADER_SIZE, PROGRAM_FILE_MAX);
+            std::snprintf(line, sizeof line, "tessel: %s is no .vz program, which has %d to %d bytes\n",
+                          game->path ? game->path : "the content", VZ_HEADER_SIZE, PROGRAM_FILE_MAX);
+            sayLine(RETRO_LOG_ERROR);
             return false;
         }
         std::memcpy(session.content, game->data, game->size);
@@ -181,7 +187,8 @@ bool retro_load_game(const retro_game_info* game)
     }
     retro_pixel_format format = RETRO_PIXEL_FORMAT_XRGB8888;
     if (!frontend.environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format)) {
-        say(RETRO_LOG_ERROR, "tessel: the front end takes no XRGB8888 pictures\n");
+        std::snprintf(line, sizeof line, "tessel: the front end takes no XRGB8888 pictures\n");
+        sayLine(RETRO_LOG_ERROR);
         return false;
     }
     const char* folder = nullptr;
