@@ -32,7 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int WIDTH = 320, HEIGHT = 240, PIXELS = WIDTH * HEIGHT;
-constexpr int FRAME_SAMPLES = 960;
 
 // ---- The core ------------------------------------------------------------------
 
