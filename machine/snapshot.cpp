@@ -20,6 +20,12 @@ constexpr size_t RAM_SIZE = MEMORY_SIZE - PROTECTED_END;
 // this leaves room to spare.
 constexpr int32_t LONGEST_OVERRUN = 64;
 
+// The parts as the layout lists them: the processor's 47 bytes, the latch
+// and the keyboard rows; the speaker's level, position, sums and filter.
+static_assert(SNAPSHOT_SPEAKER_AT == SNAPSHOT_PROCESSOR_AT + 47 + 1 + KEYBOARD_ROWS);
+static_assert(SNAPSHOT_MEMORY_AT == SNAPSHOT_SPEAKER_AT + 1 + 4 + 4 * SAMPLES_PER_FRAME + 4 + 8);
+static_assert(SNAPSHOT_SIZE == 42857);
+
 constexpr uint8_t KNOWN_INTERRUPT_FLAGS = IFF1 | IM1 | IM2 | EI_PENDING | IFF2 | HALTED;
 
 // What a snapshot restores besides memory, read into here and checked before
@@ -173,7 +179,7 @@ void saveSnapshot(const Vz200& machine, uint8_t out[SNAPSHOT_SIZE])
     field(writer, romCrc(machine));
     field(writer, fontCrc(machine));
     stateFields(writer, machine);
-    std::memcpy(writer.at, machine.memoryImage + PROTECTED_END, RAM_SIZE);
+    std::memcpy(out + SNAPSHOT_MEMORY_AT, machine.memoryImage + PROTECTED_END, RAM_SIZE);
     Writer checksum{out + SNAPSHOT_CRC_AT};
     field(checksum, snapshotChecksum(out, SNAPSHOT_SIZE));
 }

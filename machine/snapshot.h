@@ -16,7 +16,7 @@ struct Vz200;
 //
 //     0     12  "TESSEL-STATE"
 //    12      4  format version, 1
-//    16      4  total length, SNAPSHOT_SIZE
+//    16      4  total length, SNAPSHOT_SIZE (42857)
 //    20      4  CRC-32 of every byte of the snapshot but these four
 //    24      4  CRC-32 of memory 0x0000-0x67FF: the ROM and what else the
 //               machine cannot write
