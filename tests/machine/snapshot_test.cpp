@@ -27,7 +27,9 @@ struct Snapshots : ::testing::Test {
     void SetUp() override
     {
         startDirectory = fs::current_path();
-        fs::current_path(scratchDirectory("snapshots"));
+        // A folder of each test's own: ctest runs them side by side.
+        fs::current_path(scratchDirectory(std::string("snapshots-") +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name()));
         clearMachine();
         ::testing::internal::CaptureStderr();
         startMachine();
