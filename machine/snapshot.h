@@ -80,6 +80,7 @@ bool restoreSnapshot(Vz200& machine, const uint8_t* data, size_t size, const cha
 
 // The same through a file, for front ends; a file that cannot be opened or
 // read is refused with a reason too. Reading stops one byte past the size
-// a snapshot has, so a big file is refused without being read whole.
+// a snapshot has, so a big file is refused without being read whole. Both
+// share one static buffer: one call at a time.
 bool writeSnapshotFile(const Vz200& machine, const char* path);
 bool restoreSnapshotFile(Vz200& machine, const char* path, const char*& reason);
