@@ -8,6 +8,8 @@
 
 #include "hosts/libretro/core_input.h"
 #include "hosts/libretro/libretro.h"
+#include "machine/crc32.h"
+#include "machine/snapshot.h"
 #include "machine/vz200.h"
 
 // The content goes in as File > Load would put it, before this frame:
@@ -242,9 +244,56 @@ void retro_run()
 
 // ---- Save states ----------------------------------------------------------------
 
-size_t retro_serialize_size() { return 0; }
-bool retro_serialize(void*, size_t) { return false; }
-bool retro_unserialize(const void*, size_t) { return false; }
+// A state is the machine's snapshot and then the core's part: "CORE", the
+// frames since power-on (so that a state from before frame 100 still loads
+// the content at frame 100, in rewind and run-ahead too) and a CRC-32 of
+// those eight bytes, all little-endian.
+constexpr size_t CORE_PART_SIZE = 12;
+constexpr size_t STATE_SIZE = SNAPSHOT_SIZE + CORE_PART_SIZE;
+constexpr uint8_t CORE_TAG[4] = {'C', 'O', 'R', 'E'};
+
+static void putWord(uint8_t* at, uint32_t word)
+{
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(word >> 8 * i);
+}
+
+static uint32_t getWord(const uint8_t* at) { return at[0] | at[1] << 8 | at[2] << 16 | uint32_t(at[3]) << 24; }
+
+size_t retro_serialize_size() { return STATE_SIZE; }
+
+bool retro_serialize(void* data, size_t size)
+{
+    if (size < STATE_SIZE) return false;
+    auto* state = static_cast<uint8_t*>(data);
+    saveSnapshot(vz200, state);
+    uint8_t* core = state + SNAPSHOT_SIZE;
+    std::memcpy(core, CORE_TAG, sizeof CORE_TAG);
+    putWord(core + 4, session.frame);
+    putWord(core + 8, crc32(core, 8));
+    return true;
+}
+
+// A refused state changes nothing, and says why.
+static bool refuseState(const char* reason)
+{
+    std::snprintf(line, sizeof line, "tessel: state not loaded: %s\n", reason);
+    sayLine(RETRO_LOG_WARN);
+    return false;
+}
+
+bool retro_unserialize(const void* data, size_t size)
+{
+    if (size != STATE_SIZE) return refuseState("it is not the size of a state of this core");
+    const auto* state = static_cast<const uint8_t*>(data);
+    const uint8_t* core = state + SNAPSHOT_SIZE;
+    if (std::memcmp(core, CORE_TAG, sizeof CORE_TAG) != 0 || getWord(core + 8) != crc32(core, 8)) {
+        return refuseState("its frame count is damaged");
+    }
+    const char* reason = nullptr;
+    if (!restoreSnapshot(vz200, state, SNAPSHOT_SIZE, reason)) return refuseState(reason);
+    session.frame = getWord(core + 4);
+    return true;
+}
 
 // ---- Memory and cheats ------------------------------------------------------------
 

@@ -428,6 +428,72 @@ TEST(LibretroCore, ResetStartsTheRunAgain)
     stopCore();
 }
 
+std::vector<uint8_t> saveState()
+{
+    std::vector<uint8_t> state(core().serializeSize());
+    EXPECT_TRUE(core().serialize(state.data(), state.size()));
+    return state;
+}
+
+// A state saved before the content goes in, and one after: the frames after
+// loading it are the frames after saving it, pictures and sound, the
+// content going in again at frame 100 in the first.
+TEST(LibretroCore, StatesGoOnAsTheRunDid)
+{
+    startCore(programs("tone.vz"));
+    for (int savedAt : {60, 130}) {
+        SCOPED_TRACE(savedAt);
+        runFrames(savedAt - frameNumber);
+        std::vector<uint8_t> state = saveState();
+        frontend.sound.clear();
+        std::vector<std::vector<uint32_t>> pictures;
+        for (int i = 0; i < 60; ++i) {
+            runFrames(1);
+            pictures.push_back(frontend.picture);
+        }
+        std::vector<int16_t> sound = frontend.sound;
+        runFrames(30);
+        ASSERT_TRUE(core().unserialize(state.data(), state.size()));
+        frameNumber = savedAt;
+        frontend.sound.clear();
+        for (int i = 0; i < 60; ++i) {
+            runFrames(1);
+            ASSERT_TRUE(frontend.picture == pictures[i]) << "frame " << frameNumber;
+        }
+        EXPECT_TRUE(frontend.sound == sound);
+    }
+    stopCore();
+}
+
+// A state cut short, too long, with a changed byte in the machine's part or
+// in the core's is refused, and the machine goes on as if it had not been
+// offered.
+TEST(LibretroCore, RefusedStatesChangeNothing)
+{
+    startCore(programs("hello_text.vz"));
+    runFrames(120);
+    const std::vector<uint8_t> good = saveState();
+    runFrames(10);
+    const std::vector<uint8_t> now = saveState();
+    std::vector<uint8_t> shorter(good.begin(), good.end() - 1), longer = good, machinePart = good, corePart = good;
+    longer.push_back(0);
+    machinePart[good.size() / 2] ^= 0x01;
+    corePart[good.size() - 6] ^= 0x80;
+    for (const std::vector<uint8_t>* bad : {&shorter, &longer, &machinePart, &corePart}) {
+        frontend.log.clear();
+        EXPECT_FALSE(core().unserialize(bad->data(), bad->size())) << bad->size();
+        EXPECT_EQ(frontend.log.size(), 1u);
+        EXPECT_TRUE(saveState() == now);
+    }
+    runFrames(1);
+    std::vector<uint32_t> picture = frontend.picture;
+    ASSERT_TRUE(core().unserialize(now.data(), now.size()));
+    --frameNumber;
+    runFrames(1);
+    EXPECT_TRUE(frontend.picture == picture);
+    stopCore();
+}
+
 TEST(LibretroCore, RefusesWhatIsNoProgram)
 {
     for (size_t size : {size_t(0), size_t(23), size_t(PROGRAM_FILE_MAX + 1)}) {
