@@ -35,68 +35,16 @@ constexpr int WIDTH = 320, HEIGHT = 240, PIXELS = WIDTH * HEIGHT;
 
 // ---- The core ------------------------------------------------------------------
 
-struct CoreApi {
-    void (*setEnvironment)(retro_environment_t);
-    void (*setVideo)(retro_video_refresh_t);
-    void (*setAudioSample)(retro_audio_sample_t);
-    void (*setAudioBatch)(retro_audio_sample_batch_t);
-    void (*setInputPoll)(retro_input_poll_t);
-    void (*setInputState)(retro_input_state_t);
-    void (*init)();
-    void (*deinit)();
-    unsigned (*apiVersion)();
-    void (*systemInfo)(retro_system_info*);
-    void (*avInfo)(retro_system_av_info*);
-    void (*setPortDevice)(unsigned, unsigned);
-    void (*reset)();
-    void (*run)();
-    size_t (*serializeSize)();
-    bool (*serialize)(void*, size_t);
-    bool (*unserialize)(const void*, size_t);
-    bool (*loadGame)(const retro_game_info*);
-    void (*unloadGame)();
-    void* (*memoryData)(unsigned);
-    size_t (*memorySize)(unsigned);
-};
-
+// The core's function of that name, from the library loaded once.
 template <typename F>
-void bind(void* library, F& function, const char* name)
+F* coreFunction(const char* name)
 {
-    function = reinterpret_cast<F>(dlsym(library, name));
-    ASSERT_NE(function, nullptr) << name;
+    static void* library = dlopen(TESSEL_LIBRETRO_CORE, RTLD_NOW | RTLD_LOCAL);
+    void* function = library ? dlsym(library, name) : nullptr;
+    if (!function) ADD_FAILURE() << name << ": " << dlerror();
+    return reinterpret_cast<F*>(function);
 }
-
-CoreApi& core()
-{
-    static CoreApi api{};
-    static void* library = nullptr;
-    if (!library) {
-        library = dlopen(TESSEL_LIBRETRO_CORE, RTLD_NOW | RTLD_LOCAL);
-        EXPECT_NE(library, nullptr) << dlerror();
-        bind(library, api.setEnvironment, "retro_set_environment");
-        bind(library, api.setVideo, "retro_set_video_refresh");
-        bind(library, api.setAudioSample, "retro_set_audio_sample");
-        bind(library, api.setAudioBatch, "retro_set_audio_sample_batch");
-        bind(library, api.setInputPoll, "retro_set_input_poll");
-        bind(library, api.setInputState, "retro_set_input_state");
-        bind(library, api.init, "retro_init");
-        bind(library, api.deinit, "retro_deinit");
-        bind(library, api.apiVersion, "retro_api_version");
-        bind(library, api.systemInfo, "retro_get_system_info");
-        bind(library, api.avInfo, "retro_get_system_av_info");
-        bind(library, api.setPortDevice, "retro_set_controller_port_device");
-        bind(library, api.reset, "retro_reset");
-        bind(library, api.run, "retro_run");
-        bind(library, api.serializeSize, "retro_serialize_size");
-        bind(library, api.serialize, "retro_serialize");
-        bind(library, api.unserialize, "retro_unserialize");
-        bind(library, api.loadGame, "retro_load_game");
-        bind(library, api.unloadGame, "retro_unload_game");
-        bind(library, api.memoryData, "retro_get_memory_data");
-        bind(library, api.memorySize, "retro_get_memory_size");
-    }
-    return api;
-}
+#define CORE(name) (*coreFunction<decltype(name)>(#name))
 
 // ---- The front end -------------------------------------------------------------
 
@@ -259,7 +207,7 @@ void runFrames(int count, const std::vector<Stroke>& strokes = {})
             frontend.keysDown.insert(strokes[stroke].keys.begin(), strokes[stroke].keys.end());
             frontend.buttonsDown.insert(strokes[stroke].buttons.begin(), strokes[stroke].buttons.end());
         }
-        core().run();
+        CORE(retro_run)();
     }
 }
 
@@ -273,31 +221,30 @@ void startCore(const std::string& content, const std::string& systemFolder = "",
     frontend.systemFolder = systemFolder;
     frontend.optionsVersion = optionsVersion;
     frameNumber = 0;
-    CoreApi& api = core();
-    api.setEnvironment(environment);
-    api.init();
-    api.setVideo(video);
-    api.setAudioSample(audioSample);
-    api.setAudioBatch(audioBatch);
-    api.setInputPoll(inputPoll);
-    api.setInputState(inputState);
+    CORE(retro_set_environment)(environment);
+    CORE(retro_init)();
+    CORE(retro_set_video_refresh)(video);
+    CORE(retro_set_audio_sample)(audioSample);
+    CORE(retro_set_audio_sample_batch)(audioBatch);
+    CORE(retro_set_input_poll)(inputPoll);
+    CORE(retro_set_input_state)(inputState);
     bool loaded;
     if (content.empty()) {
-        loaded = api.loadGame(nullptr);
+        loaded = CORE(retro_load_game)(nullptr);
     } else {
         std::ifstream file(content, std::ios::binary);
         contentBytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         retro_game_info game = {content.c_str(), contentBytes.data(), contentBytes.size(), nullptr};
-        loaded = api.loadGame(&game);
+        loaded = CORE(retro_load_game)(&game);
     }
     ASSERT_TRUE(loaded);
-    api.setPortDevice(0, RETRO_DEVICE_JOYPAD);
+    CORE(retro_set_controller_port_device)(0, RETRO_DEVICE_JOYPAD);
 }
 
 void stopCore()
 {
-    core().unloadGame();
-    core().deinit();
+    CORE(retro_unload_game)();
+    CORE(retro_deinit)();
 }
 
 struct Reference {
@@ -328,7 +275,7 @@ Reference tesselRun(const std::string& arguments, const fs::path& dir)
 // The core's text screen as tessel-run --print-screen prints it.
 std::string coreScreen()
 {
-    const auto* memory = static_cast<const uint8_t*>(core().memoryData(RETRO_MEMORY_SYSTEM_RAM));
+    const auto* memory = static_cast<const uint8_t*>(CORE(retro_get_memory_data)(RETRO_MEMORY_SYSTEM_RAM));
     std::string screen;
     for (int row = 0; row < TEXT_ROWS; ++row) {
         for (int column = 0; column < SCREEN_COLUMNS; ++column) {
@@ -352,22 +299,22 @@ std::string programs(const std::string& name) { return std::string(TESSEL_PROGRA
 TEST(LibretroCore, TellsWhatItIs)
 {
     retro_system_info info{};
-    core().systemInfo(&info);
+    CORE(retro_get_system_info)(&info);
     EXPECT_STREQ(info.library_name, "Tessel");
     EXPECT_STREQ(info.library_version, TESSEL_VERSION);
     EXPECT_STREQ(info.valid_extensions, "vz");
     EXPECT_FALSE(info.need_fullpath);
-    EXPECT_EQ(core().apiVersion(), RETRO_API_VERSION);
+    EXPECT_EQ(CORE(retro_api_version)(), RETRO_API_VERSION);
     startCore("");
     retro_system_av_info av{};
-    core().avInfo(&av);
+    CORE(retro_get_system_av_info)(&av);
     EXPECT_EQ(av.geometry.base_width, 320u);
     EXPECT_EQ(av.geometry.max_height, 240u);
     EXPECT_FLOAT_EQ(av.geometry.aspect_ratio, 4.0f / 3.0f);
     EXPECT_EQ(av.timing.fps, 50.0);
     EXPECT_EQ(av.timing.sample_rate, 48000.0);
     EXPECT_EQ(frontend.pixelFormat, RETRO_PIXEL_FORMAT_XRGB8888);
-    EXPECT_EQ(core().memorySize(RETRO_MEMORY_SYSTEM_RAM), 65536u);
+    EXPECT_EQ(CORE(retro_get_memory_size)(RETRO_MEMORY_SYSTEM_RAM), 65536u);
     stopCore();
 }
 
@@ -419,7 +366,7 @@ TEST(LibretroCore, ResetStartsTheRunAgain)
     startCore(programs("hello_text.vz"));
     runFrames(150);
     std::vector<uint32_t> first = frontend.picture;
-    core().reset();
+    CORE(retro_reset)();
     frameNumber = 0;
     runFrames(99);
     EXPECT_FALSE(frontend.picture == first);  // the ROM's prompt
@@ -430,8 +377,8 @@ TEST(LibretroCore, ResetStartsTheRunAgain)
 
 std::vector<uint8_t> saveState()
 {
-    std::vector<uint8_t> state(core().serializeSize());
-    EXPECT_TRUE(core().serialize(state.data(), state.size()));
+    std::vector<uint8_t> state(CORE(retro_serialize_size)());
+    EXPECT_TRUE(CORE(retro_serialize)(state.data(), state.size()));
     return state;
 }
 
@@ -453,7 +400,7 @@ TEST(LibretroCore, StatesGoOnAsTheRunDid)
         }
         std::vector<int16_t> sound = frontend.sound;
         runFrames(30);
-        ASSERT_TRUE(core().unserialize(state.data(), state.size()));
+        ASSERT_TRUE(CORE(retro_unserialize)(state.data(), state.size()));
         frameNumber = savedAt;
         frontend.sound.clear();
         for (int i = 0; i < 60; ++i) {
@@ -481,13 +428,13 @@ TEST(LibretroCore, RefusedStatesChangeNothing)
     corePart[good.size() - 6] ^= 0x80;
     for (const std::vector<uint8_t>* bad : {&shorter, &longer, &machinePart, &corePart}) {
         frontend.log.clear();
-        EXPECT_FALSE(core().unserialize(bad->data(), bad->size())) << bad->size();
+        EXPECT_FALSE(CORE(retro_unserialize)(bad->data(), bad->size())) << bad->size();
         EXPECT_EQ(frontend.log.size(), 1u);
         EXPECT_TRUE(saveState() == now);
     }
     runFrames(1);
     std::vector<uint32_t> picture = frontend.picture;
-    ASSERT_TRUE(core().unserialize(now.data(), now.size()));
+    ASSERT_TRUE(CORE(retro_unserialize)(now.data(), now.size()));
     --frameNumber;
     runFrames(1);
     EXPECT_TRUE(frontend.picture == picture);
@@ -498,14 +445,14 @@ TEST(LibretroCore, RefusesWhatIsNoProgram)
 {
     for (size_t size : {size_t(0), size_t(23), size_t(PROGRAM_FILE_MAX + 1)}) {
         frontend = Frontend{};
-        core().setEnvironment(environment);
-        core().init();
+        CORE(retro_set_environment)(environment);
+        CORE(retro_init)();
         std::vector<uint8_t> bytes(size + 1, 0);
         retro_game_info game = {"/content/big.vz", bytes.data(), size, nullptr};
-        EXPECT_FALSE(core().loadGame(&game)) << size;
+        EXPECT_FALSE(CORE(retro_load_game)(&game)) << size;
         ASSERT_EQ(frontend.log.size(), 1u);
         EXPECT_NE(frontend.log[0].find("/content/big.vz is no .vz program"), std::string::npos) << frontend.log[0];
-        core().deinit();
+        CORE(retro_deinit)();
     }
 }
 
