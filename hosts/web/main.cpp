@@ -5,11 +5,16 @@
 
 #include "hosts/web/host_web.h"
 #include "machine/loaders.h"
+#include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/events.h"
 #include "shell/frame_clock.h"
+#include "shell/key_typing.h"
+#include "shell/shell.h"
 
 static bool running = false;
+// Paused: the passes take the page's events, and no frame runs.
+static bool paused = false;
 
 int main()
 {
@@ -25,7 +30,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webRunDuePasses()
 {
     while (running) {
         bool messageWaits = hostEventWaiting();
-        if (!messageWaits && !frameDeadlineReached()) break;
+        if (!messageWaits && (paused || !frameDeadlineReached())) break;
         if (!messageLoopPass()) {
             running = false;
             stopEmulator();
@@ -48,4 +53,22 @@ extern "C" EMSCRIPTEN_KEEPALIVE double webMillisecondsToFrame()
 extern "C" EMSCRIPTEN_KEEPALIVE const char* webMachineFileName(int which)
 {
     return which == 0 ? ROM_FILE : FONT_FILE;
+}
+
+// The page's Pause and Resume. A resumed machine goes on from the frame it
+// stopped at: the deadline long gone, the next frame runs at once and the
+// ones after it a period apart.
+extern "C" EMSCRIPTEN_KEEPALIVE void webPause(int pause) { paused = pause != 0; }
+
+// The page's Reset: the machine off and on again with the machine files it
+// started with, between two frames. The text still waiting to be typed and
+// a program waiting for its frame were meant for the machine that is gone.
+extern "C" EMSCRIPTEN_KEEPALIVE void webReset()
+{
+    restartMachine();
+    KeyTyping& typing = shell.typing;
+    typing.first = 0;
+    typing.count = 0;
+    typing.frame = 0;
+    forgetScheduledLoad();
 }
