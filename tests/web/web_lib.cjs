@@ -52,8 +52,14 @@ fs.mkdirSync(env.SCREENSHOTS, { recursive: true });
 const CONTENT_TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
                         '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json',
                         '.png': 'image/png', '.ico': 'image/x-icon' };
-// The test programs are served beside the page, for ?load=.
+// The test programs, and the files a test writes, are served beside the
+// page, for ?load=.
 const PROGRAMS_PATH = '/programs/';
+
+function programFile(name) {
+  const program = path.join(env.TEST_PROGRAMS, path.basename(name));
+  return fs.existsSync(program) ? program : path.join(work, path.basename(name));
+}
 
 function servePage() {
   return new Promise((resolve) => {
@@ -61,8 +67,7 @@ function servePage() {
       let name = new URL(request.url, 'http://localhost').pathname;
       if (name.endsWith('/')) name += 'index.html';
       const programs = name.startsWith(PROGRAMS_PATH);
-      const file = programs ? path.join(env.TEST_PROGRAMS, path.basename(name))
-                            : path.join(env.WEB_PAGE, path.normalize(name));
+      const file = programs ? programFile(name) : path.join(env.WEB_PAGE, path.normalize(name));
       fs.readFile(file, (error, data) => {
         if (error) {
           response.writeHead(404);

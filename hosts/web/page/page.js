@@ -39,6 +39,7 @@ const page = {
     frameSteps: 0,          // passes that stepped a frame, and their time
     frameStepMilliseconds: 0,
     soundSamplesReceived: 0,  // by the audio thread
+    linkedProgramAt: -1,      // frames presented when the ?load= program was there
   },
   canvas: document.getElementById('screen'),
   context: null,
@@ -416,6 +417,7 @@ function loadLinkedProgram() {
   linkedProgram.bytes.then((bytes) => {
     const path = FILES_FOLDER + '/' + linkedProgram.name;
     Module.FS.writeFile(path, new Uint8Array(bytes));
+    page.figures.linkedProgramAt = page.figures.framesPresented;
     const reason = Module.ccall('webLoadBeforeFrame', 'string', ['string', 'number'], [path, LINKED_PROGRAM_FRAME]);
     if (reason) refused(reason);
   }, (error) => refused(error.message === 'Failed to fetch' ? 'it could not be fetched' : error.message));
