@@ -1,5 +1,7 @@
 // The browser host: the page's menu bar and canvas, the keys the page's key
-// events report, the page's clock, the browser's file chooser and Web Audio.
+// events report and those of the machine's keyboard drawn on the page, the
+// page's clock, the browser's file chooser, a program named in the page's
+// address, and Web Audio.
 // The page's own script (page/) does the browser's side of each verb;
 // page/host_library.js lists what this file calls there, and the exported
 // functions below are what the page calls here. A browser cannot block, so
