@@ -109,3 +109,19 @@ void finishSpeakerFrame(Speaker& speaker)
     }
     speaker.position = 0;
 }
+
+bool speakerStateInRange(const Speaker& speaker)
+{
+    auto within = [](int64_t value, int64_t bound) { return value >= -bound && value <= bound; };
+    if (!within(speaker.level, 1) || speaker.position < 0 || speaker.position > FRAME_TICKS) return false;
+    for (int32_t i = 0; i < SAMPLES_PER_FRAME; ++i) {
+        int32_t ticksBefore = std::clamp(speaker.position - i * SPEAKER_TICKS_PER_SAMPLE, 0, SPEAKER_TICKS_PER_SAMPLE);
+        if (!within(speaker.sampleSums[i], ticksBefore)) return false;
+    }
+    // The output is the input less a decaying mean of the inputs before it,
+    // so it stays within twice the largest mean level; the rounding of the
+    // decay adds less than a sample step.
+    int32_t largestInput = meanLevel(SPEAKER_TICKS_PER_SAMPLE);
+    int64_t largestOutput = (int64_t{2} * largestInput + 1) << OUTPUT_FRACTION_BITS;
+    return within(speaker.lastInput, largestInput) && within(speaker.lastOutput, largestOutput);
+}

@@ -41,3 +41,9 @@ void speakerLatchWritten(Speaker& speaker, uint8_t latch, int32_t cycle);
 // the speaker is at. The first step alone leaves sampleSums whole.
 void holdSpeakerLevelToFrameEnd(Speaker& speaker);
 void finishSpeakerFrame(Speaker& speaker);
+
+// Whether the speaker can be in this state at some moment of a frame: the
+// level -1, 0 or +1, position within the frame, each sum no larger than the
+// ticks of its sample before position, and the filter within what the mean
+// levels can drive it to. A restored snapshot is checked with it.
+bool speakerStateInRange(const Speaker& speaker);

@@ -40,6 +40,9 @@ static void quietAlsa()
 HostAudio hostOpenAudio(int sampleRate, const char*& failure)
 {
     quietAlsa();
+    // SDL would take Ctrl+C and SIGTERM for a quit event of its own, which
+    // nothing here reads: the program could no longer be stopped that way.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         failure = SDL_GetError();
         return nullptr;

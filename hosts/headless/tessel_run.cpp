@@ -11,6 +11,7 @@
 
 #include "machine/character_set.h"
 #include "machine/key_legend.h"
+#include "machine/snapshot.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
@@ -43,6 +44,13 @@ static const char usage[] =
     "  --wav FILE         write the sound of every frame as a WAV file: 960\n"
     "                     samples a frame, 48,000 a second, 16-bit mono, exactly\n"
     "                     as the machine made them\n"
+    "  --load-state FILE  restore the machine from the snapshot FILE before the\n"
+    "                     first frame, after the start has loaded the ROM and font\n"
+    "                     (a snapshot restores only onto the ROM and font it was\n"
+    "                     saved with)\n"
+    "  --save-state FILE  write a snapshot of the machine after the last frame:\n"
+    "                     processor, memory from 0x6800, latch, keyboard rows and\n"
+    "                     speaker, for --load-state to run on from exactly there\n"
     "  --print-screen     print text video memory 0x7000-0x71FF as 16 lines of 32\n"
     "                     characters: codes 0x00-0x3F as their characters (up and\n"
     "                     left arrows as ^ and _), inverse codes 0x40-0x7F as the\n"
@@ -57,9 +65,10 @@ static const char usage[] =
     "  -h, --help         show this text\n"
     "  --version          show the version\n"
     "\n"
-    "Numbers go up to 100000000. A --screenshot or --wav FILE that cannot be\n"
-    "written is refused before the run. Exit status 0 after the run, 1 on bad\n"
-    "options, files or a failed start.\n";
+    "Numbers go up to 100000000. A --screenshot, --wav or --save-state FILE that\n"
+    "cannot be written is refused before the run, and so is a --load-state FILE\n"
+    "that cannot be restored, with the reason. Exit status 0 after the run, 1 on\n"
+    "bad options, files or a failed start.\n";
 
 struct RunOptions {
     int frames;
@@ -70,11 +79,13 @@ struct RunOptions {
     int typeAt;
     const char* screenshot;
     const char* wav;
+    const char* loadState;
+    const char* saveState;
     bool printScreen;
     bool stats;
 };
 
-static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, nullptr, false, false};
+static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, nullptr, nullptr, nullptr, false, false};
 
 // What --type types, as the keys go down: '\n' is Return.
 static char typedText[TYPING_CAPACITY];
@@ -258,7 +269,8 @@ static int parseOptions(int argc, char** argv)
             int& target = is("--frames") ? options.frames : is("--load-at") ? options.loadAt : options.typeAt;
             if (parseFrame(option, text, target) != 0) return 1;
             if (is("--frames")) options.framesGiven = true;
-        } else if (is("--load") || is("--type") || is("--screenshot") || is("--wav")) {
+        } else if (is("--load") || is("--type") || is("--screenshot") || is("--wav") || is("--load-state") ||
+                   is("--save-state")) {
             const char* text = value();
             if (!text) return refuse(option, "a value must follow", "");
             if (is("--load")) {
@@ -273,10 +285,13 @@ static int parseOptions(int argc, char** argv)
                 options.loadFile = text;
             } else if (is("--type")) {
                 if (takeText(text) != 0) return 1;
+            } else if (is("--load-state")) {
+                // Checked once the machine has its ROM and font to compare.
+                options.loadState = text;
             } else {
                 // Found out now, not after a run of many frames.
                 if (!canWrite(text)) return refuse(option, "cannot write ", text);
-                (is("--wav") ? options.wav : options.screenshot) = text;
+                (is("--wav") ? options.wav : is("--save-state") ? options.saveState : options.screenshot) = text;
             }
         } else {
             return refuse(option, "unknown option", "");
@@ -307,11 +322,20 @@ int main(int argc, char** argv)
     scriptFrame(1);
 
     Clock::time_point start = Clock::now();
-    int status = emulatorMain();
+    if (!startEmulator()) return fail("the emulator did not start", "");
+    // Between the start and the first frame, as a program load comes
+    // between two frames.
+    const char* reason = nullptr;
+    if (options.loadState && !restoreSnapshotFile(vz200, options.loadState, reason)) {
+        stopEmulator();
+        std::fprintf(stderr, "tessel-run: --load-state %s: %s\n", options.loadState, reason);
+        return 1;
+    }
+    runMessageLoop();
+    stopEmulator();
     double hostSeconds = secondsBetween(start, Clock::now());
     // A paced run spends the second drawing inside its wait.
     if (options.fast) hostSeconds -= timing.render;
-    if (status != EXIT_AFTER_CLOSE) return fail("the emulator did not start", "");
 
     if (options.printScreen) printScreen();
     if (options.stats) printStats(hostSeconds);
@@ -319,5 +343,8 @@ int main(int argc, char** argv)
         return fail("cannot write the screenshot ", options.screenshot);
     }
     if (options.wav && !headlessWriteSound(options.wav)) return fail("cannot write the sound ", options.wav);
+    if (options.saveState && !writeSnapshotFile(vz200, options.saveState)) {
+        return fail("cannot write the snapshot ", options.saveState);
+    }
     return 0;
 }

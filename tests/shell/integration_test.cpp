@@ -5,10 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "machine/dik.h"
+#include "machine/snapshot.h"
 #include "machine/vz200.h"
 #include "rom/open_rom.h"
 #include "shell/emulator.h"
@@ -123,8 +122,7 @@ TEST_F(IntegrationTest, LoadedTextProgramShowsOnThePrintedScreen)
 // The samples of a 16-bit mono WAV file as tessel-run writes it.
 std::vector<int16_t> readWav(const fs::path& path, int& sampleRate)
 {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    Bytes bytes = readFile(path);
     constexpr size_t HEADER = 44;
     EXPECT_GE(bytes.size(), HEADER);
     if (bytes.size() < HEADER) return {};
@@ -194,6 +192,50 @@ TEST_F(IntegrationTest, TheOpenRomClicksForEachKeyItTakes)
     EXPECT_EQ(heard.substr(0, 49), std::string(49, '-')) << heard;
 }
 
+TEST_F(IntegrationTest, ARunFromASavedStateGoesOnAsTheUnbrokenRun)
+{
+    // Where the layout puts the interrupt flags and the mark of a frame that
+    // ended on a HALT.
+    constexpr size_t FLAGS_AT = SNAPSHOT_PROCESSOR_AT + 24, HALT_RAN_AT = SNAPSHOT_PROCESSOR_AT + 46;
+    const struct {
+        const char* program;
+        int n, m;
+        bool halted, haltRan;  // at frame n
+    } cases[] = {
+        {"tone.vz", 60, 20, false, false},        // a frame ends inside the tone's loop
+        {"halt_tone.vz", 60, 40, false, true},    // asleep in a HALT, woken by the frame interrupt
+        {"halt_tone.vz", 82, 15, true, true},     // halted for good, the sound fading
+    };
+    for (const auto& [name, n, m, halted, haltRan] : cases) {
+        SCOPED_TRACE(std::string(name) + " " + std::to_string(n));
+        std::string script = "--fast --type 'AB\\n' --type-at 10 --load " + program(name) + " --load-at 40 ";
+        auto frames = [](int count) { return " --frames " + std::to_string(count); };
+        RunResult whole = runTesselRun(dir, script + frames(n + m) + " --screenshot whole.png --wav whole.wav --save-state whole.state");
+        RunResult first = runTesselRun(dir, script + frames(n) + " --save-state first.state");
+        RunResult second = runTesselRun(dir, "--fast --load-state first.state" + frames(m) +
+                                                 " --screenshot second.png --wav second.wav --save-state second.state");
+        ASSERT_EQ(whole.status + first.status + second.status, 0) << whole.err << first.err << second.err;
+        Bytes atN = readFile(dir / "first.state");
+        ASSERT_EQ(atN.size(), SNAPSHOT_SIZE);
+        EXPECT_EQ((atN[FLAGS_AT] & HALTED) != 0, halted);
+        EXPECT_EQ(atN[HALT_RAN_AT], haltRan);
+
+        EXPECT_EQ(readPicture(dir / "whole.png").pixels, readPicture(dir / "second.png").pixels);
+        int rate = 0;
+        std::vector<int16_t> wholeSound = readWav(dir / "whole.wav", rate), secondSound = readWav(dir / "second.wav", rate);
+        ASSERT_EQ(secondSound.size(), m * 960u);
+        EXPECT_TRUE(std::equal(secondSound.begin(), secondSound.end(), wholeSound.end() - m * 960));
+        EXPECT_NE(std::count(secondSound.begin(), secondSound.end(), 0), m * 960);  // there was sound to compare
+        EXPECT_EQ(readFile(dir / "whole.state"), readFile(dir / "second.state"));
+    }
+    // Another system ROM in the folder: the snapshot is not for it.
+    fs::copy_file(TESSEL_PROGRAMS "/tiny_rom.bin", dir / "vzrom.v20");
+    RunResult refused = runTesselRun(dir, "--fast --load-state first.state --frames 1");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.ends_with("\ntessel-run: --load-state first.state: this snapshot was saved with another "
+                                      "system ROM\n")) << refused.err;
+}
+
 TEST_F(IntegrationTest, MachineFilesInTheCurrentDirectoryAreUsed)
 {
     fs::copy_file(TESSEL_PROGRAMS "/tiny_rom.bin", dir / "vzrom.v20");
@@ -230,6 +272,7 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLineNamingTheOption)
         {"--bogus", "--bogus: unknown option"},
         {"--screenshot /no/such/dir/x.png --fast --frames 1", "--screenshot: cannot write /no/such/dir/x.png"},
         {"--wav /no/such/dir/x.wav --fast --frames 1", "--wav: cannot write /no/such/dir/x.wav"},
+        {"--save-state /no/such/dir/x --fast --frames 1", "--save-state: cannot write /no/such/dir/x"},
     };
     for (const auto& [arguments, line] : bad) {
         RunResult run = runTesselRun(dir, arguments);
@@ -241,7 +284,7 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLineNamingTheOption)
 
 TEST_F(IntegrationTest, OutputPathsAreTriedWithoutLeavingAFile)
 {
-    for (const char* option : {"--screenshot", "--wav"}) {
+    for (const char* option : {"--screenshot", "--wav", "--save-state"}) {
         RunResult refused = runTesselRun(dir, std::string(option) + " new.out --bogus");
         EXPECT_EQ(refused.status, 1) << option;
         EXPECT_FALSE(fs::exists(dir / "new.out")) << option;
@@ -256,7 +299,7 @@ TEST_F(IntegrationTest, HelpAndVersion)
     RunResult help = runTesselRun(dir, "--help");
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--frames", "--fast", "--load", "--load-at", "--type", "--type-at", "--screenshot",
-                               "--wav", "--print-screen", "--stats", "--help", "--version"}) {
+                               "--wav", "--load-state", "--save-state", "--print-screen", "--stats", "--help", "--version"}) {
         EXPECT_NE(help.out.find(std::string(" ") + option + " "), std::string::npos) << option;
     }
     EXPECT_NE(help.out.find("stop"), std::string::npos);

@@ -1,6 +1,7 @@
 #include "tests/support/files.h"
 
 #include <fstream>
+#include <iterator>
 
 #include "machine/vz_file.h"
 
@@ -16,6 +17,12 @@ void writeFile(const std::filesystem::path& path, const Bytes& bytes)
 {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes readFile(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 Bytes vzFile(uint8_t type, uint16_t address, const Bytes& body)

@@ -13,6 +13,8 @@ using Bytes = std::vector<uint8_t>;
 std::filesystem::path scratchDirectory(const std::string& name);
 
 void writeFile(const std::filesystem::path& path, const Bytes& bytes);
+// The whole file; nothing when it cannot be read.
+Bytes readFile(const std::filesystem::path& path);
 
 // A whole .vz file: the header our tools write, then the body.
 Bytes vzFile(uint8_t type, uint16_t address, const Bytes& body);

@@ -19,7 +19,6 @@
 # not installed.
 set -euo pipefail
 
-SKIP=77
 top="$(cd "$(dirname "$0")/../.." && pwd)"
 tessel_run=""
 version=""
@@ -45,14 +44,8 @@ pass() { say "$*"; passed=$((passed + 1)); }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 listing() { ls -A "$1" 2>/dev/null | sort | xargs; }
 
-if ! command -v x86_64-w64-mingw32-g++-win32 >/dev/null && ! command -v x86_64-w64-mingw32-g++ >/dev/null; then
-  echo "SKIPPED: mingw-w64 is not installed (apt-get install g++-mingw-w64-x86-64-win32)"
-  exit $SKIP
-fi
-if ! command -v wine >/dev/null; then
-  echo "SKIPPED: wine is not installed (apt-get install wine wine64)"
-  exit $SKIP
-fi
+source "$top/tests/win32/wine_lib.sh"
+wine_require
 if ! command -v makensis >/dev/null; then
   echo "SKIPPED: makensis is not installed (apt-get install nsis)"
   exit $SKIP
@@ -74,7 +67,7 @@ work="$(mktemp -d /tmp/tessel-installer.XXXXXX)"
 STARTED=()  # the X server
 cleanup() {
   set +e
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null; fi
+  wine_stop
   for pid in "${STARTED[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
   rm -rf "$work"
 }
@@ -99,14 +92,7 @@ x_start
 # wine links the prefix's Documents and Desktop to $HOME: keep them in here.
 export HOME="$work/home"
 mkdir "$HOME"
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-# No Mono or Gecko: nothing to download, no installer dialogs.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-say "starting wine (first start of a new prefix)"
-timeout 180 wineboot -i > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; fail "wineboot failed"; }
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f > /dev/null 2>&1 ||
-  fail "could not configure wine"
+wine_start_prefix "$work"
 
 # windows_folder VARIABLE: the folder a Windows environment variable names.
 windows_folder() { timeout 60 wine cmd /c echo "%$1%" | tr -d '\r'; }

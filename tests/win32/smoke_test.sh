@@ -20,7 +20,6 @@
 # mingw-w64 or wine is not installed.
 set -euo pipefail
 
-SKIP=77
 top="$(cd "$(dirname "$0")/../.." && pwd)"
 tessel_run=""
 key_codes=""
@@ -47,14 +46,8 @@ started=$SECONDS
 say() { echo "[$((SECONDS - started))s] $*"; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-if ! command -v x86_64-w64-mingw32-g++-win32 >/dev/null && ! command -v x86_64-w64-mingw32-g++ >/dev/null; then
-  echo "SKIPPED: mingw-w64 is not installed (apt-get install g++-mingw-w64-x86-64-win32)"
-  exit $SKIP
-fi
-if ! command -v wine >/dev/null; then
-  echo "SKIPPED: wine is not installed (apt-get install wine wine64)"
-  exit $SKIP
-fi
+source "$top/tests/win32/wine_lib.sh"
+wine_require
 for tool in Xvfb xdotool convert-im6 compare-im6 import; do
   command -v "$tool" >/dev/null || fail "$tool is missing (apt-get install xvfb xdotool imagemagick)"
 done
@@ -85,7 +78,7 @@ STARTED=()  # the X server
 cleanup() {
   set +e
   if [ -n "$tessel_pid" ] && kill -0 "$tessel_pid" 2>/dev/null; then kill "$tessel_pid"; fi
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null; fi
+  wine_stop
   for pid in "${STARTED[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
   rm -rf "$work"
 }
@@ -119,17 +112,7 @@ convert-im6 "$reference" -crop "${TEXT_WIDTH}x$((SETTLED_ROWS * ROW_HEIGHT))+${T
 # ---- A display and a wine prefix of our own --------------------------------
 
 x_start
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-# No Mono or Gecko: nothing to download, no installer dialogs.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-
-say "starting wine (first start of a new prefix)"
-timeout 180 wineboot -i > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; fail "wineboot failed"; }
-# There is no window manager: wine draws the title bar and close box itself.
-timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f > /dev/null 2>&1 ||
-  fail "could not configure wine"
-say "wine is ready"
+wine_start_prefix "$work"
 
 # ---- The window ----------------------------------------------------------------
 
