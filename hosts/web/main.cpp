@@ -5,11 +5,13 @@
 
 #include "hosts/web/host_web.h"
 #include "machine/loaders.h"
+#include "machine/snapshot.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/events.h"
 #include "shell/frame_clock.h"
 #include "shell/key_typing.h"
+#include "shell/main_window.h"
 #include "shell/shell.h"
 
 static bool running = false;
@@ -63,12 +65,35 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webPause(int pause) { paused = pause != 0; 
 // The page's Reset: the machine off and on again with the machine files it
 // started with, between two frames. The text still waiting to be typed and
 // a program waiting for its frame were meant for the machine that is gone.
-extern "C" EMSCRIPTEN_KEEPALIVE void webReset()
+static void forgetTyping()
 {
-    restartMachine();
     KeyTyping& typing = shell.typing;
     typing.first = 0;
     typing.count = 0;
     typing.frame = 0;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void webReset()
+{
+    restartMachine();
+    forgetTyping();
     forgetScheduledLoad();
+}
+
+// The page's Save state: a snapshot of the machine as it is between two
+// frames, into the file at path. False when it cannot be written.
+extern "C" EMSCRIPTEN_KEEPALIVE int webSaveState(const char* path) { return writeSnapshotFile(vz200, path); }
+
+// The page's Restore state, between two frames: null when the machine has
+// taken the snapshot at path, else why not, and the machine runs on as it
+// was. The picture is shown at once, paused or not; text still waiting to
+// be typed was meant for the machine that is gone.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webRestoreState(const char* path)
+{
+    const char* reason = nullptr;
+    if (!restoreSnapshotFile(vz200, path, reason)) return reason;
+    forgetTyping();
+    forgetScheduledLoad();
+    presentScreen();
+    return nullptr;
 }
