@@ -4,11 +4,13 @@
 // types one character, SHIFT typed alone or held by a second finger
 // shifts the next key, and a combination key presses CTRL with its key.
 // The controls do what they say: Pause holds the picture and the sound,
-// Resume goes on, Reset boots again, Keyboard hides and shows the keys,
+// Resume goes on, Save state and Restore state keep and bring back the
+// machine, Reset boots again, Keyboard hides and shows the keys,
 // Full screen fills the screen. Upright and sideways nothing scrolls and
 // the keys are a finger tall; on a computer the keys take mouse clicks,
 // and nothing takes the focus from the page.
 'use strict';
+const fs = require('fs');
 const lib = require('./web_lib.cjs');
 const { check } = lib;
 
@@ -18,6 +20,7 @@ const KEY_NAMES = [
   'SPACE', 'Cursor left', 'Cursor right', 'Cursor up', 'Cursor down', 'Backspace', 'Insert', 'Rubout', 'Inverse',
 ];
 const MIN_KEY_HEIGHT = 40;
+const SNAPSHOT_SIZE = 42857;
 
 function key(page, name) {
   return page.getByRole('button', { name, exact: true });
@@ -123,8 +126,35 @@ lib.runTest(async () => {
   console.log('Pause held ' + pausedAt.framesPresented + ' frames and ' + pausedAt.soundSamplesReceived +
               ' samples over 30 display frames; Resume went on');
 
+  // Save state keeps the machine in the browser and offers it as a file;
+  // Reset boots again; a file that is no state is refused with its reason
+  // and the machine runs on; the saved file and, after a reload, the state
+  // kept in the browser bring the typed screen back.
+  const [download] = await Promise.all([page.waitForEvent('download'), key(page, 'Save state').tap()]);
+  await page.locator('#status[data-kind="done"]').waitFor();
+  check(download.suggestedFilename() === 'tessel.tstate', 'the download is ' + download.suggestedFilename());
+  const saved = lib.writeFile('saved.tstate', fs.readFileSync(await download.path()));
+  check(fs.statSync(saved).size === SNAPSHOT_SIZE, 'the state is ' + fs.statSync(saved).size + ' bytes');
+  const typed = lib.referencesBothPhases(['--type', 'D 0\\n!'], 250);
+  const boot = lib.referencesBothPhases([], 150);
   await key(page, 'Reset').tap();
-  await lib.waitForPicture(page, lib.referencesBothPhases([], 150), 'the boot picture after Reset');
+  await lib.waitForPicture(page, boot, 'the boot picture after Reset');
+  await lib.chooseFile(page, () => key(page, 'Restore from file…').tap(), lib.writeFile('bad.tstate', 'TESSEL-STATE'));
+  const refusal = await page.locator('#status[data-kind="error"]').textContent();
+  check(refusal.startsWith('Could not restore bad.tstate: '), 'status "' + refusal + '"');
+  await lib.waitForPicture(page, [boot[0]], 'the cursor lit after the refusal');
+  await lib.waitForPicture(page, [boot[1]], 'the cursor dark after the refusal');
+  await lib.chooseFile(page, () => key(page, 'Restore from file…').tap(), saved);
+  await lib.waitForPicture(page, typed, 'the saved file restored');
+  await key(page, 'Reset').tap();
+  await lib.waitForPicture(page, boot, 'the boot picture after Reset');
+  await page.reload();
+  await lib.waitForRestart(page);
+  await key(page, 'Restore state').tap();
+  await lib.waitForPicture(page, typed, 'the state kept in the browser restored');
+  await lib.screenshot(page, 'restored');
+  console.log('Save state: ' + SNAPSHOT_SIZE + ' bytes, tessel.tstate; Reset booted; "' + refusal + '"; the file and, ' +
+              'after a reload, the kept state restored the screen');
   await key(page, 'Keyboard').tap();
   check(await page.locator('#keyboard').isHidden(), 'Keyboard did not hide the keys');
   await key(page, 'Keyboard').tap();

@@ -1,9 +1,9 @@
 // The page around the emulator: the browser's side of the host (window and
 // menus, canvas, keys, focus, file chooser and drops, sound), the machine's
-// keyboard drawn on the page, the bar of controls (Reset, Pause, Full
-// screen, Keyboard), a program named in the page's address, the machine
-// files kept in the browser's storage, and the callbacks that run the
-// message loop's passes. tessel.js (the compiled program) starts after this
+// keyboard drawn on the page, the bar of controls (Reset, Pause, saved
+// states, Full screen, Keyboard), a program named in the page's address,
+// the machine files and a saved state kept in the browser's storage, and
+// the callbacks that run the message loop's passes. tessel.js (the compiled program) starts after this
 // script and finds it as Module.
 'use strict';
 
@@ -21,10 +21,18 @@ const FONT_FILE_INDEX = 1;
 // frame, as tessel-run --load loads before its --load-at.
 const LINKED_PROGRAM_FRAME = 100;
 
-// One line on the page for what went wrong; text only, whatever it quotes.
-function showStatus(text) {
+// The machine's state, saved and restored: one kept in the browser's
+// storage beside the machine files, offered as a download by this name too.
+const STATE_NAME = 'tessel.tstate';
+const STATE_FILE = MACHINE_FOLDER + '/' + STATE_NAME;
+const STATE_EXTENSION = '.tstate';
+
+// One line on the page for what went wrong, or what was done; text only,
+// whatever it quotes.
+function showStatus(text, kind = 'error') {
   const status = document.getElementById('status');
   status.textContent = text;
+  status.dataset.kind = kind;
   status.hidden = false;
 }
 
@@ -345,6 +353,65 @@ const screenKeyboard = {
   },
 };
 
+// ---- Saved states -----------------------------------------------------------------
+
+function storedState() {
+  return Module.FS.analyzePath(STATE_FILE).exists;
+}
+
+// Kept in the browser's storage, and offered as a download.
+function saveState() {
+  if (!Module.ccall('webSaveState', 'number', ['string'], [STATE_FILE])) {
+    showStatus('The state could not be saved.');
+    return;
+  }
+  const bytes = Module.FS.readFile(STATE_FILE);
+  Module.FS.syncfs(false, (error) => {
+    if (error) showStatus('The browser did not keep the state: ' + error + '. It is still offered as ' + STATE_NAME + '.');
+    else showStatus('State saved in this browser, and offered as ' + STATE_NAME + '.', 'done');
+  });
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  link.download = STATE_NAME;
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+}
+
+// A refused state leaves the machine as it was, and says why.
+function restoreState(path, what) {
+  const reason = Module.ccall('webRestoreState', 'string', ['string'], [path]);
+  if (reason) showStatus('Could not restore ' + what + ': ' + reason);
+  else showStatus('Restored ' + what + '.', 'done');
+}
+
+function restoreStateFile(file) {
+  file.arrayBuffer().then((bytes) => {
+    const path = FILES_FOLDER + '/restored' + STATE_EXTENSION;
+    Module.FS.writeFile(path, new Uint8Array(bytes));
+    restoreState(path, file.name);
+    Module.FS.unlink(path);
+  }, (error) => showStatus('Could not read ' + file.name + ': ' + error.message));
+}
+
+// Restore state takes the one kept in the browser; with none kept, and
+// from Restore from file… always, the one the user picks.
+function setUpStates() {
+  const chooser = document.getElementById('state-chooser');
+  const pick = () => {
+    chooser.value = '';
+    chooser.click();
+  };
+  document.getElementById('save-state-button').addEventListener('click', saveState);
+  document.getElementById('restore-state-button').addEventListener('click', () => {
+    if (storedState()) restoreState(STATE_FILE, 'the state saved in this browser');
+    else pick();
+  });
+  document.getElementById('state-file-button').addEventListener('click', pick);
+  chooser.addEventListener('change', () => {
+    if (chooser.files.length > 0) restoreStateFile(chooser.files[0]);
+  });
+}
+
 // ---- The controls -----------------------------------------------------------------
 
 // Paused, the program runs no frame and the sound stops where it is.
@@ -461,7 +528,10 @@ function setUpProgramFiles() {
   document.addEventListener('drop', (event) => {
     if (event.dataTransfer.files.length === 0) return;
     event.preventDefault();
-    deliverFile(event.dataTransfer.files[0], 'webFileDropped');
+    // A saved state dropped on the page is restored; anything else is a program.
+    const file = event.dataTransfer.files[0];
+    if (file.name.toLowerCase().endsWith(STATE_EXTENSION)) restoreStateFile(file);
+    else deliverFile(file, 'webFileDropped');
   });
 }
 
@@ -663,6 +733,7 @@ function startPasses() {
   setUpProgramFiles();
   setUpMachineFiles();
   setUpControls();
+  setUpStates();
   screenKeyboard.setUp();
   // Shown at the start where the screen is touched rather than pointed at.
   screenKeyboard.show(!matchMedia('(pointer: fine)').matches);
