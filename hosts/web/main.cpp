@@ -12,7 +12,6 @@
 #include "shell/frame_clock.h"
 #include "shell/key_typing.h"
 #include "shell/main_window.h"
-#include "shell/shell.h"
 
 static bool running = false;
 // Paused: the passes take the page's events, and no frame runs.
@@ -65,18 +64,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webPause(int pause) { paused = pause != 0; 
 // The page's Reset: the machine off and on again with the machine files it
 // started with, between two frames. The text still waiting to be typed and
 // a program waiting for its frame were meant for the machine that is gone.
-static void forgetTyping()
-{
-    KeyTyping& typing = shell.typing;
-    typing.first = 0;
-    typing.count = 0;
-    typing.frame = 0;
-}
-
 extern "C" EMSCRIPTEN_KEEPALIVE void webReset()
 {
     restartMachine();
-    forgetTyping();
+    forgetTypedText();
     forgetScheduledLoad();
 }
 
@@ -92,7 +83,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webRestoreState(const char* path)
 {
     const char* reason = nullptr;
     if (!restoreSnapshotFile(vz200, path, reason)) return reason;
-    forgetTyping();
+    forgetTypedText();
     forgetScheduledLoad();
     presentScreen();
     return nullptr;
