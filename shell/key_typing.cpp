@@ -46,3 +46,11 @@ void pressTypedKeys(uint8_t keys[256])
     t.first = (t.first + 1) % TYPING_CAPACITY;
     --t.count;
 }
+
+void forgetTypedText()
+{
+    KeyTyping& t = shell.typing;
+    t.first = 0;
+    t.count = 0;
+    t.frame = 0;
+}

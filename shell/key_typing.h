@@ -32,3 +32,7 @@ int queueTypedText(const char* text, size_t length);
 // Presses this frame's typed keys in a key snapshot, and moves on a frame.
 void pressTypedKeys(uint8_t keys[256]);
 
+// Nothing more to type: what waits was meant for a machine that is gone
+// (a reset, a restored snapshot).
+void forgetTypedText();
+

@@ -30,5 +30,5 @@ fi
 
 emcmake cmake -S "$top" -B "$web_build" -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=OFF -DTESSEL_LTO=OFF \
   -DTESSEL_HOST_TOOLS="$host_tools" >/dev/null
-cmake --build "$web_build" -j2 --target tessel_web
+cmake --build "$web_build" -j2 --target tessel_page
 echo "build-web: $web_build/page"

@@ -1,5 +1,7 @@
 // The browser host: the page's menu bar and canvas, the keys the page's key
-// events report, the page's clock, the browser's file chooser and Web Audio.
+// events report and those of the machine's keyboard drawn on the page, the
+// page's clock, the browser's file chooser, a program named in the page's
+// address, and Web Audio.
 // The page's own script (page/) does the browser's side of each verb;
 // page/host_library.js lists what this file calls there, and the exported
 // functions below are what the page calls here. A browser cannot block, so
@@ -7,14 +9,21 @@
 // later as an event.
 #include <emscripten/emscripten.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "hosts/web/host_web.h"
+#include "machine/bus.h"
 #include "machine/dik.h"
 #include "machine/keyboard.h"
 #include "machine/surface.h"
+#include "machine/vz_file.h"
 #include "machine/video.h"
 #include "shell/host.h"
+#include "shell/key_typing.h"
+#include "shell/load_command.h"
 
 // The page's side, in shell/web/host_library.js.
 extern "C" {
@@ -87,6 +96,52 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webMenuCommand(int command)
     post(HostEvent{.kind = HostEventKind::Command, .command = static_cast<uint16_t>(command)});
 }
 
+// ---- A program from the page's address -------------------------------------
+
+// A program to load before a given frame, as tessel-run --load does: its
+// choice is posted once the frame before has been presented, so the load
+// comes between the two frames at the same count.
+static int framesPresented = 0;
+static int loadBeforeFrame = 0;  // 0: none waits
+static char programToLoad[PROGRAM_PATH_SIZE];
+
+static void postLoadWhenDue()
+{
+    if (loadBeforeFrame == 0 || framesPresented + 1 < loadBeforeFrame) return;
+    loadBeforeFrame = 0;
+    post(HostEvent{.kind = HostEventKind::FileChosen, .text = programToLoad, .length = std::strlen(programToLoad)});
+}
+
+static void framePresented()
+{
+    ++framesPresented;
+    postLoadWhenDue();
+}
+
+// The page has put the program at path: it loads before frame (counted
+// from 1), or before the next one when that has gone by. Null when it will,
+// else why not; the machine then runs on unchanged.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webLoadBeforeFrame(const char* path, int frame)
+{
+    static char reason[128];
+    struct stat file {};
+    if (std::strlen(path) >= PROGRAM_PATH_SIZE) return "its name is too long";
+    if (stat(path, &file) != 0) return "it could not be read";
+    // No program is longer than its header and the whole of memory.
+    constexpr long LONGEST_PROGRAM = VZ_HEADER_SIZE + MEMORY_SIZE;
+    if (file.st_size < VZ_HEADER_SIZE || file.st_size > LONGEST_PROGRAM) {
+        std::snprintf(reason, sizeof reason, "%lld bytes is no program: a program is %d to %ld bytes",
+                      static_cast<long long>(file.st_size), VZ_HEADER_SIZE, LONGEST_PROGRAM);
+        return reason;
+    }
+    std::strcpy(programToLoad, path);
+    loadBeforeFrame = frame > 0 ? frame : 1;
+    postLoadWhenDue();
+    return nullptr;
+}
+
+void forgetScheduledLoad() { loadBeforeFrame = 0; }
+
 // ---- Drawing -----------------------------------------------------------------
 
 // The canvas takes bytes R, G, B, A; the surfaces hold 0x00RRGGBB words.
@@ -105,6 +160,7 @@ void hostPresent(HostWindow window, const Surface& surface, int x, int y)
         out[3] = 0xFF;
     }
     webPresent(canvasPixels, surface.width, surface.height, x, y);
+    framePresented();
 }
 
 // ---- Key snapshot ------------------------------------------------------------
@@ -174,19 +230,107 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webKey(const char* code, int down)
     return machineReadsKey(keyCode);
 }
 
+// The keys of the page's own keyboard, by key code. A finger may lift
+// before the machine's key scan has seen the key: its release then waits
+// until the key has been in as many frames' snapshots as typed text holds
+// a key, so a quick tap types one character, as a typed one does.
+struct ScreenKey {
+    bool down;            // the finger or button is on it
+    bool releaseWaiting;  // lifted, and still held for the machine
+    uint8_t framesSeen;   // snapshots it has been in since it went down
+};
+
+static ScreenKey screenKeys[HOST_KEY_COUNT];
+
+static bool isShiftOrCtrl(int keyCode) { return keyCode == DIK_LSHIFT || keyCode == DIK_LCONTROL; }
+
+// Shift and Ctrl stay down while a key typed with them still waits, so
+// the machine never sees that key without them.
+static bool keyWaitsForMachine()
+{
+    for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
+        if (screenKeys[keyCode].releaseWaiting && !isShiftOrCtrl(keyCode)) return true;
+    }
+    return false;
+}
+
+static void releaseSeenScreenKeys()
+{
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
+            ScreenKey& key = screenKeys[keyCode];
+            // Shift and Ctrl in the second pass, after the keys they wait for.
+            if (!key.releaseWaiting || isShiftOrCtrl(keyCode) != (pass == 1)) continue;
+            if (key.framesSeen < KEY_HELD_FRAMES || (pass == 1 && keyWaitsForMachine())) continue;
+            key.releaseWaiting = false;
+            reportHostKey(static_cast<uint8_t>(keyCode), false);
+        }
+    }
+}
+
+// A key of the page's keyboard went down or up, named as the physical key
+// at its place is (KeyboardEvent.code); true when the machine reads it.
+extern "C" EMSCRIPTEN_KEEPALIVE int webScreenKey(const char* code, int down)
+{
+    uint8_t keyCode = keyCodeOf(code);
+    if (keyCode == 0 || !machineReadsKey(keyCode)) return 0;
+    ScreenKey& key = screenKeys[keyCode];
+    if (down) {
+        key = ScreenKey{.down = true, .releaseWaiting = false, .framesSeen = 0};
+        reportHostKey(keyCode, true);
+    } else if (key.down) {
+        key.down = false;
+        key.releaseWaiting = true;
+        releaseSeenScreenKeys();
+    }
+    return 1;
+}
+
+// How many of the page's keys the machine still sees down.
+extern "C" EMSCRIPTEN_KEEPALIVE int webScreenKeysDown()
+{
+    int count = 0;
+    for (const ScreenKey& key : screenKeys) count += key.down || key.releaseWaiting;
+    return count;
+}
+
+static void forgetScreenKeys()
+{
+    for (ScreenKey& key : screenKeys) key = ScreenKey{};
+}
+
 // The page gained or lost the focus: the application's activation.
 extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
 {
     if ((focused != 0) == pageFocused) return;
     pageFocused = focused != 0;
+    // The spine forgets every key on the way behind; so do the page's keys.
+    if (!pageFocused) forgetScreenKeys();
     post(HostEvent{.kind = pageFocused ? HostEventKind::Activated : HostEventKind::Deactivated});
 }
 
 bool hostOpenKeyboard(HostWindow) { return openReportedKeys(); }
 
-bool hostReadKeys(uint8_t state[256]) { return readReportedKeys(state); }
+// Read once a frame, just before the machine runs: each page key that is
+// in this snapshot has been seen once more.
+bool hostReadKeys(uint8_t state[256])
+{
+    bool read = readReportedKeys(state);
+    for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
+        ScreenKey& key = screenKeys[keyCode];
+        if ((key.down || key.releaseWaiting) && (state[keyCode] & HOST_KEY_DOWN) && key.framesSeen < KEY_HELD_FRAMES) {
+            ++key.framesSeen;
+        }
+    }
+    releaseSeenScreenKeys();
+    return read;
+}
 
-void hostCloseKeyboard() { forgetHostKeys(); }
+void hostCloseKeyboard()
+{
+    forgetScreenKeys();
+    forgetHostKeys();
+}
 
 // ---- Audio -------------------------------------------------------------------
 

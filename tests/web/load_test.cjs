@@ -1,7 +1,9 @@
 // File > Load opens the browser's file chooser for .vz files; the chosen
 // program is loaded as on the desktop and runs from its load address. A
-// file dropped onto the page is loaded the same way.
+// file dropped onto the page is loaded the same way. A snapshot that
+// tessel-run wrote restores in the page to tessel-run's picture of it.
 'use strict';
+const childProcess = require('child_process');
 const path = require('path');
 const lib = require('./web_lib.cjs');
 const { check, env } = lib;
@@ -22,4 +24,12 @@ lib.runTest(async () => {
   await lib.waitForPicture(page, [lib.reference(['--load', hello, '--frames', '150'])], 'hello_text loaded');
   await lib.screenshot(page, 'dropped');
   console.log('hello_text.vz dropped: the picture of tessel-run --load');
+
+  const state = lib.writeFile('native.tstate', '');
+  childProcess.execFileSync(env.TESSEL_RUN, ['--fast', '--type', 'D 0\\n', '--frames', '200', '--save-state', state],
+                            { cwd: path.dirname(state), stdio: 'ignore' });
+  await lib.chooseFile(page, () => page.getByRole('button', { name: 'Restore from file…' }).click(), state);
+  await lib.waitForPicture(page, [lib.reference(['--type', 'D 0\\n', '--frames', '200']),
+                                  lib.reference(['--load-state', state, '--frames', '16'])], 'the restored snapshot');
+  console.log('a snapshot of tessel-run restored: the picture of tessel-run');
 });

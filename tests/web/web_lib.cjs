@@ -50,14 +50,24 @@ fs.mkdirSync(env.SCREENSHOTS, { recursive: true });
 // ---- The page ------------------------------------------------------------------
 
 const CONTENT_TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
-                        '.wasm': 'application/wasm' };
+                        '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json',
+                        '.png': 'image/png', '.ico': 'image/x-icon' };
+// The test programs, and the files a test writes, are served beside the
+// page, for ?load=.
+const PROGRAMS_PATH = '/programs/';
+
+function programFile(name) {
+  const program = path.join(env.TEST_PROGRAMS, path.basename(name));
+  return fs.existsSync(program) ? program : path.join(work, path.basename(name));
+}
 
 function servePage() {
   return new Promise((resolve) => {
     const server = http.createServer((request, response) => {
       let name = new URL(request.url, 'http://localhost').pathname;
       if (name.endsWith('/')) name += 'index.html';
-      const file = path.join(env.WEB_PAGE, path.normalize(name));
+      const programs = name.startsWith(PROGRAMS_PATH);
+      const file = programs ? programFile(name) : path.join(env.WEB_PAGE, path.normalize(name));
       fs.readFile(file, (error, data) => {
         if (error) {
           response.writeHead(404);
@@ -77,22 +87,26 @@ function servePage() {
 
 let pageAddress = null;
 
+// A phone held upright, as the browser emulates one: its screen, touch.
+const PHONE = { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+
 // A browser on a profile (a fresh one unless given), with the page open and
-// its first frame shown. { browser, page, profile, messages }
-async function openPage(profile) {
+// its first frame shown; contextOptions for playwright (PHONE), search for
+// the page's address ('?load=...'). { browser, page, profile, messages, address }
+async function openPage(profile, { contextOptions = {}, search = '' } = {}) {
   pageAddress = pageAddress || await servePage();
   profile = profile || fs.mkdtempSync(path.join(work, 'profile-'));
   const browser = await chromium.launchPersistentContext(profile, {
-    executablePath: CHROMIUM, headless: true, viewport: VIEWPORT, args: CHROMIUM_FLAGS,
+    executablePath: CHROMIUM, headless: true, viewport: VIEWPORT, args: CHROMIUM_FLAGS, ...contextOptions,
   });
   started.push(browser);
   const page = browser.pages()[0] || await browser.newPage();
   const messages = [];
   page.on('console', (message) => messages.push(message.text()));
   page.on('pageerror', (error) => messages.push('page error: ' + error.message));
-  await page.goto(pageAddress);
+  await page.goto(pageAddress + search);
   await waitForFrames(page, 1);
-  return { browser, page, profile, messages };
+  return { browser, page, profile, messages, address: pageAddress };
 }
 
 async function closeBrowser(session) {
@@ -237,7 +251,7 @@ function check(condition, what) {
 }
 
 module.exports = {
-  CLIENT_WIDTH, CLIENT_HEIGHT, VIEWPORT, env,
+  CLIENT_WIDTH, CLIENT_HEIGHT, VIEWPORT, PHONE, PROGRAMS_PATH, env,
   openPage, closeBrowser, figures, waitForFrames, waitForRestart,
   canvasPicture, samePicture, reference, referencesBothPhases, waitForPicture, screenshot,
   holdKey, typeText, chooseMenuItem, chooseFile, dropFile, writeFile, runTest, check,

@@ -1,0 +1,48 @@
+// A program named in the page's address, index.html?load=URL, relative to
+// the page: it is there before frame 100 and loads then, as tessel-run
+// --load does, with its picture. What cannot be loaded says why in the
+// page's status line, as text whatever the address holds, and the machine
+// boots and runs as without it: a missing file, one from another site that
+// does not allow it, one shorter than a program's header, one longer than
+// a program can be.
+'use strict';
+const path = require('path');
+const lib = require('./web_lib.cjs');
+const { check, env } = lib;
+
+lib.runTest(async () => {
+  const bars = path.join(env.TEST_PROGRAMS, 'graphics_bars.vz');
+  lib.writeFile('short.vz', Buffer.from('VZF0short!'));
+  lib.writeFile('long.vz', Buffer.alloc(24 + 65536 + 1));
+  const { page, address, messages } = await lib.openPage(null, { search: '?load=programs/graphics_bars.vz' });
+  await lib.waitForPicture(page, [lib.reference(['--load', bars, '--frames', '150'])], 'graphics_bars loaded');
+  const at = (await lib.figures(page)).linkedProgramAt;
+  check(at >= 0 && at < 99, 'the program was there after ' + at + ' frames, too late for frame 100');
+  check(await page.locator('#status').isHidden(), 'a status line: ' + await page.locator('#status').textContent());
+  await lib.screenshot(page, 'loaded');
+  console.log('?load=programs/graphics_bars.vz: there after ' + at + ' frames; the picture of tessel-run --load');
+
+  const otherSite = address.replace('localhost', '127.0.0.1') + 'programs/hello_text.vz';
+  const refused = [
+    ['programs/<img src=x onerror=alert(1)>.vz', 'answered 404'],
+    [otherSite, 'could not be fetched'],
+    ['programs/short.vz', '10 bytes is no program'],
+    ['programs/long.vz', '65561 bytes is no program'],
+  ];
+  const boot = lib.referencesBothPhases([], 150);
+  for (const [link, reason] of refused) {
+    await page.goto(address + '?load=' + encodeURIComponent(link));
+    await lib.waitForRestart(page);
+    const status = page.locator('#status');
+    await status.waitFor({ state: 'visible' });
+    const text = await status.textContent();
+    check(text.includes(link) && text.includes(reason), 'status "' + text + '" for ' + link);
+    check(await page.locator('#status *').count() === 0, 'the address became markup: ' + await status.innerHTML());
+    await lib.waitForFrames(page, 120);
+    await lib.waitForPicture(page, [boot[0]], 'the cursor lit after ' + link);
+    await lib.waitForPicture(page, [boot[1]], 'the cursor dark after ' + link);
+    console.log('?load=' + link + ': "' + text + '"; the machine booted and runs');
+  }
+  await lib.screenshot(page, 'refused');
+  check(!messages.some((m) => m.startsWith('page error')), messages.join('\n'));
+});
