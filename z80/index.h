@@ -120,7 +120,7 @@ Z80_INLINE void indexInstruction(S& s, uint16_t& index)
     } else if constexpr (usesIndexedMemory(op)) {
         indexedMemoryInstruction<op>(s, index);
     } else {
-        unprefixed<op, false>(s);
+        unprefixedInstruction<op, false>(s);
         chargeZeroCost(s);
     }
 }

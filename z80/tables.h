@@ -19,7 +19,7 @@ constexpr Table makeTable(const uint8_t (&values)[256])
 
 // Zilog's counts; conditional JR, DJNZ, CALL and RET hold the not-taken cost
 // and add the rest when they branch. Prefix bytes cost nothing here.
-constexpr uint8_t mainCounts[256] = {
+constexpr uint8_t unprefixedCounts[256] = {
     4, 10, 7, 6, 4, 4, 7, 4, 4, 11, 7, 6, 4, 4, 7, 4,
     8, 10, 7, 6, 4, 4, 7, 4, 12, 11, 7, 6, 4, 4, 7, 4,
     7, 10, 16, 6, 4, 4, 7, 4, 7, 11, 16, 6, 4, 4, 7, 4,
@@ -161,7 +161,7 @@ constexpr std::array<uint16_t, DAA_ENTRIES> makeDaaTable()
 
 }  // namespace z80tables
 
-inline constexpr z80tables::Table cyclesMain = z80tables::makeTable(z80tables::mainCounts);
+inline constexpr z80tables::Table cyclesMain = z80tables::makeTable(z80tables::unprefixedCounts);
 inline constexpr z80tables::Table cyclesCB = z80tables::makeCyclesCB();
 inline constexpr z80tables::Table cyclesED = z80tables::makeTable(z80tables::edCounts);
 inline constexpr z80tables::Table cyclesIndex = z80tables::makeTable(z80tables::indexCounts);

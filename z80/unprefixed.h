@@ -35,7 +35,7 @@ Z80_INLINE void decimalAdjust(S& s)
 }
 
 template <int op, bool branchExtras, class S>
-Z80_INLINE void unprefixed(S& s)
+Z80_INLINE void unprefixedInstruction(S& s)
 {
     constexpr int x = op >> 6, y = (op >> 3) & 7, z = op & 7, p = y >> 1, q = y & 1;
     constexpr int extraJump = branchExtras ? 5 : 0;
