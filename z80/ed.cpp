@@ -4,9 +4,7 @@
 #include "z80/alu.h"
 #include "z80/control.h"
 
-using namespace z80;
-
-namespace {
+namespace z80 {
 
 // Cost of one repetition of a repeating block instruction; the last one that
 // finishes it costs 5 less.
@@ -196,9 +194,8 @@ inline void repeatCounted(Z80State& s, int delta)
     finishRepeat(r, high(r.BC) != 0);
 }
 
-}  // namespace
-
-void executeED(Z80State& s)
+// The instruction whose second byte is at PC.
+void runED(Z80State& s)
 {
     uint8_t opcode = fetchByte(s);
     s.cyclesLeft -= cyclesED[opcode];
@@ -285,3 +282,7 @@ void executeED(Z80State& s)
         break;
     }
 }
+
+}  // namespace z80
+
+void executeED(Z80State& s) { z80::runED(s); }

@@ -4,9 +4,7 @@
 #include "z80/index.h"
 #include "z80/unprefixed.h"
 
-using namespace z80;
-
-namespace {
+namespace z80 {
 
 // The opcode read first: a prefix hands over to its set, which reads its own
 // opcode bytes, and any other opcode is an unprefixed instruction. The ED
@@ -66,12 +64,12 @@ finished:
 #undef UNPREFIXED_COST
 #undef UNPREFIXED_LABEL
 
-}  // namespace
+}  // namespace z80
 
 uint16_t executeInstruction(Z80State& s)
 {
-    runInstructions<false>(s);
+    z80::runInstructions<false>(s);
     return s.PC;
 }
 
-void executeWhileBudgetLasts(Z80State& s) { runInstructions<true>(s); }
+void executeWhileBudgetLasts(Z80State& s) { z80::runInstructions<true>(s); }

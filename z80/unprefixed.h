@@ -29,8 +29,8 @@ template <class S>
 Z80_INLINE void decimalAdjust(S& s)
 {
     uint8_t f = regF(s);
-    int index = regA(s) | ((f & FLAG_C) ? z80tables::DAA_CARRY : 0) | ((f & FLAG_H) ? z80tables::DAA_HALF : 0) |
-                ((f & FLAG_N) ? z80tables::DAA_SUBTRACT : 0);
+    int index =
+        regA(s) | ((f & FLAG_C) ? DAA_CARRY : 0) | ((f & FLAG_H) ? DAA_HALF : 0) | ((f & FLAG_N) ? DAA_SUBTRACT : 0);
     s.AF = daaTable[index];
 }
 

@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace z80;
+
 int bcd(int n) { return (n / 10) << 4 | (n % 10); }
 
 TEST(FlagTables, HoldTheListedEntries)
