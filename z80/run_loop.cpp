@@ -7,22 +7,26 @@
 namespace z80 {
 
 // The opcode read first: a prefix hands over to its set, which reads its own
-// opcode bytes, and any other opcode is an unprefixed instruction. The ED
-// set is rare and takes the state: its block instructions loop on locals of
-// their own, with the host's registers to themselves.
-template <int op>
+// opcode bytes, and any other opcode is an unprefixed instruction. A single
+// step hands each prefix to its set's named entry, which runs the same body
+// on locals of its own; the loop runs that body on its locals. The ED set is
+// rare and takes the state either way: its block instructions loop on locals
+// of their own, with the host's registers to themselves.
+template <int op, bool stepping>
 Z80_INLINE void firstOpcode(LoopRegisters& r)
 {
-    if constexpr (op == 0xCB) {
+    if constexpr (op == 0xED) {
+        onState(r, [](Z80State& s) { executeED(s); });
+    } else if constexpr (op == 0xCB && stepping) {
+        onState(r, [](Z80State& s) { executeCB(s); });
+    } else if constexpr ((op == 0xDD || op == 0xFD) && stepping) {
+        onState(r, [](Z80State& s) { executeIndex(s, op == 0xDD ? s.IX : s.IY); });
+    } else if constexpr (op == 0xCB) {
         runCB(r);
     } else if constexpr (op == 0xDD) {
-        runIndex(r, r.state.IX);
-    } else if constexpr (op == 0xED) {
-        writeBack(r);
-        executeED(r.state);
-        reload(r);
+        runIndex<false>(r, r.state.IX);
     } else if constexpr (op == 0xFD) {
-        runIndex(r, r.state.IY);
+        runIndex<false>(r, r.state.IY);
     } else {
         unprefixedInstruction<op, true>(r);
     }
@@ -34,8 +38,8 @@ Z80_INLINE void firstOpcode(LoopRegisters& r)
 // costs sit next to the labels: one pointer reaches both.
 #define UNPREFIXED_LABEL(n, unused) &&opcode_##n,
 #define UNPREFIXED_COST(n, unused) cyclesMain[n],
-#define UNPREFIXED_HANDLER(n, unused) \
-    opcode_##n : firstOpcode<n>(r);   \
+#define UNPREFIXED_HANDLER(n, unused)                 \
+    opcode_##n : firstOpcode<n, !whileBudgetLasts>(r); \
     NEXT_INSTRUCTION();
 template <bool whileBudgetLasts>
 void runInstructions(Z80State& s)
