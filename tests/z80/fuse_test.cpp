@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "machine/vz200.h"
 #include "tests/support/flat_bus.h"
 #include "z80/z80.h"
 
@@ -431,7 +430,7 @@ Outcome runVector(const FuseInput& input, const FuseExpected& expected)
     nextFuseRead = 0;
 
     Z80State s{};
-    s.cyclesPerFrame = CYCLES_PER_FRAME;
+    s.cyclesPerFrame = FLAT_FRAME_CYCLES;
     resetProcessor(s);
     const Registers& in = input.regs;
     s.AF = in.AF, s.BC = in.BC, s.DE = in.DE, s.HL = in.HL;
