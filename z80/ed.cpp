@@ -89,28 +89,58 @@ inline void rotateDigitLeft(Z80State& s)
     s.AF = static_cast<uint16_t>(a << 8 | inputFlags(s, a));
 }
 
-// One step of each block instruction, returning the flags it leaves; delta
-// is +1 for the I forms, -1 for D.
+// One step of each block instruction; delta is +1 for the I forms, -1 for D.
 template <class S>
-Z80_INLINE uint8_t moveStep(S& s, int delta)
+Z80_INLINE void moveStep(S& s, int delta)
 {
     uint8_t v = memRead(s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
     writeByte(s, s.DE, v);
     s.DE = static_cast<uint16_t>(s.DE + delta);
     --s.BC;
-    return (regF(s) & ALL_BUT_H_PV_N) | (s.BC ? FLAG_PV : 0);
 }
 
 template <class S>
-Z80_INLINE uint8_t compareStep(S& s, int delta)
+Z80_INLINE uint8_t moveFlags(const S& s)
+{
+    return (regF(s) & ALL_BUT_H_PV_N) | (s.BC ? FLAG_PV : 0);
+}
+
+struct CompareStep {
+    uint8_t value, result;
+};
+
+template <class S>
+Z80_INLINE CompareStep compareStep(S& s, int delta)
 {
     uint8_t v = memRead(s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
     --s.BC;
-    uint8_t result = static_cast<uint8_t>(regA(s) - v);
-    return (regF(s) & FLAG_C) | FLAG_N | flagTableZS[result] | ((regA(s) ^ v ^ result) & FLAG_H) |
+    return {v, static_cast<uint8_t>(regA(s) - v)};
+}
+
+template <class S>
+Z80_INLINE uint8_t compareFlags(const S& s, CompareStep step)
+{
+    return (regF(s) & FLAG_C) | FLAG_N | flagTableZS[step.result] | ((regA(s) ^ step.value ^ step.result) & FLAG_H) |
            (s.BC ? FLAG_PV : 0);
+}
+
+template <class S>
+Z80_INLINE void inputStep(S& s, int delta)
+{
+    writeByte(s, s.HL, portIn(portC(s)));
+    s.HL = static_cast<uint16_t>(s.HL + delta);
+    setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
+}
+
+template <class S>
+Z80_INLINE void outputStep(S& s, int delta)
+{
+    uint8_t v = memRead(s.HL);
+    s.HL = static_cast<uint16_t>(s.HL + delta);
+    writePort(s, portC(s), v);
+    setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
 }
 
 template <class S>
@@ -119,49 +149,46 @@ Z80_INLINE uint8_t countFlags(const S& s)
     return high(s.BC) ? FLAG_N : FLAG_N | FLAG_Z;
 }
 
-template <class S>
-Z80_INLINE uint8_t inputStep(S& s, int delta)
-{
-    writeByte(s, s.HL, portIn(portC(s)));
-    s.HL = static_cast<uint16_t>(s.HL + delta);
-    setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
-    return countFlags(s);
-}
-
-template <class S>
-Z80_INLINE uint8_t outputStep(S& s, int delta)
-{
-    uint8_t v = memRead(s.HL);
-    s.HL = static_cast<uint16_t>(s.HL + delta);
-    writePort(s, portC(s), v);
-    setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
-    return countFlags(s);
-}
-
-// Whether a repeating form has more to do, read from the flags its step
-// left: P/V is set while BC is not zero; Z is set by a match, and by B
-// reaching zero in the port forms.
-Z80_INLINE bool bcLeft(uint8_t f) { return f & FLAG_PV; }
-Z80_INLINE bool bcLeftAndNoMatch(uint8_t f) { return (f & (FLAG_PV | FLAG_Z)) == FLAG_PV; }
-Z80_INLINE bool bLeft(uint8_t f) { return !(f & FLAG_Z); }
-
 // The repeating forms run against the budget inside one call, on locals of
-// their own like the run loop's. An unfinished one steps PC back onto itself
-// so it resumes as the next instruction; a finished one's last step costs
-// less.
-template <uint8_t (*step)(LoopRegisters&, int), bool (*more)(uint8_t)>
-inline void repeatBlock(Z80State& s, int delta)
+// their own like the run loop's: step runs one repetition, more says whether
+// another is due, and flags gives F once they stop. An unfinished one steps
+// PC back onto itself so it resumes as the next instruction; a finished
+// one's last step costs less.
+template <class Step, class More, class Flags>
+Z80_INLINE void repeatBlock(Z80State& s, Step step, More more, Flags flags)
 {
     LoopRegisters r = holdRegisters(s);
-    uint8_t f;
     do {
-        f = step(r, delta);
+        step(r);
         r.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (more(f) && r.cyclesLeft > 0);
-    setF(r, f);
-    if (more(f)) r.PC = static_cast<uint16_t>(r.PC - 2);
+    } while (more(r) && r.cyclesLeft > 0);
+    setF(r, flags(r));
+    if (more(r)) r.PC = static_cast<uint16_t>(r.PC - 2);
     else r.cyclesLeft += FINAL_STEP_REFUND;
     writeBack(r);
+}
+
+Z80_INLINE bool bcLeft(const LoopRegisters& r) { return r.BC != 0; }
+Z80_INLINE bool bLeft(const LoopRegisters& r) { return high(r.BC) != 0; }
+
+inline void repeatMove(Z80State& s, int delta)
+{
+    repeatBlock(s, [delta](LoopRegisters& r) { moveStep(r, delta); }, bcLeft, moveFlags<LoopRegisters>);
+}
+
+inline void repeatCompare(Z80State& s, int delta)
+{
+    CompareStep last{};
+    repeatBlock(
+        s, [&last, delta](LoopRegisters& r) { last = compareStep(r, delta); },
+        [&last](const LoopRegisters& r) { return bcLeft(r) && last.result != 0; },
+        [&last](const LoopRegisters& r) { return compareFlags(r, last); });
+}
+
+template <void (*step)(LoopRegisters&, int)>
+inline void repeatCounted(Z80State& s, int delta)
+{
+    repeatBlock(s, [delta](LoopRegisters& r) { step(r, delta); }, bLeft, countFlags<LoopRegisters>);
 }
 
 // The instruction whose second byte is at PC.
@@ -221,23 +248,23 @@ void runED(Z80State& s)
     case 0x67: rotateDigitRight(s); break;
     case 0x6F: rotateDigitLeft(s); break;
 
-    case 0xA0: setF(s, moveStep(s, 1)); break;
-    case 0xA8: setF(s, moveStep(s, -1)); break;
-    case 0xA1: setF(s, compareStep(s, 1)); break;
-    case 0xA9: setF(s, compareStep(s, -1)); break;
-    case 0xA2: setF(s, inputStep(s, 1)); break;
-    case 0xAA: setF(s, inputStep(s, -1)); break;
-    case 0xA3: setF(s, outputStep(s, 1)); break;
-    case 0xAB: setF(s, outputStep(s, -1)); break;
+    case 0xA0: moveStep(s, 1); setF(s, moveFlags(s)); break;
+    case 0xA8: moveStep(s, -1); setF(s, moveFlags(s)); break;
+    case 0xA1: setF(s, compareFlags(s, compareStep(s, 1))); break;
+    case 0xA9: setF(s, compareFlags(s, compareStep(s, -1))); break;
+    case 0xA2: inputStep(s, 1); setF(s, countFlags(s)); break;
+    case 0xAA: inputStep(s, -1); setF(s, countFlags(s)); break;
+    case 0xA3: outputStep(s, 1); setF(s, countFlags(s)); break;
+    case 0xAB: outputStep(s, -1); setF(s, countFlags(s)); break;
 
-    case 0xB0: repeatBlock<moveStep<LoopRegisters>, bcLeft>(s, 1); break;
-    case 0xB8: repeatBlock<moveStep<LoopRegisters>, bcLeft>(s, -1); break;
-    case 0xB1: repeatBlock<compareStep<LoopRegisters>, bcLeftAndNoMatch>(s, 1); break;
-    case 0xB9: repeatBlock<compareStep<LoopRegisters>, bcLeftAndNoMatch>(s, -1); break;
-    case 0xB2: repeatBlock<inputStep<LoopRegisters>, bLeft>(s, 1); break;
-    case 0xBA: repeatBlock<inputStep<LoopRegisters>, bLeft>(s, -1); break;
-    case 0xB3: repeatBlock<outputStep<LoopRegisters>, bLeft>(s, 1); break;
-    case 0xBB: repeatBlock<outputStep<LoopRegisters>, bLeft>(s, -1); break;
+    case 0xB0: repeatMove(s, 1); break;
+    case 0xB8: repeatMove(s, -1); break;
+    case 0xB1: repeatCompare(s, 1); break;
+    case 0xB9: repeatCompare(s, -1); break;
+    case 0xB2: repeatCounted<inputStep<LoopRegisters>>(s, 1); break;
+    case 0xBA: repeatCounted<inputStep<LoopRegisters>>(s, -1); break;
+    case 0xB3: repeatCounted<outputStep<LoopRegisters>>(s, 1); break;
+    case 0xBB: repeatCounted<outputStep<LoopRegisters>>(s, -1); break;
 
     case 0xED:  // a second prefix: fetch it again as the start of the next instruction
         --s.PC;
