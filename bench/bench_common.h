@@ -1,7 +1,7 @@
-// Timing shared by the benchmarks: frames of the machine's length run through
-// runFrame, three timed runs reported as medians. The instructions and
-// T-states of those frames come from an untimed pass that steps the same
-// frames one instruction at a time.
+// Timing shared by the processor's benchmarks: frames run through runFrame,
+// three timed runs reported as medians. The instructions and T-states of
+// those frames come from an untimed pass that steps the same frames one
+// instruction at a time.
 #pragma once
 
 #include <algorithm>
@@ -9,10 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "machine/vz200.h"
 #include "z80/z80.h"
 
-constexpr double REAL_TIME_TSTATES_PER_SECOND = double{CYCLES_PER_FRAME} * FRAMES_PER_SECOND;
 constexpr int BENCH_RUNS = 3;
 
 struct FrameCount {
@@ -71,7 +69,8 @@ inline bool medianOfRuns(Prepare prepare, Z80State& s, uint64_t instructionLimit
     return true;
 }
 
-inline void printFigures(const char* name, const BenchRun& run)
+// realTime: the T-states a second of the machine being modelled.
+inline void printFigures(const char* name, const BenchRun& run, double realTime)
 {
     double instructionsPerSecond = run.count.instructions / run.seconds;
     double tstatesPerSecond = run.count.tstates / run.seconds;
@@ -80,5 +79,5 @@ inline void printFigures(const char* name, const BenchRun& run)
                 static_cast<unsigned long long>(run.count.instructions), run.seconds, BENCH_RUNS);
     std::printf("  instructions/s      %10.1f M\n", instructionsPerSecond / 1e6);
     std::printf("  T-states/s          %10.1f M\n", tstatesPerSecond / 1e6);
-    std::printf("  ratio to real time  %10.1f x\n", tstatesPerSecond / REAL_TIME_TSTATES_PER_SECOND);
+    std::printf("  ratio to real time  %10.1f x\n", tstatesPerSecond / realTime);
 }

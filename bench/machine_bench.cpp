@@ -41,6 +41,6 @@ int main(int argc, char** argv)
     };
     BenchRun run;
     if (!medianOfRuns(prepare, s, limit, run)) return 1;
-    printFigures("(b) VZ200 workload at 0x8000, the machine's bus", run);
+    printFigures("(b) VZ200 workload at 0x8000, the machine's bus", run, double{CYCLES_PER_FRAME} * FRAMES_PER_SECOND);
     return 0;
 }

@@ -190,8 +190,9 @@ bool sameAsStepped()
 
 // runFrame's inner loop keeps registers in locals and calls nothing per
 // instruction, so nothing could count it. The same stretch is first stepped
-// through the counted executeInstruction; then the loop runs it from the same
-// start and must end exactly where stepping did.
+// through the counted executeInstruction, which hands each prefix to its
+// set's entry; then the loop runs it from the same start and must end
+// exactly where stepping did.
 extern "C" void __wrap__Z23executeWhileBudgetLastsR8Z80State(Z80State& s)
 {
     const Z80State start = s;

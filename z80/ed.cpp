@@ -4,9 +4,7 @@
 #include "z80/alu.h"
 #include "z80/control.h"
 
-using namespace z80;
-
-namespace {
+namespace z80 {
 
 // Cost of one repetition of a repeating block instruction; the last one that
 // finishes it costs 5 less.
@@ -152,53 +150,49 @@ Z80_INLINE uint8_t countFlags(const S& s)
 }
 
 // The repeating forms run against the budget inside one call, on locals of
-// their own like the run loop's. An unfinished one steps PC back onto itself
-// so it resumes as the next instruction.
-inline void finishRepeat(LoopRegisters& r, bool unfinished)
+// their own like the run loop's: step runs one repetition, more says whether
+// another is due, and flags gives F once they stop. An unfinished one steps
+// PC back onto itself so it resumes as the next instruction; a finished
+// one's last step costs less.
+template <class Step, class More, class Flags>
+Z80_INLINE void repeatBlock(Z80State& s, Step step, More more, Flags flags)
 {
-    if (unfinished) r.PC = static_cast<uint16_t>(r.PC - 2);
+    LoopRegisters r = holdRegisters(s);
+    do {
+        step(r);
+        r.cyclesLeft -= REPEAT_STEP_CYCLES;
+    } while (more(r) && r.cyclesLeft > 0);
+    setF(r, flags(r));
+    if (more(r)) r.PC = static_cast<uint16_t>(r.PC - 2);
     else r.cyclesLeft += FINAL_STEP_REFUND;
     writeBack(r);
 }
 
+Z80_INLINE bool bcLeft(const LoopRegisters& r) { return r.BC != 0; }
+Z80_INLINE bool bLeft(const LoopRegisters& r) { return high(r.BC) != 0; }
+
 inline void repeatMove(Z80State& s, int delta)
 {
-    LoopRegisters r = holdRegisters(s);
-    do {
-        moveStep(r, delta);
-        r.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (r.BC != 0 && r.cyclesLeft > 0);
-    setF(r, moveFlags(r));
-    finishRepeat(r, r.BC != 0);
+    repeatBlock(s, [delta](LoopRegisters& r) { moveStep(r, delta); }, bcLeft, moveFlags<LoopRegisters>);
 }
 
 inline void repeatCompare(Z80State& s, int delta)
 {
-    LoopRegisters r = holdRegisters(s);
-    CompareStep step;
-    do {
-        step = compareStep(r, delta);
-        r.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (r.BC != 0 && step.result != 0 && r.cyclesLeft > 0);
-    setF(r, compareFlags(r, step));
-    finishRepeat(r, r.BC != 0 && step.result != 0);
+    CompareStep last{};
+    repeatBlock(
+        s, [&last, delta](LoopRegisters& r) { last = compareStep(r, delta); },
+        [&last](const LoopRegisters& r) { return bcLeft(r) && last.result != 0; },
+        [&last](const LoopRegisters& r) { return compareFlags(r, last); });
 }
 
 template <void (*step)(LoopRegisters&, int)>
 inline void repeatCounted(Z80State& s, int delta)
 {
-    LoopRegisters r = holdRegisters(s);
-    do {
-        step(r, delta);
-        r.cyclesLeft -= REPEAT_STEP_CYCLES;
-    } while (high(r.BC) != 0 && r.cyclesLeft > 0);
-    setF(r, countFlags(r));
-    finishRepeat(r, high(r.BC) != 0);
+    repeatBlock(s, [delta](LoopRegisters& r) { step(r, delta); }, bLeft, countFlags<LoopRegisters>);
 }
 
-}  // namespace
-
-void executeED(Z80State& s)
+// The instruction whose second byte is at PC.
+void runED(Z80State& s)
 {
     uint8_t opcode = fetchByte(s);
     s.cyclesLeft -= cyclesED[opcode];
@@ -285,3 +279,7 @@ void executeED(Z80State& s)
         break;
     }
 }
+
+}  // namespace z80
+
+void executeED(Z80State& s) { z80::runED(s); }

@@ -101,10 +101,12 @@ Z80_INLINE void indexedMemoryInstruction(S& s, uint16_t index)
     if constexpr (x == 2) accumulatorOp(s, y, memRead(address));
 }
 
-template <int op, class S>
+template <int op, bool stepping, class S>
 Z80_INLINE void indexInstruction(S& s, uint16_t& index)
 {
-    if constexpr (op == 0xCB) {
+    if constexpr (op == 0xCB && stepping) {
+        onState(s, [index](Z80State& state) { executeIndexCB(state, index); });
+    } else if constexpr (op == 0xCB) {
         runIndexCB(s, index);
     } else if constexpr (op == 0xDD || op == 0xFD) {
         --s.PC;  // the later prefix wins: read it again as the next instruction
@@ -120,16 +122,18 @@ Z80_INLINE void indexInstruction(S& s, uint16_t& index)
     } else if constexpr (usesIndexedMemory(op)) {
         indexedMemoryInstruction<op>(s, index);
     } else {
-        unprefixed<op, false>(s);
+        unprefixedInstruction<op, false>(s);
         chargeZeroCost(s);
     }
 }
 
 // The instruction whose opcode is at PC, after the prefix that chose index.
-template <class S>
+// A single step hands DD CB and FD CB on to their named entry; the run loop
+// runs them here.
+template <bool stepping, class S>
 Z80_INLINE void runIndex(S& s, uint16_t& index)
 {
-#define INDEX_INSTRUCTION(n) indexInstruction<n>(s, index)
+#define INDEX_INSTRUCTION(n) indexInstruction<n, stepping>(s, index)
     Z80_DISPATCH(s, cyclesIndex, INDEX_INSTRUCTION)
 #undef INDEX_INSTRUCTION
 }

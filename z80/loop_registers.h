@@ -38,6 +38,24 @@ Z80_INLINE void writeBack(const LoopRegisters& r) { copyHeldRegisters(r.state, r
 
 Z80_INLINE void reload(LoopRegisters& r) { copyHeldRegisters(r, r.state); }
 
+// A body written for the locals, run for a caller that holds the state.
+template <class Body>
+Z80_INLINE void onLocals(Z80State& s, Body body)
+{
+    LoopRegisters r = holdRegisters(s);
+    body(r);
+    writeBack(r);
+}
+
+// An entry that takes the state, called from code on the locals.
+template <class Entry>
+Z80_INLINE void onState(LoopRegisters& r, Entry entry)
+{
+    writeBack(r);
+    entry(r.state);
+    reload(r);
+}
+
 // The instruction code takes either the state or the loop's locals; the
 // fields the locals leave out are reached through this.
 Z80_INLINE Z80State& stateOf(Z80State& s) { return s; }

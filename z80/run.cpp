@@ -1,8 +1,6 @@
 // Reset, the frame and interrupt delivery.
 #include "z80/access.h"
 
-using namespace z80;
-
 void resetProcessor(Z80State& s)
 {
     s.PC = 0x0000;
@@ -59,13 +57,13 @@ void raiseInterrupt(Z80State& s, uint16_t vector)
         flags &= static_cast<uint8_t>(~HALTED);
     }
     s.interruptFlags = flags;
-    push(s, s.PC);
+    z80::push(s, s.PC);
 
     if (vector == VECTOR_NMI) {
         s.PC = VECTOR_NMI;
     } else if (flags & IM2) {
         uint16_t address = static_cast<uint16_t>(s.I << 8 | (vector & 0xFF));
-        s.PC = readWord(address);
+        s.PC = z80::readWord(address);
     } else if (flags & IM1) {
         s.PC = 0x0038;
     } else {

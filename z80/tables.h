@@ -6,7 +6,7 @@
 
 #include "z80/z80.h"
 
-namespace z80tables {
+namespace z80 {
 
 using Table = std::array<uint8_t, 256>;
 
@@ -19,7 +19,7 @@ constexpr Table makeTable(const uint8_t (&values)[256])
 
 // Zilog's counts; conditional JR, DJNZ, CALL and RET hold the not-taken cost
 // and add the rest when they branch. Prefix bytes cost nothing here.
-constexpr uint8_t mainCounts[256] = {
+constexpr uint8_t unprefixedCounts[256] = {
     4, 10, 7, 6, 4, 4, 7, 4, 4, 11, 7, 6, 4, 4, 7, 4,
     8, 10, 7, 6, 4, 4, 7, 4, 12, 11, 7, 6, 4, 4, 7, 4,
     7, 10, 16, 6, 4, 4, 7, 4, 7, 11, 16, 6, 4, 4, 7, 4,
@@ -159,13 +159,13 @@ constexpr std::array<uint16_t, DAA_ENTRIES> makeDaaTable()
     return table;
 }
 
-}  // namespace z80tables
+inline constexpr Table cyclesMain = makeTable(unprefixedCounts);
+inline constexpr Table cyclesCB = makeCyclesCB();
+inline constexpr Table cyclesED = makeTable(edCounts);
+inline constexpr Table cyclesIndex = makeTable(indexCounts);
+inline constexpr Table cyclesIndexCB = makeCyclesIndexCB();
+inline constexpr Table flagTableZS = makeFlagTableZS();
+inline constexpr Table flagTableZSP = makeFlagTableZSP();
+inline constexpr std::array<uint16_t, DAA_ENTRIES> daaTable = makeDaaTable();
 
-inline constexpr z80tables::Table cyclesMain = z80tables::makeTable(z80tables::mainCounts);
-inline constexpr z80tables::Table cyclesCB = z80tables::makeCyclesCB();
-inline constexpr z80tables::Table cyclesED = z80tables::makeTable(z80tables::edCounts);
-inline constexpr z80tables::Table cyclesIndex = z80tables::makeTable(z80tables::indexCounts);
-inline constexpr z80tables::Table cyclesIndexCB = z80tables::makeCyclesIndexCB();
-inline constexpr z80tables::Table flagTableZS = z80tables::makeFlagTableZS();
-inline constexpr z80tables::Table flagTableZSP = z80tables::makeFlagTableZSP();
-inline constexpr std::array<uint16_t, z80tables::DAA_ENTRIES> daaTable = z80tables::makeDaaTable();
+}  // namespace z80

@@ -29,13 +29,13 @@ template <class S>
 Z80_INLINE void decimalAdjust(S& s)
 {
     uint8_t f = regF(s);
-    int index = regA(s) | ((f & FLAG_C) ? z80tables::DAA_CARRY : 0) | ((f & FLAG_H) ? z80tables::DAA_HALF : 0) |
-                ((f & FLAG_N) ? z80tables::DAA_SUBTRACT : 0);
+    int index =
+        regA(s) | ((f & FLAG_C) ? DAA_CARRY : 0) | ((f & FLAG_H) ? DAA_HALF : 0) | ((f & FLAG_N) ? DAA_SUBTRACT : 0);
     s.AF = daaTable[index];
 }
 
 template <int op, bool branchExtras, class S>
-Z80_INLINE void unprefixed(S& s)
+Z80_INLINE void unprefixedInstruction(S& s)
 {
     constexpr int x = op >> 6, y = (op >> 3) & 7, z = op & 7, p = y >> 1, q = y & 1;
     constexpr int extraJump = branchExtras ? 5 : 0;

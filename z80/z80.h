@@ -69,6 +69,9 @@ void raiseInterrupt(Z80State& s, uint16_t vector);
 uint16_t executeInstruction(Z80State& s);
 // Instructions until the budget is zero or below; runFrame's inner loop.
 void executeWhileBudgetLasts(Z80State& s);
+// One instruction of a prefixed set, PC on the byte after its prefix (after
+// DD CB or FD CB, on the displacement); executeInstruction hands each prefix
+// to these.
 void executeCB(Z80State& s);
 void executeED(Z80State& s);
 void executeIndex(Z80State& s, uint16_t& index);

@@ -9,6 +9,11 @@
 
 constexpr int FLAT_MEMORY_SIZE = 65536;
 
+// The frame of the programs run on this bus: a VZ200's 71,600 T-states, so
+// that a frame holds as many instructions and free prefixed forms as the
+// machine's does.
+constexpr int32_t FLAT_FRAME_CYCLES = 71600;
+
 extern uint8_t flatMemory[FLAT_MEMORY_SIZE];
 
 // What every port read returns while no handler is installed.

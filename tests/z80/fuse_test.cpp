@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "machine/vz200.h"
 #include "tests/support/flat_bus.h"
 #include "z80/z80.h"
 
@@ -191,7 +190,7 @@ std::vector<FuseExpected> readExpected(const std::string& path)
 // ---------------------------------------------------------------------------
 // Which instruction sits at an address
 
-enum Space { MAIN, CB, ED, INDEX, INDEX_CB, INDEX_PREFIX_DROPPED };
+enum Space { UNPREFIXED, CB, ED, INDEX, INDEX_CB, INDEX_PREFIX_DROPPED };
 
 struct Decoded {
     Space space;
@@ -206,7 +205,7 @@ Decoded decodeAt(uint16_t pc)
     uint8_t b0 = at(0);
     if (b0 == 0xCB) return {CB, at(1)};
     if (b0 == 0xED) return {ED, at(1)};
-    if (!isIndexPrefix(b0)) return {MAIN, b0};
+    if (!isIndexPrefix(b0)) return {UNPREFIXED, b0};
     uint8_t b1 = at(1);
     if (isIndexPrefix(b1)) return {INDEX_PREFIX_DROPPED, b1};
     if (b1 == 0xCB) return {INDEX_CB, at(3)};
@@ -263,7 +262,7 @@ Flags35 flags35Of(Decoded d)
     uint8_t op = d.op;
     int x = op >> 6, z = op & 7;
     switch (d.space) {
-    case MAIN:
+    case UNPREFIXED:
         if (op == 0x07 || op == 0x0F || op == 0x17 || op == 0x1F || op == 0x2F || op == 0x37 || op == 0x3F ||
             (op & 0xCF) == 0x09)
             return Flags35::KEEP;
@@ -292,7 +291,7 @@ bool isBlockIo(Decoded d) { return d.space == ED && (d.op & 0xE6) == 0xA2; }
 bool isBit(Decoded d) { return (d.space == CB || d.space == INDEX_CB) && (d.op >> 6) == 1; }
 bool isInertIndexCB(Decoded d) { return d.space == INDEX_CB && (d.op >> 6) != 1 && (d.op & 7) != 6; }
 // Instructions that load F whole, ending whatever an earlier departure said about it.
-bool loadsF(Decoded d) { return d.space == MAIN && (d.op == 0x08 || d.op == 0xF1 || d.op == 0x27); }
+bool loadsF(Decoded d) { return d.space == UNPREFIXED && (d.op == 0x08 || d.op == 0xF1 || d.op == 0x27); }
 
 // ---------------------------------------------------------------------------
 // Running one vector
@@ -431,7 +430,7 @@ Outcome runVector(const FuseInput& input, const FuseExpected& expected)
     nextFuseRead = 0;
 
     Z80State s{};
-    s.cyclesPerFrame = CYCLES_PER_FRAME;
+    s.cyclesPerFrame = FLAT_FRAME_CYCLES;
     resetProcessor(s);
     const Registers& in = input.regs;
     s.AF = in.AF, s.BC = in.BC, s.DE = in.DE, s.HL = in.HL;
@@ -488,7 +487,7 @@ Outcome runVector(const FuseInput& input, const FuseExpected& expected)
             }
         };
 
-        if (d.space == MAIN && d.op == 0x76) {
+        if (d.space == UNPREFIXED && d.op == 0x76) {
             if ((s.interruptFlags & HALTED) && s.cyclesLeft == 0) {
                 fuseCost = 4;
                 costDeparture = HALT_EMPTIES_BUDGET;
@@ -535,7 +534,7 @@ Outcome runVector(const FuseInput& input, const FuseExpected& expected)
             uint8_t f = high(s.BC) == 0 ? 0x42 : 0x02;
             overrides.push_back({BLOCK_IO_FLAGS, true, [f](Expectation& e) { setF(e.regs, 0xFF, f); }});
         }
-        if (d.space == MAIN && (d.op == 0xF3 || d.op == 0xFB))
+        if (d.space == UNPREFIXED && (d.op == 0xF3 || d.op == 0xFB))
             overrides.push_back({EI_DI_IFF1_ONLY, false, [before](Expectation& e) { e.regs.iff2 = before.iff2; }});
         if (d.space == ED && d.op == 0x5F) {
             uint8_t a = high(s.AF);

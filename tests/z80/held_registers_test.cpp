@@ -50,6 +50,21 @@ TEST_F(HeldRegisters, TheTrapSeesTheFrameSoFarAndItsChangesCount)
     EXPECT_EQ(A(), 0xBE) << "the loop went on with the hook's BC";
 }
 
+// A step hands each prefix to its set's entry; called directly with PC past
+// the prefix, the entries do what the steps did.
+TEST_F(HeldRegisters, TheEntriesRunTheirSetPastThePrefix)
+{
+    fillRegisters();
+    code({0xDD, 0xCB, 0x01, 0xC6, 0xCB, 0x0F, 0xFD, 0x23, 0xED, 0x44});  // SET 0,(IX+1) RRC A INC IY NEG
+    Z80State stepped = s;
+    for (int i = 0; i < 4; ++i) executeInstruction(stepped);
+    s.PC += 2; executeIndexCB(s, s.IX);
+    s.PC += 1; executeCB(s);
+    s.PC += 1; executeIndex(s, s.IY);
+    s.PC += 1; executeED(s);
+    expectSameState(stepped, s);
+}
+
 // A loop through every instruction set, with block moves, exchanges, calls
 // and the stack, that writes into memory as it goes.
 constexpr uint8_t EVERY_SET[] = {

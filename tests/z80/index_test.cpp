@@ -215,7 +215,7 @@ TEST_F(IndexSet, EdAfterAPrefixIsDroppedWithIt)
         EXPECT_EQ(s.PC, ORIGIN + 2);
         EXPECT_EQ(step(), 4);
         EXPECT_EQ(A(), 0x11 | 0x22);
-        EXPECT_EQ(F(), flagTableZSP[0x33]);
+        EXPECT_EQ(F(), z80::flagTableZSP[0x33]);
         EXPECT_EQ(s.BC, 0x2233);
         EXPECT_EQ(s.HL, 0x6677);
         EXPECT_EQ(countAccesses(Access::WRITE), 0u);

@@ -6,7 +6,7 @@
 namespace {
 
 using Arithmetic = ProcessorTest;
-using BaseSet = ProcessorTest;
+using UnprefixedSet = ProcessorTest;
 using CBSet = ProcessorTest;
 using EDSet = ProcessorTest;
 
@@ -102,7 +102,7 @@ TEST_F(Arithmetic, IncAndDecOfMemoryReadOnceWriteOnce)
     EXPECT_EQ(F(), FLAG_H);
 }
 
-TEST_F(BaseSet, RegisterLoadsDecodeBothFields)
+TEST_F(UnprefixedSet, RegisterLoadsDecodeBothFields)
 {
     for (int y = 0; y < 8; ++y) {
         for (int z = 0; z < 8; ++z) {
@@ -131,7 +131,7 @@ TEST_F(BaseSet, RegisterLoadsDecodeBothFields)
     }
 }
 
-TEST_F(BaseSet, StackOrderOfPushPopAndRst)
+TEST_F(UnprefixedSet, StackOrderOfPushPopAndRst)
 {
     code({0xC5, 0xF1});  // PUSH BC; POP AF
     s.BC = 0x12FF;
@@ -151,7 +151,7 @@ TEST_F(BaseSet, StackOrderOfPushPopAndRst)
     EXPECT_EQ(s.PC, 0x0038);
 }
 
-TEST_F(BaseSet, ExchangeWithTheStackTopReadsAndWritesInOrder)
+TEST_F(UnprefixedSet, ExchangeWithTheStackTopReadsAndWritesInOrder)
 {
     code({0xE3});
     s.SP = 0x9000;
@@ -164,7 +164,7 @@ TEST_F(BaseSet, ExchangeWithTheStackTopReadsAndWritesInOrder)
     EXPECT_EQ(s.SP, 0x9000);
 }
 
-TEST_F(BaseSet, ExchangesSwapTheRightPairs)
+TEST_F(UnprefixedSet, ExchangesSwapTheRightPairs)
 {
     fillRegisters();
     code({0x08, 0xD9, 0xEB});
@@ -183,7 +183,7 @@ TEST_F(BaseSet, ExchangesSwapTheRightPairs)
     EXPECT_EQ(s.HL, 0xD1D2);
 }
 
-TEST_F(BaseSet, WordsWrapAtTheTopOfMemory)
+TEST_F(UnprefixedSet, WordsWrapAtTheTopOfMemory)
 {
     code({0x22, 0xFF, 0xFF, 0x33});  // LD (0xFFFF),HL; INC SP
     s.HL = 0xBEEF;
@@ -195,7 +195,7 @@ TEST_F(BaseSet, WordsWrapAtTheTopOfMemory)
     EXPECT_EQ(s.SP, 0x0000);
 }
 
-TEST_F(BaseSet, RelativeJumpsWrapAroundMemory)
+TEST_F(UnprefixedSet, RelativeJumpsWrapAroundMemory)
 {
     s.PC = 0xFFF0;
     code({0x18, 0x7F});
@@ -208,7 +208,7 @@ TEST_F(BaseSet, RelativeJumpsWrapAroundMemory)
     EXPECT_EQ(s.PC, 0xFF84);
 }
 
-TEST_F(BaseSet, PortNumbersCarryNoHighByte)
+TEST_F(UnprefixedSet, PortNumbersCarryNoHighByte)
 {
     code({0xD3, 0xFE, 0xDB, 0xFE});
     setAF(0x12, 0xD7);
@@ -221,7 +221,7 @@ TEST_F(BaseSet, PortNumbersCarryNoHighByte)
     EXPECT_EQ(F(), 0xD7) << "IN A,(n) changes no flag";
 }
 
-TEST_F(BaseSet, DiAndEiTouchIff1Only)
+TEST_F(UnprefixedSet, DiAndEiTouchIff1Only)
 {
     code({0xF3, 0xFB, 0xF3});
     s.interruptFlags = IFF1 | IFF2 | IM2;

@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace z80;
+
 int bcd(int n) { return (n / 10) << 4 | (n % 10); }
 
 TEST(FlagTables, HoldTheListedEntries)
@@ -83,7 +85,7 @@ TEST(DaaTable, WorkedExamples)
 }
 
 // Zilog's count for every unprefixed opcode, by instruction class.
-int zilogMainCount(int op)
+int zilogUnprefixedCount(int op)
 {
     const int x = op >> 6, y = (op >> 3) & 7, z = op & 7, p = y >> 1, q = y & 1;
     if (x == 1) return op == 0x76 ? 4 : (y == 6 || z == 6) ? 7 : 4;
@@ -115,7 +117,7 @@ int zilogMainCount(int op)
     }
 }
 
-TEST(CycleTables, MainHoldsZilogsCountsWithTheBranchConvention)
+TEST(CycleTables, UnprefixedHoldsZilogsCountsWithTheBranchConvention)
 {
     EXPECT_EQ(cyclesMain[0x76], 4);
     for (int prefix : {0xCB, 0xDD, 0xED, 0xFD}) EXPECT_EQ(cyclesMain[prefix], 0) << prefix;
@@ -127,7 +129,7 @@ TEST(CycleTables, MainHoldsZilogsCountsWithTheBranchConvention)
         EXPECT_EQ(cyclesMain[0xC4 + cc * 8], 10) << "CALL cc";
         EXPECT_EQ(cyclesMain[0xC7 + cc * 8], 11) << "RST";
     }
-    for (int op = 0; op < 256; ++op) EXPECT_EQ(cyclesMain[op], zilogMainCount(op)) << "opcode " << op;
+    for (int op = 0; op < 256; ++op) EXPECT_EQ(cyclesMain[op], zilogUnprefixedCount(op)) << "opcode " << op;
 }
 
 // Counts of every kind of CB instruction, and how many opcodes have each.

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "machine/vz200.h"
 #include "tests/support/cpm.h"
 #include "tests/support/flat_bus.h"
 #include "z80/z80.h"
@@ -81,7 +80,7 @@ int main(int argc, char** argv)
     }
     flatConsoleOut = consoleOut;
     static Z80State s;
-    startCpmProgram(s, CYCLES_PER_FRAME);
+    startCpmProgram(s, FLAT_FRAME_CYCLES);
 
     auto start = std::chrono::steady_clock::now();
     int64_t frames = 0;
@@ -108,12 +107,12 @@ int main(int argc, char** argv)
 
     bool finished = (s.interruptFlags & HALTED) && s.PC == CPM_FINAL_HALT;
     std::printf("\n%s: %s after %" PRId64 " frames of %d cycles, %.1f s\n", options.path,
-                finished ? "finished" : "did NOT finish", frames, CYCLES_PER_FRAME, seconds);
+                finished ? "finished" : "did NOT finish", frames, FLAT_FRAME_CYCLES, seconds);
     if (options.exact)
         std::printf("T-states: %" PRId64 " (exact, up to and including the final HALT)\n", cycles);
     else
         std::printf("T-states: about %" PRId64 " (frames x cycles per frame; each frame's overshoot is dropped)\n",
-                    frames * CYCLES_PER_FRAME);
+                    frames * FLAT_FRAME_CYCLES);
     std::printf("Console: %d lines ending in OK, %d lines with ERROR\n", okLines, errorLines);
 
     if (!finished) return 1;
