@@ -9,13 +9,7 @@
 # With DEBUG_DESKTOP set, a failure also lists the windows and the process.
 set -euo pipefail
 
-# needs TOOL...: skips the test (exit status 77) when a tool is missing.
-needs() {
-    local tool
-    for tool; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-    done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/x11.sh"
 needs Xvfb xdotool import convert-im6 compare-im6
 : "${TESSEL:?}" "${TESSEL_KEYFAIL:?}" "${TESSEL_RUN:?}" "${CLOSE_WINDOW:?}" "${SCREEN_TEXT:?}" "${KEY_CODES:?}"
 : "${TEST_PROGRAMS:?}" "${SCREENSHOTS:?}"
@@ -30,9 +24,7 @@ rm -f "$SCREENSHOTS/$TEST_NAME"-*.png
 STARTED=()  # every process this test started, stopped at the end whatever happens
 cleanup() {
     local status=$?
-    local pid
-    for pid in "${STARTED[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${STARTED[@]}"; do wait "$pid" 2>/dev/null || true; done
+    stop_started
     rm -rf "$WORK"
     exit "$status"
 }
@@ -56,8 +48,6 @@ unset WAYLAND_DISPLAY
 export ASAN_OPTIONS=detect_leaks=0
 
 # ---- X server and windows ------------------------------------------------------
-
-source "$(dirname "${BASH_SOURCE[0]}")/../support/x11.sh"
 
 # find_window NAME-REGEX: the id of a visible window so named; waits up to 20 s.
 find_window() { x_window "$1" || fail "no window named $1"; }

@@ -11,12 +11,7 @@
 # SCREENSHOTS (the pictures are kept there for looking at).
 set -euo pipefail
 
-needs() {
-    local tool
-    for tool; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-    done
-}
+source "$(dirname "$0")/../support/x11.sh"
 needs retroarch Xvfb xdotool dbus-run-session compare-im6
 : "${CORE:?}" "${CORE_INFO:?}" "${TESSEL_RUN:?}" "${KEY_CODES:?}" "${TEST_PROGRAMS:?}" "${SCREENSHOTS:?}"
 
@@ -26,9 +21,8 @@ rm -f "$SCREENSHOTS"/retroarch-*
 
 STARTED=()  # every process this test started, stopped at the end whatever happens
 cleanup() {
-    local status=$? pid
-    for pid in "${STARTED[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${STARTED[@]}"; do wait "$pid" 2>/dev/null || true; done
+    local status=$?
+    stop_started
     rm -rf "$WORK"
     exit "$status"
 }
@@ -43,7 +37,6 @@ fail() {
     exit 1
 }
 
-source "$(dirname "$0")/../support/x11.sh"
 x_start
 
 cp "$CORE" "$WORK/cores/"

@@ -8,6 +8,22 @@
 
 X_HOLD=${X_HOLD:-0.15}  # seconds a key is held: several frames, fewer than a key repeat
 
+# needs TOOL...: skips the test (exit status 77) when a tool is missing.
+needs() {
+    local tool
+    for tool; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+    done
+}
+
+# stop_started: stops every process in STARTED, the X server among them,
+# and waits for each, for the caller's cleanup.
+stop_started() {
+    local pid
+    for pid in "${STARTED[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${STARTED[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+
 # x_start: an Xvfb of our own on a free display number; exports DISPLAY.
 x_start() {
     local first=$((200 + $$ % 500)) n pid
