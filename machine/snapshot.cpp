@@ -20,7 +20,7 @@ constexpr size_t RAM_SIZE = MEMORY_SIZE - PROTECTED_END;
 // this leaves room to spare.
 constexpr int32_t LONGEST_OVERRUN = 64;
 
-// The parts as the layout lists them: the processor's 47 bytes, the latch
+// The layout's pieces in order: the processor's 47 bytes, the latch
 // and the keyboard rows; the speaker's level, position, sums and filter.
 static_assert(SNAPSHOT_SPEAKER_AT == SNAPSHOT_PROCESSOR_AT + 47 + 1 + KEYBOARD_ROWS);
 static_assert(SNAPSHOT_MEMORY_AT == SNAPSHOT_SPEAKER_AT + 1 + 4 + 4 * SAMPLES_PER_FRAME + 4 + 8);

@@ -1,7 +1,7 @@
 // The VZ200 as one unit: everything the machine holds, in one static record,
 // and what the machine does at start and in each frame. The shell drives it
-// through these; nothing here calls the host. The devices take the part of
-// the record they work on by reference; only the bus, which the processor
+// through these; nothing here calls the host. Each device takes the piece
+// of the record it works on by reference; only the bus, which the processor
 // calls without one, and this unit name the one machine.
 #pragma once
 

@@ -1,4 +1,4 @@
-// The part of the libretro API (version 1) that Tessel's core uses, written
+// What Tessel's core uses of the libretro API (version 1), written
 // from the API's documentation: the functions a core exports, the callbacks
 // the front end hands over, and the environment calls, structures and
 // numbers they take. A C interface: plain structures and function pointers.

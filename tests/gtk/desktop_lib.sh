@@ -21,14 +21,7 @@ RUN_DIR=$WORK/run
 mkdir -p "$RUN_DIR" "$WORK/home" "$SCREENSHOTS"
 rm -f "$SCREENSHOTS/$TEST_NAME"-*.png
 
-STARTED=()  # every process this test started, stopped at the end whatever happens
-cleanup() {
-    local status=$?
-    stop_started
-    rm -rf "$WORK"
-    exit "$status"
-}
-trap cleanup EXIT
+clean_up_at_exit
 
 fail() {
     echo "FAIL: $*" >&2

@@ -19,14 +19,7 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/tessel-retroarch.XXXXXX")
 mkdir -p "$WORK"/{cores,info,system,home,shots,states,run} "$SCREENSHOTS"
 rm -f "$SCREENSHOTS"/retroarch-*
 
-STARTED=()  # every process this test started, stopped at the end whatever happens
-cleanup() {
-    local status=$?
-    stop_started
-    rm -rf "$WORK"
-    exit "$status"
-}
-trap cleanup EXIT
+clean_up_at_exit
 
 fail() {
     echo "FAIL: $*" >&2

@@ -17,11 +17,18 @@ needs() {
 }
 
 # stop_started: stops every process in STARTED, the X server among them,
-# and waits for each, for the caller's cleanup.
+# and waits for each.
 stop_started() {
     local pid
     for pid in "${STARTED[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${STARTED[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+
+# clean_up_at_exit: however the test ends, what it started is stopped and
+# its WORK folder removed, and its exit status kept.
+clean_up_at_exit() {
+    STARTED=()
+    trap 'status=$?; stop_started; rm -rf "$WORK"; exit "$status"' EXIT
 }
 
 # x_start: an Xvfb of our own on a free display number; exports DISPLAY.
