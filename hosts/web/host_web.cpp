@@ -123,13 +123,13 @@ static void framePresented()
 // else why not; the machine then runs on unchanged.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* webLoadBeforeFrame(const char* path, int frame)
 {
-    static char reason[128];
     struct stat file {};
     if (std::strlen(path) >= PROGRAM_PATH_SIZE) return "its name is too long";
     if (stat(path, &file) != 0) return "it could not be read";
     // No program is longer than its header and the whole of memory.
     constexpr long LONGEST_PROGRAM = VZ_HEADER_SIZE + MEMORY_SIZE;
     if (file.st_size < VZ_HEADER_SIZE || file.st_size > LONGEST_PROGRAM) {
+        static char reason[128];
         std::snprintf(reason, sizeof reason, "%lld bytes is no program: a program is %d to %ld bytes",
                       static_cast<long long>(file.st_size), VZ_HEADER_SIZE, LONGEST_PROGRAM);
         return reason;
