@@ -15,6 +15,7 @@
 #include "machine/keyboard.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
+#include "shell/events.h"
 #include "hosts/headless/host_headless.h"
 #include "shell/shell.h"
 #include "shell/main_window.h"
@@ -31,7 +32,7 @@ enum Step : uint8_t {
     KEY,       // code, value: one host key byte
     ACTIVATE,  // bit 0: the application comes to the front or goes behind
     COMMAND,   // 2 bytes: a menu command id (Load is cancelled)
-    TYPE,      // length, bytes: text dropped on the window, typed
+    TYPE,      // 3 bytes of length, n, n bytes: text dropped on the window
     CLOSE,     // the user closes the window: the run ends with its quit
     PASS,      // one pass of the loop
     FRAME,     // handle what waits, then one frame
@@ -45,6 +46,20 @@ enum Step : uint8_t {
 }
 
 bool down(const uint8_t state[256], uint8_t code) { return (state[code] & HOST_KEY_DOWN) != 0; }
+
+// A dropped text as long as the queue's whole text space and a byte more,
+// so that it fills the space or is cut: the n bytes of the step repeated to
+// its length, taken modulo that (spaces when n is 0).
+constexpr size_t LONGEST_TEXT = EVENT_TEXT_SPACE + 1;
+char droppedText[LONGEST_TEXT + 1];
+
+void postDroppedText(const uint8_t* length, const uint8_t* pattern, size_t n)
+{
+    size_t size = (length[0] | length[1] << 8 | static_cast<size_t>(length[2]) << 16) % (LONGEST_TEXT + 1);
+    for (size_t i = 0; i < size; ++i) droppedText[i] = n ? static_cast<char>(pattern[i % n]) : ' ';
+    droppedText[size] = '\0';
+    postHostEvent(HostEvent{.kind = HostEventKind::DroppedText, .text = droppedText, .length = size});
+}
 
 void checkAllowed()
 {
@@ -118,11 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if ((p = take(2))) headlessCommand(static_cast<uint16_t>(p[0] | p[1] << 8));
             break;
         case TYPE:
-            if ((p = take(1)) && take(p[0])) {
-                postHostEvent(HostEvent{.kind = HostEventKind::DroppedText,
-                                        .text = reinterpret_cast<const char*>(p + 1),
-                                        .length = p[0]});
-            }
+            if ((p = take(4)) && take(p[3])) postDroppedText(p, p + 4, p[3]);
             break;
         case CLOSE:
             headlessClose();

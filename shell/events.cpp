@@ -9,12 +9,16 @@ void postHostEvent(const HostEvent& event)
 {
     EventQueue& q = shell.events;
     if (q.count == EVENT_QUEUE_SIZE) return;
+    // A text needs its NUL at least: with no room for that, the event goes
+    // as a full queue's would.
+    size_t room = EVENT_TEXT_SPACE - q.textUsed;
+    if (event.text && room == 0) return;
     HostEvent& queued = q.events[(q.first + q.count) % EVENT_QUEUE_SIZE];
     queued = event;
     if (event.text) {
-        // A text longer than the space left is cut there; typing cuts far
+        // A text longer than the room left is cut there; typing cuts far
         // less, and no path is that long.
-        size_t length = std::min(event.length, EVENT_TEXT_SPACE - q.textUsed - 1);
+        size_t length = std::min(event.length, room - 1);
         char* copy = q.text + q.textUsed;
         std::memcpy(copy, event.text, length);
         copy[length] = '\0';

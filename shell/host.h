@@ -42,8 +42,9 @@ struct HostEvent {
 };
 
 // Hands an event to the spine, which takes one a pass of its loop, in the
-// order they came, and only between frames. The text is copied. A queue
-// full of events drops the new one.
+// order they came, and only between frames. The text is copied, and cut
+// where the queue's text space ends. A queue full of events, or with no room
+// left for a text, drops the new one.
 void postHostEvent(const HostEvent& event);
 
 // One look at the toolkit without waiting: whatever it reports is posted.

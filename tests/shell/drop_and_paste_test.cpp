@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "shell/events.h"
 #include "shell/key_typing.h"
 #include "tests/support/window_test.h"
 
@@ -78,6 +79,28 @@ TEST_F(DropAndPasteTest, DroppedTextIsQueuedForTyping)
     headlessDropText("RUN\n");
     deliver();
     EXPECT_EQ(typed(), "10 PRINT \"HI\"\n20 GOTO 10\nRUN\n");
+}
+
+// A drop that fills the queue's text space exactly leaves no room for the
+// NUL of the next text, which goes as a full queue's event would.
+TEST_F(DropAndPasteTest, DropThatFillsTheTextSpaceLeavesTheQueueWhole)
+{
+    std::string longest(EVENT_TEXT_SPACE - 1, 'A');
+    longest.back() = 'Z';
+    headlessDropText(longest.c_str());
+    headlessDropText("RUN");
+    EXPECT_EQ(shell.events.count, 1);
+    EXPECT_EQ(shell.events.textUsed, EVENT_TEXT_SPACE);
+
+    HostEvent event;
+    ASSERT_TRUE(takeHostEvent(event));
+    EXPECT_EQ(event.length, longest.size());
+    EXPECT_EQ(event.text, longest);
+    EXPECT_FALSE(takeHostEvent(event));
+
+    headlessDropText("RUN");
+    ASSERT_TRUE(takeHostEvent(event));
+    EXPECT_STREQ(event.text, "RUN");
 }
 
 TEST_F(DropAndPasteTest, MiddleClickOnThePictureTypesThePastedText)
