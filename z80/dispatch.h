@@ -1,5 +1,6 @@
-// The 256 opcodes of an instruction set as the literal tokens 0x00 to 0xFF:
-// each(n, arg) once for every opcode, for one case or one label each.
+// How every instruction set starts an instruction: the 256 opcodes as the
+// literal tokens 0x00 to 0xFF, each(n, arg) once for every opcode, for one
+// case or one label each; and the opcode fetched and charged.
 #pragma once
 
 #define Z80_OPCODES16(high, each, arg)                                                                      \
@@ -15,16 +16,22 @@
     Z80_OPCODES16(0xC, each, arg) Z80_OPCODES16(0xD, each, arg) Z80_OPCODES16(0xE, each, arg)               \
     Z80_OPCODES16(0xF, each, arg)
 
-// Runs the instruction of one set whose opcode is at PC: reads the opcode,
-// charges its cost from the set's table before it runs, and switches to
-// call(opcode), which runs the instance of that opcode.
+// Reads the opcode at PC into opcode and charges its cost from the set's
+// table, before the instruction runs: every set starts its instructions so.
+#define Z80_FETCH_AND_CHARGE(opcode, s, costs) \
+    opcode = fetchByte(s);                     \
+    (s).cyclesLeft -= (costs)[opcode]
+
+// Runs the instruction of one set whose opcode is at PC: fetches and
+// charges it, and switches to call(opcode), which runs the instance of
+// that opcode.
 #define Z80_CASE(n, call) \
     case n: call(n); break;
-#define Z80_DISPATCH(s, costs, call)              \
-    {                                              \
-        uint8_t opcode = fetchByte(s);             \
-        (s).cyclesLeft -= (costs)[opcode];         \
-        switch (opcode) {                          \
-            Z80_OPCODES256(Z80_CASE, call)         \
-        }                                          \
+#define Z80_DISPATCH(s, costs, call)                 \
+    {                                                 \
+        uint8_t opcode;                               \
+        Z80_FETCH_AND_CHARGE(opcode, s, costs);       \
+        switch (opcode) {                             \
+            Z80_OPCODES256(Z80_CASE, call)            \
+        }                                             \
     }

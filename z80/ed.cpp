@@ -3,6 +3,7 @@
 #include "z80/access.h"
 #include "z80/alu.h"
 #include "z80/control.h"
+#include "z80/dispatch.h"
 
 namespace z80 {
 
@@ -194,8 +195,8 @@ inline void repeatCounted(Z80State& s, int delta)
 // The instruction whose second byte is at PC.
 void runED(Z80State& s)
 {
-    uint8_t opcode = fetchByte(s);
-    s.cyclesLeft -= cyclesED[opcode];
+    uint8_t opcode;
+    Z80_FETCH_AND_CHARGE(opcode, s, cyclesED);
     switch (opcode) {
     case 0x40: setHigh(s.BC, portIn(portC(s))); setF(s, inputFlags(s, high(s.BC))); break;
     case 0x48: setLow(s.BC, portIn(portC(s))); setF(s, inputFlags(s, low(s.BC))); break;

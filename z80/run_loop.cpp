@@ -37,7 +37,7 @@ Z80_INLINE void firstOpcode(LoopRegisters& r)
 // label addresses), so the host predicts each opcode's successor apart. The
 // costs sit next to the labels: one pointer reaches both.
 #define UNPREFIXED_LABEL(n, unused) &&opcode_##n,
-#define UNPREFIXED_COST(n, unused) cyclesMain[n],
+#define UNPREFIXED_COST(n, unused) cyclesUnprefixed[n],
 #define UNPREFIXED_HANDLER(n, unused)                 \
     opcode_##n : firstOpcode<n, !whileBudgetLasts>(r); \
     NEXT_INSTRUCTION();
@@ -50,9 +50,8 @@ void runInstructions(Z80State& s)
     } unprefixedSet = {{Z80_OPCODES256(UNPREFIXED_LABEL, unused)}, {Z80_OPCODES256(UNPREFIXED_COST, unused)}};
     LoopRegisters r = holdRegisters(s);
     uint8_t opcode;
-#define DISPATCH()                               \
-    opcode = fetchByte(r);                       \
-    r.cyclesLeft -= unprefixedSet.costs[opcode]; \
+#define DISPATCH()                                         \
+    Z80_FETCH_AND_CHARGE(opcode, r, unprefixedSet.costs); \
     goto* unprefixedSet.handlers[opcode];
 #define NEXT_INSTRUCTION()                                     \
     if (!whileBudgetLasts || r.cyclesLeft <= 0) goto finished; \

@@ -10,16 +10,9 @@ namespace z80 {
 
 using Table = std::array<uint8_t, 256>;
 
-constexpr Table makeTable(const uint8_t (&values)[256])
-{
-    Table table{};
-    for (int i = 0; i < 256; ++i) table[i] = values[i];
-    return table;
-}
-
 // Zilog's counts; conditional JR, DJNZ, CALL and RET hold the not-taken cost
 // and add the rest when they branch. Prefix bytes cost nothing here.
-constexpr uint8_t unprefixedCounts[256] = {
+inline constexpr Table cyclesUnprefixed = {
     4, 10, 7, 6, 4, 4, 7, 4, 4, 11, 7, 6, 4, 4, 7, 4,
     8, 10, 7, 6, 4, 4, 7, 4, 12, 11, 7, 6, 4, 4, 7, 4,
     7, 10, 16, 6, 4, 4, 7, 4, 7, 11, 16, 6, 4, 4, 7, 4,
@@ -40,7 +33,7 @@ constexpr uint8_t unprefixedCounts[256] = {
 
 // Whole-instruction counts; 0 where the instruction does nothing, and for the
 // repeating block instructions, which charge their own cycles.
-constexpr uint8_t edCounts[256] = {
+inline constexpr Table cyclesED = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -60,7 +53,7 @@ constexpr uint8_t edCounts[256] = {
 };
 
 // One table for DD and FD. Opcodes the prefix does not change cost nothing.
-constexpr uint8_t indexCounts[256] = {
+inline constexpr Table cyclesIndex = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0,
     0, 14, 20, 10, 9, 9, 9, 0, 0, 15, 20, 10, 9, 9, 9, 0,
@@ -159,10 +152,7 @@ constexpr std::array<uint16_t, DAA_ENTRIES> makeDaaTable()
     return table;
 }
 
-inline constexpr Table cyclesMain = makeTable(unprefixedCounts);
 inline constexpr Table cyclesCB = makeCyclesCB();
-inline constexpr Table cyclesED = makeTable(edCounts);
-inline constexpr Table cyclesIndex = makeTable(indexCounts);
 inline constexpr Table cyclesIndexCB = makeCyclesIndexCB();
 inline constexpr Table flagTableZS = makeFlagTableZS();
 inline constexpr Table flagTableZSP = makeFlagTableZSP();

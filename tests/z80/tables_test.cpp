@@ -119,17 +119,17 @@ int zilogUnprefixedCount(int op)
 
 TEST(CycleTables, UnprefixedHoldsZilogsCountsWithTheBranchConvention)
 {
-    EXPECT_EQ(cyclesMain[0x76], 4);
-    for (int prefix : {0xCB, 0xDD, 0xED, 0xFD}) EXPECT_EQ(cyclesMain[prefix], 0) << prefix;
-    for (int op : {0x20, 0x28, 0x30, 0x38}) EXPECT_EQ(cyclesMain[op], 7) << "JR cc " << op;
-    EXPECT_EQ(cyclesMain[0x10], 8) << "DJNZ";
+    EXPECT_EQ(cyclesUnprefixed[0x76], 4);
+    for (int prefix : {0xCB, 0xDD, 0xED, 0xFD}) EXPECT_EQ(cyclesUnprefixed[prefix], 0) << prefix;
+    for (int op : {0x20, 0x28, 0x30, 0x38}) EXPECT_EQ(cyclesUnprefixed[op], 7) << "JR cc " << op;
+    EXPECT_EQ(cyclesUnprefixed[0x10], 8) << "DJNZ";
     for (int cc = 0; cc < 8; ++cc) {
-        EXPECT_EQ(cyclesMain[0xC0 + cc * 8], 5) << "RET cc";
-        EXPECT_EQ(cyclesMain[0xC2 + cc * 8], 10) << "JP cc";
-        EXPECT_EQ(cyclesMain[0xC4 + cc * 8], 10) << "CALL cc";
-        EXPECT_EQ(cyclesMain[0xC7 + cc * 8], 11) << "RST";
+        EXPECT_EQ(cyclesUnprefixed[0xC0 + cc * 8], 5) << "RET cc";
+        EXPECT_EQ(cyclesUnprefixed[0xC2 + cc * 8], 10) << "JP cc";
+        EXPECT_EQ(cyclesUnprefixed[0xC4 + cc * 8], 10) << "CALL cc";
+        EXPECT_EQ(cyclesUnprefixed[0xC7 + cc * 8], 11) << "RST";
     }
-    for (int op = 0; op < 256; ++op) EXPECT_EQ(cyclesMain[op], zilogUnprefixedCount(op)) << "opcode " << op;
+    for (int op = 0; op < 256; ++op) EXPECT_EQ(cyclesUnprefixed[op], zilogUnprefixedCount(op)) << "opcode " << op;
 }
 
 // Counts of every kind of CB instruction, and how many opcodes have each.
