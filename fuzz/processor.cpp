@@ -19,11 +19,11 @@
 #include "z80/control.h"
 #include "z80/z80.h"
 
-// Linked with --wrap on executeInstruction's symbol: the run loop's calls
-// come to the wrapper, which counts them, stops a frame that would not end,
-// and passes them on.
-extern "C" uint16_t __real__Z18executeInstructionR8Z80State(Z80State& s);
-extern "C" void __real__Z23executeWhileBudgetLastsR8Z80State(Z80State& s);
+// Linked with --wrap on executeInstruction and executeWhileBudgetLasts
+// (both of C linkage): runFrame's calls come to the wrappers below, which
+// count them, stop a frame that would not end, and pass them on.
+extern "C" uint16_t __real_executeInstruction(Z80State& s);
+extern "C" void __real_executeWhileBudgetLasts(Z80State& s);
 
 namespace {
 
@@ -142,11 +142,11 @@ void countInstruction(int32_t budgetBefore, int32_t allowanceBefore, const Z80St
 
 }  // namespace
 
-extern "C" uint16_t __wrap__Z18executeInstructionR8Z80State(Z80State& s)
+extern "C" uint16_t __wrap_executeInstruction(Z80State& s)
 {
     int32_t budgetBefore = s.cyclesLeft;
     int32_t allowanceBefore = s.zeroCostAllowance;
-    uint16_t pc = __real__Z18executeInstructionR8Z80State(s);
+    uint16_t pc = __real_executeInstruction(s);
     countInstruction(budgetBefore, allowanceBefore, s);
     return pc;
 }
@@ -193,7 +193,7 @@ bool sameAsStepped()
 // through the counted executeInstruction, which hands each prefix to its
 // set's entry; then the loop runs it from the same start and must end
 // exactly where stepping did.
-extern "C" void __wrap__Z23executeWhileBudgetLastsR8Z80State(Z80State& s)
+extern "C" void __wrap_executeWhileBudgetLasts(Z80State& s)
 {
     const Z80State start = s;
     keep(before);
@@ -203,7 +203,7 @@ extern "C" void __wrap__Z23executeWhileBudgetLastsR8Z80State(Z80State& s)
 
     s = start;
     putBack(before);
-    __real__Z23executeWhileBudgetLastsR8Z80State(s);
+    __real_executeWhileBudgetLasts(s);
     if (!(s == end)) finding("the run loop ended elsewhere than stepping, at PC", s.PC);
     if (!sameAsStepped()) finding("the run loop left the machine otherwise than stepping, at PC", s.PC);
 }

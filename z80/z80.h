@@ -66,13 +66,20 @@ void resetProcessor(Z80State& s);
 uint16_t runFrame(Z80State& s);
 void raiseInterrupt(Z80State& s, uint16_t vector);
 
+// C linkage: the processor's fuzz target wraps runFrame's calls of these
+// two at link time (--wrap), by their plain names.
+extern "C" {
 uint16_t executeInstruction(Z80State& s);
 // Instructions until the budget is zero or below; runFrame's inner loop.
 void executeWhileBudgetLasts(Z80State& s);
+}
 // One instruction of a prefixed set, PC on the byte after its prefix (after
 // DD CB or FD CB, on the displacement); executeInstruction hands each prefix
 // to these.
 void executeCB(Z80State& s);
+// ED keeps its own switch on the state rather than a body per opcode on the
+// loop's locals: its instructions are rare and irregular, and its block
+// instructions loop on locals of their own.
 void executeED(Z80State& s);
 void executeIndex(Z80State& s, uint16_t& index);
 void executeIndexCB(Z80State& s, uint16_t index);
