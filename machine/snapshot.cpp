@@ -1,6 +1,7 @@
 #include "machine/snapshot.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
@@ -20,95 +21,190 @@ constexpr size_t RAM_SIZE = MEMORY_SIZE - PROTECTED_END;
 // this leaves room to spare.
 constexpr int32_t LONGEST_OVERRUN = 64;
 
-// The layout's pieces in order: the processor's 47 bytes, the latch
-// and the keyboard rows; the speaker's level, position, sums and filter.
-static_assert(SNAPSHOT_SPEAKER_AT == SNAPSHOT_PROCESSOR_AT + 47 + 1 + KEYBOARD_ROWS);
-static_assert(SNAPSHOT_MEMORY_AT == SNAPSHOT_SPEAKER_AT + 1 + 4 + 4 * SAMPLES_PER_FRAME + 4 + 8);
-static_assert(SNAPSHOT_SIZE == 42857);
-
 constexpr uint8_t KNOWN_INTERRUPT_FLAGS = IFF1 | IM1 | IM2 | EI_PENDING | IFF2 | HALTED;
 
-// What a snapshot restores besides memory, read into here and checked before
-// the machine takes any of it. The names are the machine's, so that one
-// list of fields reads into this and writes from the machine.
+// What a snapshot restores, read into here and checked before the machine
+// takes any of it. The names are the machine's, so that one list of fields
+// reads into this and writes from the machine.
 struct HeldState {
     Z80State processor;
     uint8_t outputLatch;
     KeyboardMatrix keyboardMatrix;
     Speaker speaker;
+    const uint8_t* ram;  // memory from PROTECTED_END, where it lies in the snapshot
 };
 
+// The three ways through the field list: writing a snapshot from the
+// machine, reading one into a HeldState, and measuring, at compile time,
+// where a field lies. Each knows the version it goes through.
 struct Writer {
     uint8_t* at;
+    uint32_t version;
 };
 
 struct Reader {
     const uint8_t* at;
+    uint32_t version;
     bool wellFormed;  // every truth value was 0 or 1
 };
 
-template <class T>
-void field(Writer& writer, T value)
+struct Measure {
+    size_t at;
+    uint32_t version;
+    const void* sought;  // the field whose offset is wanted, or null
+    size_t found;
+};
+
+// A field as the integer File, little-endian. The machine holds it as
+// exactly that type: a changed type stops here rather than changing the file.
+template <class File, class Value>
+constexpr void field(Writer& writer, const Value& value)
 {
-    auto bits = static_cast<std::make_unsigned_t<T>>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) *writer.at++ = static_cast<uint8_t>(bits >> (8 * i));
+    static_assert(std::is_same_v<Value, File>, "the machine's type differs from the snapshot's width");
+    auto bits = static_cast<std::make_unsigned_t<File>>(value);
+    for (size_t i = 0; i < sizeof(File); ++i) *writer.at++ = static_cast<uint8_t>(bits >> (8 * i));
 }
 
-void field(Writer& writer, bool value) { *writer.at++ = value ? 1 : 0; }
-
-template <class T>
-void field(Reader& reader, T& value)
+template <class File, class Value>
+constexpr void field(Reader& reader, Value& value)
 {
-    using Bits = std::make_unsigned_t<T>;
+    static_assert(std::is_same_v<Value, File>, "the machine's type differs from the snapshot's width");
+    using Bits = std::make_unsigned_t<File>;
     Bits bits = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) bits = static_cast<Bits>(bits | Bits{reader.at[i]} << (8 * i));
-    reader.at += sizeof(T);
-    value = static_cast<T>(bits);
+    for (size_t i = 0; i < sizeof(File); ++i) bits = static_cast<Bits>(bits | Bits{reader.at[i]} << (8 * i));
+    reader.at += sizeof(File);
+    value = static_cast<File>(bits);
 }
 
-void field(Reader& reader, bool& value)
+template <class File, class Value>
+constexpr void field(Measure& measure, const Value& value)
+{
+    if (&value == measure.sought) measure.found = measure.at;
+    measure.at += sizeof(File);
+}
+
+// The widths the field list names.
+template <class File>
+constexpr auto width = [](auto& cursor, auto&& value) { field<File>(cursor, value); };
+constexpr auto u8 = width<uint8_t>;
+constexpr auto u16 = width<uint16_t>;
+constexpr auto u32 = width<uint32_t>;
+constexpr auto s8 = width<int8_t>;
+constexpr auto s32 = width<int32_t>;
+constexpr auto s64 = width<int64_t>;
+
+// A truth value: one byte, 0 or 1.
+void flag(Writer& writer, bool value) { *writer.at++ = value ? 1 : 0; }
+
+void flag(Reader& reader, bool& value)
 {
     uint8_t byte = *reader.at++;
     reader.wellFormed = reader.wellFormed && byte <= 1;
     value = byte == 1;
 }
 
+constexpr void flag(Measure& measure, const bool& value) { field<uint8_t>(measure, value); }
+
+// Memory from PROTECTED_END: written from the machine, and read where it
+// lies, to be copied once everything else has passed.
+void ram(Writer& writer, const Vz200& machine)
+{
+    std::memcpy(writer.at, machine.memoryImage + PROTECTED_END, RAM_SIZE);
+    writer.at += RAM_SIZE;
+}
+
+void ram(Reader& reader, HeldState& held)
+{
+    held.ram = reader.at;
+    reader.at += RAM_SIZE;
+}
+
+constexpr void ram(Measure& measure, const HeldState& held)
+{
+    if (&held.ram == measure.sought) measure.found = measure.at;
+    measure.at += RAM_SIZE;
+}
+
 uint32_t wordAt(const uint8_t* data, size_t offset)
 {
-    Reader reader{data + offset, true};
+    Reader reader{data + offset, SNAPSHOT_VERSION, true};
     uint32_t value = 0;
-    field(reader, value);
+    u32(reader, value);
     return value;
 }
 
-// The fields from SNAPSHOT_PROCESSOR_AT to SNAPSHOT_MEMORY_AT, in the order
-// of the layout, for saving (a Writer and the machine) and restoring (a
-// Reader and a HeldState) alike.
+// The fields from SNAPSHOT_PROCESSOR_AT to the end, in the order of the
+// layout, for saving (a Writer and the machine), restoring (a Reader and a
+// HeldState) and measuring alike. A later version's fields go at the end,
+// each under "if (cursor.version >= n)".
 template <class Cursor, class State>
-void stateFields(Cursor& cursor, State& state)
+constexpr void stateFields(Cursor& cursor, State& state)
 {
     auto& p = state.processor;
     for (auto* pair : {&p.AF, &p.BC, &p.DE, &p.HL, &p.IX, &p.IY, &p.PC, &p.SP, &p.altAF, &p.altBC, &p.altDE, &p.altHL}) {
-        field(cursor, *pair);
+        u16(cursor, *pair);
     }
-    field(cursor, p.interruptFlags);
-    field(cursor, p.I);
-    field(cursor, p.cyclesPerFrame);
-    field(cursor, p.cyclesLeft);
-    field(cursor, p.cyclesBeforeEi);
-    field(cursor, p.interruptRequest);
-    field(cursor, p.frameEndVector);
-    field(cursor, p.zeroCostAllowance);
-    field(cursor, p.haltRan);
-    field(cursor, state.outputLatch);
-    for (auto& row : state.keyboardMatrix.rows) field(cursor, row);
+    u8(cursor, p.interruptFlags);
+    u8(cursor, p.I);
+    s32(cursor, p.cyclesPerFrame);
+    s32(cursor, p.cyclesLeft);
+    s32(cursor, p.cyclesBeforeEi);
+    u16(cursor, p.interruptRequest);
+    u16(cursor, p.frameEndVector);
+    s32(cursor, p.zeroCostAllowance);
+    flag(cursor, p.haltRan);
+    u8(cursor, state.outputLatch);
+    for (auto& row : state.keyboardMatrix.rows) u8(cursor, row);
     auto& speaker = state.speaker;
-    field(cursor, speaker.level);
-    field(cursor, speaker.position);
-    for (auto& sum : speaker.sampleSums) field(cursor, sum);
-    field(cursor, speaker.lastInput);
-    field(cursor, speaker.lastOutput);
+    s8(cursor, speaker.level);
+    s32(cursor, speaker.position);
+    for (auto& sum : speaker.sampleSums) s32(cursor, sum);
+    s32(cursor, speaker.lastInput);
+    s64(cursor, speaker.lastOutput);
+    ram(cursor, state);
 }
+
+// Where in a snapshot of a version the field that pick chooses lies; the
+// snapshot's length when it chooses none.
+template <class Pick>
+constexpr size_t layoutOffset(Pick pick, uint32_t version = SNAPSHOT_VERSION)
+{
+    HeldState state{};
+    Measure measure{SNAPSHOT_PROCESSOR_AT, version, pick(state), 0};
+    stateFields(measure, state);
+    return measure.sought ? measure.found : measure.at;
+}
+
+constexpr size_t snapshotSize(uint32_t version)
+{
+    return layoutOffset([](const HeldState&) -> const void* { return nullptr; }, version);
+}
+
+#define LAYOUT_OFFSET(member) layoutOffset([](const HeldState& s) -> const void* { return &s.member; })
+static_assert(LAYOUT_OFFSET(processor.PC) == SNAPSHOT_PC_AT);
+static_assert(LAYOUT_OFFSET(processor.interruptFlags) == SNAPSHOT_INTERRUPT_FLAGS_AT);
+static_assert(LAYOUT_OFFSET(processor.cyclesPerFrame) == SNAPSHOT_FRAME_CYCLES_AT);
+static_assert(LAYOUT_OFFSET(processor.cyclesLeft) == SNAPSHOT_BUDGET_AT);
+static_assert(LAYOUT_OFFSET(processor.cyclesBeforeEi) == SNAPSHOT_EI_BUDGET_AT);
+static_assert(LAYOUT_OFFSET(processor.frameEndVector) == SNAPSHOT_FRAME_VECTOR_AT);
+static_assert(LAYOUT_OFFSET(processor.zeroCostAllowance) == SNAPSHOT_ZERO_COST_AT);
+static_assert(LAYOUT_OFFSET(processor.haltRan) == SNAPSHOT_HALT_RAN_AT);
+static_assert(LAYOUT_OFFSET(outputLatch) == SNAPSHOT_LATCH_AT);
+static_assert(LAYOUT_OFFSET(speaker.level) == SNAPSHOT_SPEAKER_AT);
+static_assert(LAYOUT_OFFSET(speaker.position) == SNAPSHOT_SPEAKER_POSITION_AT);
+static_assert(LAYOUT_OFFSET(speaker.sampleSums) == SNAPSHOT_SAMPLE_SUMS_AT);
+static_assert(LAYOUT_OFFSET(speaker.lastInput) == SNAPSHOT_FILTER_INPUT_AT);
+static_assert(LAYOUT_OFFSET(speaker.lastOutput) == SNAPSHOT_FILTER_OUTPUT_AT);
+static_assert(LAYOUT_OFFSET(ram) == SNAPSHOT_MEMORY_AT);
+#undef LAYOUT_OFFSET
+static_assert(snapshotSize(SNAPSHOT_VERSION) == SNAPSHOT_SIZE);
+
+// Each version's length, from the widths of its fields.
+constexpr auto SIZE_OF_VERSION = [] {
+    std::array<size_t, SNAPSHOT_VERSION + 1> sizes{};
+    for (uint32_t version = 1; version <= SNAPSHOT_VERSION; ++version) sizes[version] = snapshotSize(version);
+    return sizes;
+}();
 
 uint32_t romCrc(const Vz200& machine) { return crc32(machine.memoryImage, PROTECTED_END); }
 uint32_t fontCrc(const Vz200& machine) { return crc32(machine.fontImage, FONT_SIZE); }
@@ -135,15 +231,14 @@ const char* refusal(const Vz200& machine, const uint8_t* data, size_t size, Held
     if (size == 0) return "the snapshot is empty";
     if (std::memcmp(data, MAGIC, std::min(size, MAGIC_SIZE)) != 0) return "this is not a Tessel snapshot";
     if (size < HEADER_SIZE) return "this snapshot is cut short";
-    // A later version may be laid out otherwise, so its version is all
-    // that is read of it.
+    // Of a version this program does not know, the version is all that is
+    // read.
     uint32_t version = wordAt(data, SNAPSHOT_VERSION_AT);
     if (version > SNAPSHOT_VERSION) return "this snapshot is from a newer Tessel";
-    if (version != SNAPSHOT_VERSION) return "this snapshot has a format version Tessel never wrote";
-    if (wordAt(data, SNAPSHOT_LENGTH_AT) != SNAPSHOT_SIZE || size > SNAPSHOT_SIZE) {
-        return "this snapshot has the wrong length";
-    }
-    if (size < SNAPSHOT_SIZE) return "this snapshot is cut short";
+    if (version == 0) return "this snapshot has a format version Tessel never wrote";
+    size_t expected = SIZE_OF_VERSION[version];
+    if (wordAt(data, SNAPSHOT_LENGTH_AT) != expected || size > expected) return "this snapshot has the wrong length";
+    if (size < expected) return "this snapshot is cut short";
     if (wordAt(data, SNAPSHOT_CRC_AT) != snapshotChecksum(data, size)) {
         return "this snapshot is damaged: its checksum does not match";
     }
@@ -151,7 +246,7 @@ const char* refusal(const Vz200& machine, const uint8_t* data, size_t size, Held
     if (wordAt(data, SNAPSHOT_FONT_CRC_AT) != fontCrc(machine)) {
         return "this snapshot was saved with another character generator";
     }
-    Reader reader{data + SNAPSHOT_PROCESSOR_AT, true};
+    Reader reader{data + SNAPSHOT_PROCESSOR_AT, version, true};
     stateFields(reader, held);
     if (!reader.wellFormed || !processorInRange(held.processor)) return "this snapshot's processor state is out of range";
     if (!speakerStateInRange(held.speaker)) return "this snapshot's speaker state is out of range";
@@ -172,16 +267,15 @@ uint32_t snapshotChecksum(const uint8_t* data, size_t size)
 void saveSnapshot(const Vz200& machine, uint8_t out[SNAPSHOT_SIZE])
 {
     std::memcpy(out, MAGIC, MAGIC_SIZE);
-    Writer writer{out + MAGIC_SIZE};
-    field(writer, SNAPSHOT_VERSION);
-    field(writer, static_cast<uint32_t>(SNAPSHOT_SIZE));
-    field(writer, uint32_t{0});  // the checksum, once the rest is written
-    field(writer, romCrc(machine));
-    field(writer, fontCrc(machine));
+    Writer writer{out + MAGIC_SIZE, SNAPSHOT_VERSION};
+    u32(writer, SNAPSHOT_VERSION);
+    u32(writer, static_cast<uint32_t>(SNAPSHOT_SIZE));
+    u32(writer, uint32_t{0});  // the checksum, once the rest is written
+    u32(writer, romCrc(machine));
+    u32(writer, fontCrc(machine));
     stateFields(writer, machine);
-    std::memcpy(out + SNAPSHOT_MEMORY_AT, machine.memoryImage + PROTECTED_END, RAM_SIZE);
-    Writer checksum{out + SNAPSHOT_CRC_AT};
-    field(checksum, snapshotChecksum(out, SNAPSHOT_SIZE));
+    Writer checksum{out + SNAPSHOT_CRC_AT, SNAPSHOT_VERSION};
+    u32(checksum, snapshotChecksum(out, SNAPSHOT_SIZE));
 }
 
 bool restoreSnapshot(Vz200& machine, const uint8_t* data, size_t size, const char*& reason)
@@ -193,7 +287,7 @@ bool restoreSnapshot(Vz200& machine, const uint8_t* data, size_t size, const cha
     machine.outputLatch = held.outputLatch;
     machine.keyboardMatrix = held.keyboardMatrix;
     machine.speaker = held.speaker;
-    std::memcpy(machine.memoryImage + PROTECTED_END, data + SNAPSHOT_MEMORY_AT, RAM_SIZE);
+    std::memcpy(machine.memoryImage + PROTECTED_END, held.ram, RAM_SIZE);
     buildGlyphAtlas(machine);
     renderScreen(machine);
     return true;

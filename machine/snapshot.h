@@ -51,16 +51,45 @@ struct Vz200;
 //  3933      4  the high-pass filter's last input
 //  3937      8  the high-pass filter's last output
 //  3945  38912  memory 0x6800-0xFFFF
+//
+// Each field from 32 on has the width its line states: the field list
+// (snapshot.cpp) writes and reads each one as a named width (u8, u16,
+// s32...), a field whose type in the machine no longer has that width does
+// not compile there, and the offsets below are checked against the sum of
+// the widths before them.
+//
+// Versions. A later version keeps this layout whole and appends its own
+// fields (the joysticks, the tape, the printer) after memory, each in the
+// field list under the version that brought it; so every offset here holds
+// in every version, and a version's length is the sum of its widths. A
+// snapshot of an earlier version is read as far as its version goes, with
+// the same checks, and the fields it does not have keep what the machine has
+// at power-on (nothing held, the tape stopped, nothing printed). One of a
+// version this program does not know is refused.
 constexpr size_t SNAPSHOT_VERSION_AT = 12;
 constexpr size_t SNAPSHOT_LENGTH_AT = 16;
 constexpr size_t SNAPSHOT_CRC_AT = 20;
 constexpr size_t SNAPSHOT_ROM_CRC_AT = 24;
 constexpr size_t SNAPSHOT_FONT_CRC_AT = 28;
 constexpr size_t SNAPSHOT_PROCESSOR_AT = 32;
+constexpr size_t SNAPSHOT_PC_AT = 44;
+constexpr size_t SNAPSHOT_INTERRUPT_FLAGS_AT = 56;
+constexpr size_t SNAPSHOT_FRAME_CYCLES_AT = 58;
+constexpr size_t SNAPSHOT_BUDGET_AT = 62;
+constexpr size_t SNAPSHOT_EI_BUDGET_AT = 66;
+constexpr size_t SNAPSHOT_FRAME_VECTOR_AT = 72;
+constexpr size_t SNAPSHOT_ZERO_COST_AT = 74;
+constexpr size_t SNAPSHOT_HALT_RAN_AT = 78;
+constexpr size_t SNAPSHOT_LATCH_AT = 79;
 constexpr size_t SNAPSHOT_SPEAKER_AT = 88;
+constexpr size_t SNAPSHOT_SPEAKER_POSITION_AT = 89;
+constexpr size_t SNAPSHOT_SAMPLE_SUMS_AT = 93;
+constexpr size_t SNAPSHOT_FILTER_INPUT_AT = 3933;
+constexpr size_t SNAPSHOT_FILTER_OUTPUT_AT = 3937;
 constexpr size_t SNAPSHOT_MEMORY_AT = 3945;
 constexpr size_t SNAPSHOT_SIZE = SNAPSHOT_MEMORY_AT + (MEMORY_SIZE - PROTECTED_END);
 
+// The version this program writes; it reads every one from 1 to this.
 constexpr uint32_t SNAPSHOT_VERSION = 1;
 
 // The checksum that belongs at SNAPSHOT_CRC_AT of these size bytes (24 or

@@ -59,9 +59,9 @@ TEST_F(Snapshots, FieldsLieWhereTheLayoutSays)
     vz200.memoryImage[0x6800] = 0xAB;
     Bytes saved = save();
     EXPECT_EQ(std::string(saved.begin(), saved.begin() + 13), std::string("TESSEL-STATE\1"));
-    EXPECT_EQ(saved[SNAPSHOT_PROCESSOR_AT + 12] | saved[SNAPSHOT_PROCESSOR_AT + 13] << 8, 0x1234);
-    EXPECT_EQ(saved[SNAPSHOT_PROCESSOR_AT + 47], vz200.outputLatch);
-    EXPECT_EQ(Bytes(saved.begin() + 3937, saved.begin() + 3945), Bytes({0xFE, 255, 255, 255, 255, 255, 255, 255}));
+    EXPECT_EQ(saved[SNAPSHOT_PC_AT] | saved[SNAPSHOT_PC_AT + 1] << 8, 0x1234);
+    EXPECT_EQ(saved[SNAPSHOT_LATCH_AT], vz200.outputLatch);
+    EXPECT_EQ(Bytes(saved.begin() + SNAPSHOT_FILTER_OUTPUT_AT, saved.begin() + SNAPSHOT_MEMORY_AT), Bytes({0xFE, 255, 255, 255, 255, 255, 255, 255}));
     EXPECT_EQ(saved[SNAPSHOT_MEMORY_AT], 0xAB);
 }
 
@@ -106,7 +106,6 @@ TEST_F(Snapshots, BadInputIsRefusedWithItsReasonAndChangesNothing)
                *damaged = "this snapshot is damaged: its checksum does not match",
                *processor = "this snapshot's processor state is out of range",
                *speaker = "this snapshot's speaker state is out of range";
-    constexpr size_t P = SNAPSHOT_PROCESSOR_AT, S = SNAPSHOT_SPEAKER_AT;
     // A good snapshot changed; those marked fixed get the checksum they then need.
     const struct {
         void (*change)(Bytes&);
@@ -124,19 +123,19 @@ TEST_F(Snapshots, BadInputIsRefusedWithItsReasonAndChangesNothing)
         {[](Bytes& b) { b[SNAPSHOT_SIZE - 1] ^= 0x80; }, false, damaged},
         {[](Bytes& b) { b[SNAPSHOT_ROM_CRC_AT] ^= 1; }, true, "this snapshot was saved with another system ROM"},
         {[](Bytes& b) { b[SNAPSHOT_FONT_CRC_AT] ^= 1; }, true, "this snapshot was saved with another character generator"},
-        {[](Bytes& b) { putWord(b, P + 26, CYCLES_PER_FRAME / 2); }, true, processor},  // frame length
-        {[](Bytes& b) { putWord(b, P + 30, CYCLES_PER_FRAME + 1); }, true, processor},  // budget
-        {[](Bytes& b) { putWord(b, P + 30, static_cast<uint32_t>(-65)); }, true, processor},
-        {[](Bytes& b) { putWord(b, P + 34, 0x7FFFFFFF); }, true, processor},  // an EI delay's budget
-        {[](Bytes& b) { b[P + 40] = 0x66; }, true, processor},                // the frame interrupt
-        {[](Bytes& b) { putWord(b, P + 42, static_cast<uint32_t>(-CYCLES_PER_FRAME - 1)); }, true, processor},
-        {[](Bytes& b) { b[P + 24] = IM1 | IM2; }, true, processor},
-        {[](Bytes& b) { b[P + 46] = 2; }, true, processor},  // neither true nor false
-        {[](Bytes& b) { b[S] = 2; }, true, speaker},         // level
-        {[](Bytes& b) { putWord(b, S + 1, 960 * 895 + 1); }, true, speaker},  // position
-        {[](Bytes& b) { b[S + 5] = 1; }, true, speaker},                      // a sum ahead of position
-        {[](Bytes& b) { putWord(b, S + 3845, 16001); }, true, speaker},       // the filter's input
-        {[](Bytes& b) { b[S + 3856] = 0x40; }, true, speaker},                // and output
+        {[](Bytes& b) { putWord(b, SNAPSHOT_FRAME_CYCLES_AT, CYCLES_PER_FRAME / 2); }, true, processor},
+        {[](Bytes& b) { putWord(b, SNAPSHOT_BUDGET_AT, CYCLES_PER_FRAME + 1); }, true, processor},
+        {[](Bytes& b) { putWord(b, SNAPSHOT_BUDGET_AT, static_cast<uint32_t>(-65)); }, true, processor},
+        {[](Bytes& b) { putWord(b, SNAPSHOT_EI_BUDGET_AT, 0x7FFFFFFF); }, true, processor},
+        {[](Bytes& b) { b[SNAPSHOT_FRAME_VECTOR_AT] = 0x66; }, true, processor},
+        {[](Bytes& b) { putWord(b, SNAPSHOT_ZERO_COST_AT, static_cast<uint32_t>(-CYCLES_PER_FRAME - 1)); }, true, processor},
+        {[](Bytes& b) { b[SNAPSHOT_INTERRUPT_FLAGS_AT] = IM1 | IM2; }, true, processor},
+        {[](Bytes& b) { b[SNAPSHOT_HALT_RAN_AT] = 2; }, true, processor},  // neither true nor false
+        {[](Bytes& b) { b[SNAPSHOT_SPEAKER_AT] = 2; }, true, speaker},  // level
+        {[](Bytes& b) { putWord(b, SNAPSHOT_SPEAKER_POSITION_AT, 960 * 895 + 1); }, true, speaker},
+        {[](Bytes& b) { b[SNAPSHOT_SAMPLE_SUMS_AT] = 1; }, true, speaker},  // ahead of position
+        {[](Bytes& b) { putWord(b, SNAPSHOT_FILTER_INPUT_AT, 16001); }, true, speaker},
+        {[](Bytes& b) { b[SNAPSHOT_FILTER_OUTPUT_AT + 7] = 0x40; }, true, speaker},
     };
     for (const auto& [change, fixed, reason] : bad) {
         Bytes bytes = good;

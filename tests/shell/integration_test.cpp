@@ -194,9 +194,6 @@ TEST_F(IntegrationTest, TheOpenRomClicksForEachKeyItTakes)
 
 TEST_F(IntegrationTest, ARunFromASavedStateGoesOnAsTheUnbrokenRun)
 {
-    // Where the layout puts the interrupt flags and the mark of a frame that
-    // ended on a HALT.
-    constexpr size_t FLAGS_AT = SNAPSHOT_PROCESSOR_AT + 24, HALT_RAN_AT = SNAPSHOT_PROCESSOR_AT + 46;
     const struct {
         const char* program;
         int n, m;
@@ -217,8 +214,8 @@ TEST_F(IntegrationTest, ARunFromASavedStateGoesOnAsTheUnbrokenRun)
         ASSERT_EQ(whole.status + first.status + second.status, 0) << whole.err << first.err << second.err;
         Bytes atN = readFile(dir / "first.state");
         ASSERT_EQ(atN.size(), SNAPSHOT_SIZE);
-        EXPECT_EQ((atN[FLAGS_AT] & HALTED) != 0, halted);
-        EXPECT_EQ(atN[HALT_RAN_AT], haltRan);
+        EXPECT_EQ((atN[SNAPSHOT_INTERRUPT_FLAGS_AT] & HALTED) != 0, halted);
+        EXPECT_EQ(atN[SNAPSHOT_HALT_RAN_AT], haltRan);
 
         EXPECT_EQ(readPicture(dir / "whole.png").pixels, readPicture(dir / "second.png").pixels);
         int rate = 0;
