@@ -104,8 +104,10 @@ void reportHostKey(uint8_t keyCode, bool down);
 void forgetHostKeys();
 bool readReportedKeys(uint8_t state[256]);
 // Opening such a key source cannot fail, except when a test program asks it
-// to, to try the start-up's failure path.
+// to, to try the start-up's failure path: the program's state leaves that
+// flag out, and only a test sets it.
 bool openReportedKeys();
+extern bool reportedKeysRefuseToOpen;
 
 // ---- Audio -------------------------------------------------------------------
 

@@ -39,4 +39,6 @@ bool readReportedKeys(uint8_t state[256])
     return true;
 }
 
-bool openReportedKeys() { return !shell.keyboard.refuseToOpen; }
+bool reportedKeysRefuseToOpen = false;
+
+bool openReportedKeys() { return !reportedKeysRefuseToOpen; }

@@ -13,7 +13,6 @@ struct KeyboardService {
     uint8_t frameKeys[HOST_KEY_COUNT] = {};     // the snapshot with the typed keys on top
     // The keys of a host that reports them one at a time.
     uint8_t reportedKeys[HOST_KEY_COUNT] = {};
-    bool refuseToOpen = false;  // a test program's way to a failed start
 };
 
 // False when the host's keys cannot be read.

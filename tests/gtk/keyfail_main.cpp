@@ -3,11 +3,11 @@
 #include <gtk/gtk.h>
 
 #include "shell/emulator.h"
-#include "shell/shell.h"
+#include "shell/host.h"
 
 int main()
 {
-    shell.keyboard.refuseToOpen = true;
+    reportedKeysRefuseToOpen = true;
     g_set_prgname("tessel-keyfail");
     gtk_init_check(nullptr, nullptr);
     return emulatorMain();

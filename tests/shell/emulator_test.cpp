@@ -41,7 +41,7 @@ TEST_F(EmulatorTest, OneEventAPassFramesOnlyWhenNoneWaitsAndNoFrameAfterTheClose
 
 TEST_F(EmulatorTest, AFailedKeyboardStartShowsTheBoxCleansUpAndNeverEntersTheLoop)
 {
-    shell.keyboard.refuseToOpen = true;
+    reportedKeysRefuseToOpen = true;
     EXPECT_EQ(emulatorMain(), EXIT_FAILED_START);
     EXPECT_EQ(headless.errorBox.shown, 1);
     EXPECT_EQ(headless.errorBox.text, "Error Initializing DirectInput");

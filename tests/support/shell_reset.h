@@ -1,6 +1,6 @@
 // Puts the program back to its state at start, for tests and fuzz targets
 // that run it many times in one process: the spine's record, the machine's
-// and the headless host's.
+// and the headless host's, and a key source that opens.
 #pragma once
 
 #include "hosts/headless/host_headless.h"
@@ -11,6 +11,7 @@
 inline void resetProgram()
 {
     resetShell();
+    reportedKeysRefuseToOpen = false;
     clearMachine();
     headlessReset();
 }
