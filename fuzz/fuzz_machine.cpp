@@ -7,6 +7,7 @@
 #include "shell/frame_clock.h"
 #include "hosts/headless/host_headless.h"
 #include "shell/keyboard_service.h"
+#include "shell/machine_commands.h"
 #include "shell/main_window.h"
 #include "shell/shell.h"
 #include "tests/support/shell_reset.h"

@@ -17,6 +17,7 @@
 
 #include "machine/snapshot.h"
 #include "machine/vz200.h"
+#include "shell/machine_commands.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 
 struct Vz200;
 
-// The machine files, read by these names from the current directory.
+// The machine files' names; which folder they are read from is the
+// caller's choice.
 constexpr const char* ROM_FILE = "vzrom.v20";
 constexpr const char* FONT_FILE = "vz200.fnt";
 

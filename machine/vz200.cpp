@@ -1,6 +1,5 @@
 #include "machine/vz200.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "rom/open_rom.h"
@@ -21,19 +20,6 @@ MachineFiles powerOnMachine(const char* romPath, const char* fontPath)
     if (!files.fontRead) std::memcpy(vz200.fontImage, openFontImage, sizeof openFontImage);
     buildGlyphAtlas(vz200);
     return files;
-}
-
-void startMachine()
-{
-    MachineFiles files = powerOnMachine(ROM_FILE, FONT_FILE);
-    if (!files.romRead) std::fprintf(stderr, "tessel: no %s here, running the built-in open ROM\n", ROM_FILE);
-    if (!files.fontRead) std::fprintf(stderr, "tessel: no %s here, using the built-in open font\n", FONT_FILE);
-}
-
-void restartMachine()
-{
-    clearMachine();
-    startMachine();
 }
 
 void runMachineFrame(const uint8_t* keys)

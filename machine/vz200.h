@@ -32,7 +32,7 @@ struct Vz200 {
     Speaker speaker;
 };
 
-// All zero when the program starts, as the machine is before startMachine.
+// All zero when the program starts, as the machine is before its power-on.
 extern Vz200 vz200;
 
 // Back to the program's start: every byte of the machine zero.
@@ -48,16 +48,8 @@ struct MachineFiles {
 // interrupt, resets the processor, loads the system ROM and the character
 // generator from these paths (a null path reads nothing; the built-in open
 // ROM and font stand in for files that cannot be read) and builds the atlas.
-// Says nothing: the caller tells the user what stood in.
+// Says nothing: the caller chose the paths and tells the user what stood in.
 MachineFiles powerOnMachine(const char* romPath, const char* fontPath);
-
-// powerOnMachine with "vzrom.v20" and "vz200.fnt" of the current directory,
-// and one line on standard error for each that is missing.
-void startMachine();
-
-// Off and on again, with the machine files of the current directory: what
-// was in RAM is gone, as on the hardware.
-void restartMachine();
 
 // The whole frame: the keyboard matrix from the frame's key snapshot (256
 // bytes by key code; null keeps the last rows, as while another application

@@ -5,6 +5,8 @@
 #include "machine/vz200.h"
 #include "shell/frame_clock.h"
 #include "shell/keyboard_service.h"
+#include "shell/load_command.h"
+#include "shell/machine_commands.h"
 #include "shell/main_window.h"
 #include "shell/resources.h"
 #include "shell/shell.h"
@@ -81,4 +83,5 @@ void frameStep()
     // Drawing comes before the wait, so the picture goes out at the deadline.
     waitForFrame();
     presentScreen();
+    frameRanForScheduledLoad();
 }

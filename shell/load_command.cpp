@@ -1,5 +1,6 @@
 #include "shell/load_command.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "machine/vz200.h"
@@ -35,4 +36,30 @@ void loadDroppedProgram(const char* path, size_t length)
 {
     if (length >= PROGRAM_PATH_SIZE || !loadProgramFromPath(vz200, path)) return;
     std::memcpy(shell.programPath, path, length + 1);
+}
+
+static void chooseScheduledProgramWhenDue()
+{
+    ScheduledLoad& load = shell.scheduledLoad;
+    if (load.beforeFrame == 0 || load.framesRun + 1 < load.beforeFrame) return;
+    load.beforeFrame = 0;
+    postHostEvent(HostEvent{.kind = HostEventKind::FileChosen, .text = load.path, .length = std::strlen(load.path)});
+}
+
+void scheduleProgramLoad(const char* path, int frame)
+{
+    size_t length = std::strlen(path);
+    if (length >= PROGRAM_PATH_SIZE) return;
+    ScheduledLoad& load = shell.scheduledLoad;
+    std::memcpy(load.path, path, length + 1);
+    load.beforeFrame = std::max(frame, 1);
+    chooseScheduledProgramWhenDue();
+}
+
+void forgetScheduledLoad() { shell.scheduledLoad.beforeFrame = 0; }
+
+void frameRanForScheduledLoad()
+{
+    ++shell.scheduledLoad.framesRun;
+    chooseScheduledProgramWhenDue();
 }

@@ -1,10 +1,18 @@
-// File > Load: the Open request, then the chosen .vz file into memory; and
-// the same load for a file dropped on the window.
+// File > Load: the Open request, then the chosen .vz file into memory; the
+// same load for a file dropped on the window, and for one a host schedules
+// before a given frame.
 #pragma once
 
 #include <cstddef>
 
 constexpr int PROGRAM_PATH_SIZE = 260;  // the longest path the program takes, and its NUL
+
+// A program waiting for its frame.
+struct ScheduledLoad {
+    int framesRun;    // frame steps since the start
+    int beforeFrame;  // 0: none waits
+    char path[PROGRAM_PATH_SIZE];
+};
 
 // Asks the host for a program file, offering the last choice.
 void loadProgramFile();
@@ -16,3 +24,14 @@ void programChosen(const char* path, size_t length);
 // Loads the file as choosing it in File > Load would, and offers it at the
 // next Load; a file that cannot be read changes nothing, the offer included.
 void loadDroppedProgram(const char* path, size_t length);
+
+// The program at path is chosen as in File > Load before frame (counted
+// from 1), or before the next one when that has gone by: its choice is
+// posted once the frame before has run, so the load comes between the two
+// frames at the same count. A path longer than the program takes is no
+// choice.
+void scheduleProgramLoad(const char* path, int frame);
+// The scheduled program is not loaded after all.
+void forgetScheduledLoad();
+// A frame step has run: a program scheduled for the next frame is chosen.
+void frameRanForScheduledLoad();

@@ -19,6 +19,7 @@ struct Shell {
     KeyboardService keyboard;
     KeyTyping typing{};
     char programPath[PROGRAM_PATH_SIZE] = {};  // the last program chosen, offered again
+    ScheduledLoad scheduledLoad{};
     SoundPacing sound;
     EventQueue events{};
 };

@@ -11,13 +11,13 @@
 
 #include "machine/character_set.h"
 #include "machine/key_legend.h"
-#include "machine/snapshot.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
 #include "hosts/headless/host_headless.h"
 #include "shell/key_typing.h"
 #include "shell/load_command.h"
+#include "shell/machine_commands.h"
 #include "shell/main_window.h"
 
 static const char usage[] =
@@ -319,18 +319,19 @@ int main(int argc, char** argv)
     }
     headless.onPresent = framePresented;
     headless.audio.keepSamples = options.wav != nullptr;
-    scriptFrame(1);
 
     Clock::time_point start = Clock::now();
     if (!startEmulator()) return fail("the emulator did not start", "");
     // Between the start and the first frame, as a program load comes
     // between two frames.
     const char* reason = nullptr;
-    if (options.loadState && !restoreSnapshotFile(vz200, options.loadState, reason)) {
+    if (options.loadState && !restoreState(options.loadState, reason)) {
         stopEmulator();
         std::fprintf(stderr, "tessel-run: --load-state %s: %s\n", options.loadState, reason);
         return 1;
     }
+    // After the restore, which forgets what waits for the machine.
+    scriptFrame(1);
     runMessageLoop();
     stopEmulator();
     double hostSeconds = secondsBetween(start, Clock::now());
@@ -343,7 +344,7 @@ int main(int argc, char** argv)
         return fail("cannot write the screenshot ", options.screenshot);
     }
     if (options.wav && !headlessWriteSound(options.wav)) return fail("cannot write the sound ", options.wav);
-    if (options.saveState && !writeSnapshotFile(vz200, options.saveState)) {
+    if (options.saveState && !saveState(options.saveState)) {
         return fail("cannot write the snapshot ", options.saveState);
     }
     return 0;

@@ -15,9 +15,9 @@
 #include <cstring>
 
 #include "hosts/web/host_web.h"
-#include "machine/bus.h"
 #include "machine/dik.h"
 #include "machine/keyboard.h"
+#include "machine/loaders.h"
 #include "machine/surface.h"
 #include "machine/vz_file.h"
 #include "machine/video.h"
@@ -40,19 +40,16 @@ int webQueuedSound();
 void webCloseSound();
 }
 
+WebHost web;
+
+static HostWindowRecord* const theWindow = &web.window;
+
 // ---- The window --------------------------------------------------------------
-
-struct HostWindowRecord {
-    bool exists;
-};
-
-static HostWindowRecord mainHost;
-static HostWindowRecord* const theWindow = &mainHost;
 
 HostWindow hostCreateWindow(const WindowDescription& description)
 {
-    if (mainHost.exists) return nullptr;
-    mainHost.exists = true;
+    if (web.window.exists) return nullptr;
+    web.window.exists = true;
     // The picture with as much background right and below as left and above.
     webCreatePage(description.title, 2 * description.pictureX + description.pictureWidth,
                   2 * description.pictureY + description.pictureHeight, description.background);
@@ -67,28 +64,25 @@ HostWindow hostCreateWindow(const WindowDescription& description)
 // The page is on screen already.
 void hostShowWindow(HostWindow window)
 {
-    if (window == theWindow && mainHost.exists) webShowPage(1);
+    if (window == theWindow && web.window.exists) webShowPage(1);
 }
 
 void hostDestroyWindow(HostWindow window)
 {
-    if (window != theWindow || !mainHost.exists) return;
+    if (window != theWindow || !web.window.exists) return;
     webShowPage(0);
-    mainHost.exists = false;
+    web.window.exists = false;
 }
 
 // ---- Events ------------------------------------------------------------------
 
-// The browser's file chooser is open: like a modal dialog, it holds the
-// frames back until it closes.
-static bool chooserOpen = false;
-
-// What the page reports is posted as it comes, between passes.
-bool hostPollEvents() { return chooserOpen; }
+// What the page reports is posted as it comes, between passes; an open
+// chooser holds the frames back.
+bool hostPollEvents() { return web.chooserOpen; }
 
 static void post(const HostEvent& event)
 {
-    if (mainHost.exists) postHostEvent(event);
+    if (web.window.exists) postHostEvent(event);
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void webMenuCommand(int command)
@@ -98,60 +92,31 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webMenuCommand(int command)
 
 // ---- A program from the page's address -------------------------------------
 
-// A program to load before a given frame, as tessel-run --load does: its
-// choice is posted once the frame before has been presented, so the load
-// comes between the two frames at the same count.
-static int framesPresented = 0;
-static int loadBeforeFrame = 0;  // 0: none waits
-static char programToLoad[PROGRAM_PATH_SIZE];
-
-static void postLoadWhenDue()
-{
-    if (loadBeforeFrame == 0 || framesPresented + 1 < loadBeforeFrame) return;
-    loadBeforeFrame = 0;
-    post(HostEvent{.kind = HostEventKind::FileChosen, .text = programToLoad, .length = std::strlen(programToLoad)});
-}
-
-static void framePresented()
-{
-    ++framesPresented;
-    postLoadWhenDue();
-}
-
 // The page has put the program at path: it loads before frame (counted
-// from 1), or before the next one when that has gone by. Null when it will,
-// else why not; the machine then runs on unchanged.
+// from 1), or before the next one when that has gone by, as tessel-run
+// --load does. Null when it will, else why not; the machine then runs on
+// unchanged.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* webLoadBeforeFrame(const char* path, int frame)
 {
     struct stat file {};
     if (std::strlen(path) >= PROGRAM_PATH_SIZE) return "its name is too long";
     if (stat(path, &file) != 0) return "it could not be read";
-    // No program is longer than its header and the whole of memory.
-    constexpr long LONGEST_PROGRAM = VZ_HEADER_SIZE + MEMORY_SIZE;
-    if (file.st_size < VZ_HEADER_SIZE || file.st_size > LONGEST_PROGRAM) {
-        static char reason[128];
-        std::snprintf(reason, sizeof reason, "%lld bytes is no program: a program is %d to %ld bytes",
-                      static_cast<long long>(file.st_size), VZ_HEADER_SIZE, LONGEST_PROGRAM);
-        return reason;
+    if (file.st_size < VZ_HEADER_SIZE || file.st_size > PROGRAM_FILE_MAX) {
+        std::snprintf(web.loadRefusal, sizeof web.loadRefusal, "%lld bytes is no program: a program is %d to %d bytes",
+                      static_cast<long long>(file.st_size), VZ_HEADER_SIZE, PROGRAM_FILE_MAX);
+        return web.loadRefusal;
     }
-    std::strcpy(programToLoad, path);
-    loadBeforeFrame = frame > 0 ? frame : 1;
-    postLoadWhenDue();
+    scheduleProgramLoad(path, frame);
     return nullptr;
 }
-
-void forgetScheduledLoad() { loadBeforeFrame = 0; }
 
 // ---- Drawing -----------------------------------------------------------------
 
 // The canvas takes bytes R, G, B, A; the surfaces hold 0x00RRGGBB words.
-constexpr int MOST_PIXELS = BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT;
-static uint8_t canvasPixels[MOST_PIXELS * 4];
-
 void hostPresent(HostWindow window, const Surface& surface, int x, int y)
 {
-    if (window != theWindow || !mainHost.exists || surface.width * surface.height > MOST_PIXELS) return;
-    uint8_t* out = canvasPixels;
+    if (window != theWindow || !web.window.exists || surface.width * surface.height > WEB_CANVAS_PIXELS) return;
+    uint8_t* out = web.canvasPixels;
     for (int i = 0; i < surface.width * surface.height; ++i, out += 4) {
         uint32_t pixel = surface.pixels[i];
         out[0] = static_cast<uint8_t>(pixel >> 16);
@@ -159,13 +124,10 @@ void hostPresent(HostWindow window, const Surface& surface, int x, int y)
         out[2] = static_cast<uint8_t>(pixel);
         out[3] = 0xFF;
     }
-    webPresent(canvasPixels, surface.width, surface.height, x, y);
-    framePresented();
+    webPresent(web.canvasPixels, surface.width, surface.height, x, y);
 }
 
 // ---- Key snapshot ------------------------------------------------------------
-
-static bool pageFocused = true;
 
 // The browser names each key by its place on a US keyboard
 // (KeyboardEvent.code); these are the key codes of the same places.
@@ -230,18 +192,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webKey(const char* code, int down)
     return machineReadsKey(keyCode);
 }
 
-// The keys of the page's own keyboard, by key code. A finger may lift
-// before the machine's key scan has seen the key: its release then waits
-// until the key has been in as many frames' snapshots as typed text holds
-// a key, so a quick tap types one character, as a typed one does.
-struct ScreenKey {
-    bool down;            // the finger or button is on it
-    bool releaseWaiting;  // lifted, and still held for the machine
-    uint8_t framesSeen;   // snapshots it has been in since it went down
-};
-
-static ScreenKey screenKeys[HOST_KEY_COUNT];
-
 static bool isShiftOrCtrl(int keyCode) { return keyCode == DIK_LSHIFT || keyCode == DIK_LCONTROL; }
 
 // Shift and Ctrl stay down while a key typed with them still waits, so
@@ -249,7 +199,7 @@ static bool isShiftOrCtrl(int keyCode) { return keyCode == DIK_LSHIFT || keyCode
 static bool keyWaitsForMachine()
 {
     for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
-        if (screenKeys[keyCode].releaseWaiting && !isShiftOrCtrl(keyCode)) return true;
+        if (web.screenKeys[keyCode].releaseWaiting && !isShiftOrCtrl(keyCode)) return true;
     }
     return false;
 }
@@ -258,7 +208,7 @@ static void releaseSeenScreenKeys()
 {
     for (int pass = 0; pass < 2; ++pass) {
         for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
-            ScreenKey& key = screenKeys[keyCode];
+            ScreenKey& key = web.screenKeys[keyCode];
             // Shift and Ctrl in the second pass, after the keys they wait for.
             if (!key.releaseWaiting || isShiftOrCtrl(keyCode) != (pass == 1)) continue;
             if (key.framesSeen < KEY_HELD_FRAMES || (pass == 1 && keyWaitsForMachine())) continue;
@@ -274,7 +224,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webScreenKey(const char* code, int down)
 {
     uint8_t keyCode = keyCodeOf(code);
     if (keyCode == 0 || !machineReadsKey(keyCode)) return 0;
-    ScreenKey& key = screenKeys[keyCode];
+    ScreenKey& key = web.screenKeys[keyCode];
     if (down) {
         key = ScreenKey{.down = true, .releaseWaiting = false, .framesSeen = 0};
         reportHostKey(keyCode, true);
@@ -290,23 +240,23 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webScreenKey(const char* code, int down)
 extern "C" EMSCRIPTEN_KEEPALIVE int webScreenKeysDown()
 {
     int count = 0;
-    for (const ScreenKey& key : screenKeys) count += key.down || key.releaseWaiting;
+    for (const ScreenKey& key : web.screenKeys) count += key.down || key.releaseWaiting;
     return count;
 }
 
 static void forgetScreenKeys()
 {
-    for (ScreenKey& key : screenKeys) key = ScreenKey{};
+    for (ScreenKey& key : web.screenKeys) key = ScreenKey{};
 }
 
 // The page gained or lost the focus: the application's activation.
 extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
 {
-    if ((focused != 0) == pageFocused) return;
-    pageFocused = focused != 0;
+    if ((focused != 0) == web.pageFocused) return;
+    web.pageFocused = focused != 0;
     // The spine forgets every key on the way behind; so do the page's keys.
-    if (!pageFocused) forgetScreenKeys();
-    post(HostEvent{.kind = pageFocused ? HostEventKind::Activated : HostEventKind::Deactivated});
+    if (!web.pageFocused) forgetScreenKeys();
+    post(HostEvent{.kind = web.pageFocused ? HostEventKind::Activated : HostEventKind::Deactivated});
 }
 
 bool hostOpenKeyboard(HostWindow) { return openReportedKeys(); }
@@ -317,7 +267,7 @@ bool hostReadKeys(uint8_t state[256])
 {
     bool read = readReportedKeys(state);
     for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
-        ScreenKey& key = screenKeys[keyCode];
+        ScreenKey& key = web.screenKeys[keyCode];
         if ((key.down || key.releaseWaiting) && (state[keyCode] & HOST_KEY_DOWN) && key.framesSeen < KEY_HELD_FRAMES) {
             ++key.framesSeen;
         }
@@ -334,8 +284,6 @@ void hostCloseKeyboard()
 
 // ---- Audio -------------------------------------------------------------------
 
-struct HostAudioRecord {};
-static HostAudioRecord audioHandle;
 
 HostAudio hostOpenAudio(int sampleRate, const char*& failure)
 {
@@ -343,7 +291,7 @@ HostAudio hostOpenAudio(int sampleRate, const char*& failure)
         failure = "no Web Audio worklet: the page must come from https or localhost";
         return nullptr;
     }
-    return &audioHandle;
+    return &web.audio;
 }
 
 void hostQueueAudio(HostAudio audio, const int16_t* samples, int count)
@@ -392,7 +340,7 @@ void hostRequestOpenFile(HostWindow, const OpenFileRequest& request)
         accept[0] = '.';
         std::strcpy(accept + 1, extension);
     }
-    chooserOpen = webOpenChooser(request.title, accept) != 0;
+    web.chooserOpen = webOpenChooser(request.title, accept) != 0;
 }
 
 static void postPath(HostEventKind kind, const char* path)
@@ -403,14 +351,14 @@ static void postPath(HostEventKind kind, const char* path)
 // A file was chosen in the chooser, and the page has put it at path.
 extern "C" EMSCRIPTEN_KEEPALIVE void webFileChosen(const char* path)
 {
-    chooserOpen = false;
+    web.chooserOpen = false;
     postPath(HostEventKind::FileChosen, path);
 }
 
 // A file was dropped on the page, and the page has put it at path.
 extern "C" EMSCRIPTEN_KEEPALIVE void webFileDropped(const char* path) { postPath(HostEventKind::DroppedFile, path); }
 
-extern "C" EMSCRIPTEN_KEEPALIVE void webChooserClosed() { chooserOpen = false; }
+extern "C" EMSCRIPTEN_KEEPALIVE void webChooserClosed() { web.chooserOpen = false; }
 
 // The browser's own alert box is modal, as the Windows one is.
 void hostErrorBox(const char* text, const char* caption) { webAlert(text, caption); }

@@ -1,11 +1,49 @@
-// The browser host's clock, shared by the host and the web program's main,
-// which tells the page how long until the next frame is due.
+// The browser host's state, all of it, in one record, shared by the host and
+// the web program's main; and the host's clock, by which main tells the page
+// how long until the next frame is due.
 #pragma once
 
 #include <cstdint>
 
+#include "machine/keyboard.h"
+#include "machine/video.h"
+
 // The host's clock counts microseconds (the page's clock has no finer grain).
 constexpr int64_t WEB_CLOCK_TICKS_PER_SECOND = 1000000;
 
-// A program waiting for its frame (webLoadBeforeFrame) is not loaded after all.
-void forgetScheduledLoad();
+constexpr int WEB_CANVAS_PIXELS = BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT;
+
+// The page is the one window there is.
+struct HostWindowRecord {
+    bool exists;
+};
+
+// Web Audio has one stream, the page's.
+struct HostAudioRecord {};
+
+// A key of the page's own keyboard. A finger may lift before the machine's
+// key scan has seen the key: its release then waits until the key has been
+// in as many frames' snapshots as typed text holds a key, so a quick tap
+// types one character, as a typed one does.
+struct ScreenKey {
+    bool down;            // the finger or button is on it
+    bool releaseWaiting;  // lifted, and still held for the machine
+    uint8_t framesSeen;   // snapshots it has been in since it went down
+};
+
+struct WebHost {
+    HostWindowRecord window;
+    HostAudioRecord audio;
+    bool running = false;  // from a good start until the loop takes the quit
+    // The page's Pause: the passes take the page's events, and no frame runs.
+    bool paused = false;
+    // The browser's file chooser is open: like a modal dialog, it holds the
+    // frames back until it closes.
+    bool chooserOpen = false;
+    bool pageFocused = true;
+    ScreenKey screenKeys[HOST_KEY_COUNT] = {};  // by key code
+    char loadRefusal[128] = {};  // why a program from the page's address will not load
+    uint8_t canvasPixels[WEB_CANVAS_PIXELS * 4] = {};  // the picture as the canvas takes it
+};
+
+extern WebHost web;

@@ -5,23 +5,17 @@
 
 #include "hosts/web/host_web.h"
 #include "machine/loaders.h"
-#include "machine/snapshot.h"
-#include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/events.h"
 #include "shell/frame_clock.h"
-#include "shell/key_typing.h"
+#include "shell/machine_commands.h"
 #include "shell/main_window.h"
-
-static bool running = false;
-// Paused: the passes take the page's events, and no frame runs.
-static bool paused = false;
 
 int main()
 {
-    running = startEmulator();
+    web.running = startEmulator();
     // The runtime stays alive after main returns, for the passes.
-    return running ? 0 : EXIT_FAILED_START;
+    return web.running ? 0 : EXIT_FAILED_START;
 }
 
 // Runs the passes that are due now: one for each waiting message, then one
@@ -29,17 +23,17 @@ int main()
 // is then over at the first reading). False once the loop has ended.
 extern "C" EMSCRIPTEN_KEEPALIVE int webRunDuePasses()
 {
-    while (running) {
+    while (web.running) {
         bool messageWaits = hostEventWaiting();
-        if (!messageWaits && (paused || !frameDeadlineReached())) break;
+        if (!messageWaits && (web.paused || !frameDeadlineReached())) break;
         if (!messageLoopPass()) {
-            running = false;
+            web.running = false;
             stopEmulator();
         }
         // One frame at most: a late frame is not made up.
         if (!messageWaits) break;
     }
-    return running;
+    return web.running;
 }
 
 // How long until the frame's deadline; negative once it has passed.
@@ -59,32 +53,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webMachineFileName(int which)
 // The page's Pause and Resume. A resumed machine goes on from the frame it
 // stopped at: the deadline long gone, the next frame runs at once and the
 // ones after it a period apart.
-extern "C" EMSCRIPTEN_KEEPALIVE void webPause(int pause) { paused = pause != 0; }
+extern "C" EMSCRIPTEN_KEEPALIVE void webPause(int pause) { web.paused = pause != 0; }
 
-// The page's Reset: the machine off and on again with the machine files it
-// started with, between two frames. The text still waiting to be typed and
-// a program waiting for its frame were meant for the machine that is gone.
-extern "C" EMSCRIPTEN_KEEPALIVE void webReset()
-{
-    restartMachine();
-    forgetTypedText();
-    forgetScheduledLoad();
-}
+// The page's Reset, Save state and Restore state, between two frames.
+extern "C" EMSCRIPTEN_KEEPALIVE void webReset() { resetMachine(); }
 
-// The page's Save state: a snapshot of the machine as it is between two
-// frames, into the file at path. False when it cannot be written.
-extern "C" EMSCRIPTEN_KEEPALIVE int webSaveState(const char* path) { return writeSnapshotFile(vz200, path); }
+// False when the file at path cannot be written.
+extern "C" EMSCRIPTEN_KEEPALIVE int webSaveState(const char* path) { return saveState(path); }
 
-// The page's Restore state, between two frames: null when the machine has
-// taken the snapshot at path, else why not, and the machine runs on as it
-// was. The picture is shown at once, paused or not; text still waiting to
-// be typed was meant for the machine that is gone.
+// Null when the machine has taken the snapshot at path, else why not. The
+// picture is shown at once, paused or not.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* webRestoreState(const char* path)
 {
     const char* reason = nullptr;
-    if (!restoreSnapshotFile(vz200, path, reason)) return reason;
-    forgetTypedText();
-    forgetScheduledLoad();
+    if (!restoreState(path, reason)) return reason;
     presentScreen();
     return nullptr;
 }

@@ -17,6 +17,7 @@
 #include "rom/open_rom.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
+#include "shell/machine_commands.h"
 #include "shell/main_window.h"
 #include "tests/support/files.h"
 #include "tests/support/shell_reset.h"

@@ -29,9 +29,8 @@ struct Snapshots : ::testing::Test {
         // A folder of each test's own: ctest runs them side by side.
         fs::current_path(scratchDirectory(std::string("snapshots-") +
                                           ::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        ::testing::internal::CaptureStderr();
-        restartMachine();
-        ::testing::internal::GetCapturedStderr();
+        clearMachine();
+        powerOnMachine(nullptr, nullptr);
         vz200.keyboardMatrix = idleKeyboardRows();
         for (int frame = 0; frame < 30; ++frame) runMachineFrame(nullptr);
     }

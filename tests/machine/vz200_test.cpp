@@ -23,35 +23,6 @@ struct MachineStart : ::testing::Test {
     std::filesystem::path startDirectory;
 };
 
-TEST_F(MachineStart, StartMachineFallsBackToTheOpenRomAndFontAndSaysSoOnce)
-{
-    std::filesystem::current_path(scratchDirectory("fallback"));
-    ::testing::internal::CaptureStderr();
-    startMachine();
-    std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said,
-              "tessel: no vzrom.v20 here, running the built-in open ROM\n"
-              "tessel: no vz200.fnt here, using the built-in open font\n");
-    EXPECT_EQ(std::memcmp(vz200.memoryImage, openRomImage, sizeof openRomImage), 0);
-    EXPECT_EQ(std::memcmp(vz200.fontImage, openFontImage, sizeof openFontImage), 0);
-    EXPECT_EQ(vz200.processor.cyclesPerFrame, 71600);
-    EXPECT_EQ(vz200.processor.cyclesLeft, 71600);  // the reset saw the frame length
-}
-
-TEST_F(MachineStart, StartMachineReadsTheMachineFilesOfTheCurrentDirectory)
-{
-    std::filesystem::path dir = scratchDirectory("machine-files");
-    std::ofstream(dir / "vzrom.v20", std::ios::binary) << std::string(100, '\xC3');
-    std::ofstream(dir / "vz200.fnt", std::ios::binary) << std::string(3072, '\x55');
-    std::filesystem::current_path(dir);
-    ::testing::internal::CaptureStderr();
-    startMachine();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(vz200.memoryImage[99], 0xC3);
-    EXPECT_EQ(vz200.memoryImage[100], 0xFF);  // a short file leaves 0xFF
-    EXPECT_EQ(vz200.fontImage[3071], 0x55);
-}
-
 // The libretro core powers on from its front end's system folder and says
 // itself what stood in: power-on reports, and prints nothing.
 TEST_F(MachineStart, PowerOnReadsTheGivenPathsAndReportsWhatStoodIn)
@@ -81,9 +52,7 @@ TEST_F(MachineStart, ClearingPutsTheMachineBackToTheProgramStart)
     const KeyboardMatrix idle = idleKeyboardRows();
     uint8_t keys[HOST_KEY_COUNT] = {};
     auto startAndRun = [&] {
-        ::testing::internal::CaptureStderr();
-        startMachine();
-        ::testing::internal::GetCapturedStderr();
+        powerOnMachine(ROM_FILE, FONT_FILE);
         for (int frame = 0; frame < 10; ++frame) runMachineFrame(keys);
     };
     startAndRun();
@@ -102,10 +71,7 @@ TEST_F(MachineStart, ClearingPutsTheMachineBackToTheProgramStart)
 
 TEST_F(MachineStart, TheFrameEndsInTheFrameInterrupt)
 {
-    std::filesystem::current_path(scratchDirectory("frame"));
-    ::testing::internal::CaptureStderr();
-    startMachine();
-    ::testing::internal::GetCapturedStderr();
+    powerOnMachine(nullptr, nullptr);
     // DI, IM 1, EI, then a loop: every frame ends in a call of 0x0038.
     const uint8_t program[] = {0xF3, 0xED, 0x56, 0xFB, 0x18, 0xFE};
     std::memcpy(vz200.memoryImage + 0x8000, program, sizeof program);

@@ -25,11 +25,7 @@ protected:
     void SetUp() override
     {
         clearMachine();
-        ::testing::internal::CaptureStderr();
-        startMachine();
-        ::testing::internal::GetCapturedStderr();
-        // The open ROM, whatever machine files the folder may hold.
-        std::memcpy(vz200.memoryImage, openRomImage, sizeof openRomImage);
+        powerOnMachine(nullptr, nullptr);  // the open ROM, whatever machine files the folder may hold
         vz200.outputLatch = 0xFF;
         releaseKeys();
         runFrames(5);
