@@ -75,6 +75,16 @@ struct WindowDescription {
     uint32_t background;  // 0x00RRGGBB, shown where the picture is not
 };
 
+// The client area a window gives its picture: as much background right and
+// below the picture as left and above it.
+struct ClientSize {
+    int width, height;
+};
+inline ClientSize clientSize(const WindowDescription& description)
+{
+    return {2 * description.pictureX + description.pictureWidth, 2 * description.pictureY + description.pictureHeight};
+}
+
 // Null when the window cannot be created.
 HostWindow hostCreateWindow(const WindowDescription& description);
 // As the program was asked to start: normally, or minimised where the host

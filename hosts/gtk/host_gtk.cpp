@@ -21,7 +21,7 @@
 struct HostWindowRecord {
     GtkWidget* window;  // null until created and again once destroyed
     GtkWidget* area;    // the client area under the menu bar
-    int clientWidth, clientHeight;
+    ClientSize client;
     double backgroundRed, backgroundGreen, backgroundBlue;
     // The last picture presented, shown again when the area is exposed.
     cairo_surface_t* picture;
@@ -256,9 +256,7 @@ HostWindow hostCreateWindow(const WindowDescription& description)
     gdk_set_program_class(description.className);
 
     mainHost = HostWindowRecord{};
-    // The picture with as much background right and below as left and above.
-    mainHost.clientWidth = 2 * description.pictureX + description.pictureWidth;
-    mainHost.clientHeight = 2 * description.pictureY + description.pictureHeight;
+    mainHost.client = clientSize(description);
     mainHost.backgroundRed = ((description.background >> 16) & 0xFF) / 255.0;
     mainHost.backgroundGreen = ((description.background >> 8) & 0xFF) / 255.0;
     mainHost.backgroundBlue = (description.background & 0xFF) / 255.0;
@@ -281,7 +279,7 @@ HostWindow hostCreateWindow(const WindowDescription& description)
     g_signal_connect(window, "drag-data-received", G_CALLBACK(onDragData), nullptr);
 
     GtkWidget* area = gtk_drawing_area_new();
-    gtk_widget_set_size_request(area, mainHost.clientWidth, mainHost.clientHeight);
+    gtk_widget_set_size_request(area, mainHost.client.width, mainHost.client.height);
     g_signal_connect(area, "draw", G_CALLBACK(onDraw), nullptr);
     g_signal_connect(area, "grab-notify", G_CALLBACK(onGrabNotify), nullptr);
     gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);

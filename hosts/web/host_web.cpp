@@ -50,9 +50,8 @@ HostWindow hostCreateWindow(const WindowDescription& description)
 {
     if (web.window.exists) return nullptr;
     web.window.exists = true;
-    // The picture with as much background right and below as left and above.
-    webCreatePage(description.title, 2 * description.pictureX + description.pictureWidth,
-                  2 * description.pictureY + description.pictureHeight, description.background);
+    ClientSize client = clientSize(description);
+    webCreatePage(description.title, client.width, client.height, description.background);
     for (int m = 0; m < description.menuCount; ++m) {
         const Menu& menu = description.menus[m];
         webAddMenu(menu.title);
