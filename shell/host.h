@@ -5,6 +5,17 @@
 // spine is written once against this header; each host translates its
 // toolkit into these terms. Handles are opaque, so no toolkit type reaches
 // the portable code.
+//
+// Which side writes what:
+// - The host implements every function named host... (hostPollEvents,
+//   hostCreateWindow, hostReadKeys, hostOpenAudio, hostMilliseconds,
+//   hostRequestOpenFile, hostErrorBox and the rest), and the spine alone
+//   calls them.
+// - The spine implements postHostEvent (shell/events.cpp) and the key
+//   source for hosts whose keys come as events, reportHostKey,
+//   forgetHostKeys, readReportedKeys and openReportedKeys
+//   (shell/keyboard_service.cpp); hosts call them. clientSize is written
+//   here, for hosts.
 #pragma once
 
 #include <cstddef>
