@@ -6,6 +6,7 @@
 #include "hosts/headless/png_file.h"
 #include "hosts/headless/wav_file.h"
 #include "machine/surface.h"
+#include "machine/vz200.h"
 
 HeadlessHost headless;
 
@@ -24,9 +25,9 @@ void headlessReset()
         .counterAvailable = true,
         .frequency = SCRIPTED_FREQUENCY,
         .counter = 1,
-        .counterStep = SCRIPTED_FREQUENCY / 50,
+        .counterStep = SCRIPTED_FREQUENCY / FRAMES_PER_SECOND,
         .milliseconds = 1,
-        .millisecondStep = 20,
+        .millisecondStep = 1000 / FRAMES_PER_SECOND,
         .readings = 0,
     };
     headless.chooser = HeadlessChooser{};
