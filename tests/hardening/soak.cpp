@@ -20,10 +20,10 @@
 
 #include <unistd.h>
 
-#include "machine/key_legend.h"
+#include "hosts/headless/host_headless.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
-#include "hosts/headless/host_headless.h"
+#include "shell/key_typing.h"
 #include "shell/main_window.h"
 #include "tests/support/files.h"
 
@@ -36,7 +36,6 @@ constexpr int MODIFY_CHECK_AT = 300;
 constexpr int DATA_LOAD_AT = 400;
 constexpr int DATA_CHECK_AT = 401;
 constexpr int DUMP_AT = 500;
-constexpr int KEY_HELD = 3, KEY_RELEASED = 3;
 
 struct Options {
     long frames = 20000;
@@ -47,8 +46,6 @@ struct Options {
 struct {
     std::string rebootFile, dataFile;
     std::vector<uint8_t> data;
-    std::string typing;  // what is being typed, and since which frame
-    long typingFrom = 0;
     uint8_t modified[3];
     long failures = 0, checks = 0;
     long peakAtFlatCheck = -1;
@@ -68,26 +65,8 @@ long statusKilobytes(const char* key)
     return -1;
 }
 
-void type(const std::string& text, long frame)
-{
-    soak.typing = text;
-    soak.typingFrom = frame;
-}
-
-// Holds and releases the keys of the text being typed.
-void typeFrame(long frame)
-{
-    long step = frame - soak.typingFrom;
-    if (soak.typing.empty() || step < 0) return;
-    long index = step / (KEY_HELD + KEY_RELEASED);
-    if (index >= static_cast<long>(soak.typing.size())) {
-        soak.typing.clear();
-        return;
-    }
-    TypedKey typed{};
-    keyForCharacter(soak.typing[index], typed);  // the soak types only digits, letters, spaces and Returns
-    headlessSetKey(typed.keyCode, step % (KEY_HELD + KEY_RELEASED) < KEY_HELD);
-}
+// Typed as --type types, from the frame about to run.
+void type(const std::string& text) { queueTypedText(text.data(), text.size()); }
 
 void load(const std::string& path)
 {
@@ -136,9 +115,8 @@ void scriptFrame(long frame)
     if (phase == REBOOT_AT) load(soak.rebootFile);
     if (phase == MODIFY_AT) {
         for (int i = 0; i < 3; ++i) soak.modified[i] = static_cast<uint8_t>(cycle * 37 + i * 101);
-        type("M 9000 " + hexByte(soak.modified[0]) + " " + hexByte(soak.modified[1]) + " " +
-                 hexByte(soak.modified[2]) + "\n",
-             frame);
+        type("M 9000 " + hexByte(soak.modified[0]) + " " + hexByte(soak.modified[1]) + " " + hexByte(soak.modified[2]) +
+             "\n");
     }
     if (phase == MODIFY_CHECK_AT) {
         check(std::memcmp(vz200.memoryImage + 0x9000, soak.modified, 3) == 0, "the typed M command did not write", frame);
@@ -148,8 +126,7 @@ void scriptFrame(long frame)
         check(std::memcmp(vz200.memoryImage + 0x9100, soak.data.data(), soak.data.size()) == 0, "the data file did not land",
               frame);
     }
-    if (phase == DUMP_AT) type("D 9000\n", frame);
-    typeFrame(frame);
+    if (phase == DUMP_AT) type("D 9000\n");
 }
 
 void framePresented(int presented)
