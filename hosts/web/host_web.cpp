@@ -101,9 +101,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webLoadBeforeFrame(const char* path,
     if (std::strlen(path) >= PROGRAM_PATH_SIZE) return "its name is too long";
     if (stat(path, &file) != 0) return "it could not be read";
     if (file.st_size < VZ_HEADER_SIZE || file.st_size > PROGRAM_FILE_MAX) {
-        std::snprintf(web.loadRefusal, sizeof web.loadRefusal, "%lld bytes is no program: a program is %d to %d bytes",
+        static char reason[128];
+        std::snprintf(reason, sizeof reason, "%lld bytes is no program: a program is %d to %d bytes",
                       static_cast<long long>(file.st_size), VZ_HEADER_SIZE, PROGRAM_FILE_MAX);
-        return web.loadRefusal;
+        return reason;
     }
     scheduleProgramLoad(path, frame);
     return nullptr;

@@ -42,7 +42,6 @@ struct WebHost {
     bool chooserOpen = false;
     bool pageFocused = true;
     ScreenKey screenKeys[HOST_KEY_COUNT] = {};  // by key code
-    char loadRefusal[128] = {};  // why a program from the page's address will not load
     uint8_t canvasPixels[WEB_CANVAS_PIXELS * 4] = {};  // the picture as the canvas takes it
 };
 
