@@ -1,7 +1,6 @@
 #include "machine/snapshot.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
@@ -36,21 +35,18 @@ struct HeldState {
 
 // The three ways through the field list: writing a snapshot from the
 // machine, reading one into a HeldState, and measuring, at compile time,
-// where a field lies. Each knows the version it goes through.
+// where a field lies.
 struct Writer {
     uint8_t* at;
-    uint32_t version;
 };
 
 struct Reader {
     const uint8_t* at;
-    uint32_t version;
     bool wellFormed;  // every truth value was 0 or 1
 };
 
 struct Measure {
     size_t at;
-    uint32_t version;
     const void* sought;  // the field whose offset is wanted, or null
     size_t found;
 };
@@ -127,7 +123,7 @@ constexpr void ram(Measure& measure, const HeldState& held)
 
 uint32_t wordAt(const uint8_t* data, size_t offset)
 {
-    Reader reader{data + offset, SNAPSHOT_VERSION, true};
+    Reader reader{data + offset, true};
     uint32_t value = 0;
     u32(reader, value);
     return value;
@@ -135,8 +131,8 @@ uint32_t wordAt(const uint8_t* data, size_t offset)
 
 // The fields from SNAPSHOT_PROCESSOR_AT to the end, in the order of the
 // layout, for saving (a Writer and the machine), restoring (a Reader and a
-// HeldState) and measuring alike. A later version's fields go at the end,
-// each under "if (cursor.version >= n)".
+// HeldState) and measuring alike. A later version's fields go at the end
+// (snapshot.h says how).
 template <class Cursor, class State>
 constexpr void stateFields(Cursor& cursor, State& state)
 {
@@ -164,20 +160,15 @@ constexpr void stateFields(Cursor& cursor, State& state)
     ram(cursor, state);
 }
 
-// Where in a snapshot of a version the field that pick chooses lies; the
-// snapshot's length when it chooses none.
+// Where in a snapshot the field that pick chooses lies; the snapshot's
+// length when it chooses none.
 template <class Pick>
-constexpr size_t layoutOffset(Pick pick, uint32_t version = SNAPSHOT_VERSION)
+constexpr size_t layoutOffset(Pick pick)
 {
     HeldState state{};
-    Measure measure{SNAPSHOT_PROCESSOR_AT, version, pick(state), 0};
+    Measure measure{SNAPSHOT_PROCESSOR_AT, pick(state), 0};
     stateFields(measure, state);
     return measure.sought ? measure.found : measure.at;
-}
-
-constexpr size_t snapshotSize(uint32_t version)
-{
-    return layoutOffset([](const HeldState&) -> const void* { return nullptr; }, version);
 }
 
 #define LAYOUT_OFFSET(member) layoutOffset([](const HeldState& s) -> const void* { return &s.member; })
@@ -196,15 +187,8 @@ static_assert(LAYOUT_OFFSET(speaker.sampleSums) == SNAPSHOT_SAMPLE_SUMS_AT);
 static_assert(LAYOUT_OFFSET(speaker.lastInput) == SNAPSHOT_FILTER_INPUT_AT);
 static_assert(LAYOUT_OFFSET(speaker.lastOutput) == SNAPSHOT_FILTER_OUTPUT_AT);
 static_assert(LAYOUT_OFFSET(ram) == SNAPSHOT_MEMORY_AT);
+static_assert(layoutOffset([](const HeldState&) -> const void* { return nullptr; }) == SNAPSHOT_SIZE);
 #undef LAYOUT_OFFSET
-static_assert(snapshotSize(SNAPSHOT_VERSION) == SNAPSHOT_SIZE);
-
-// Each version's length, from the widths of its fields.
-constexpr auto SIZE_OF_VERSION = [] {
-    std::array<size_t, SNAPSHOT_VERSION + 1> sizes{};
-    for (uint32_t version = 1; version <= SNAPSHOT_VERSION; ++version) sizes[version] = snapshotSize(version);
-    return sizes;
-}();
 
 uint32_t romCrc(const Vz200& machine) { return crc32(machine.memoryImage, PROTECTED_END); }
 uint32_t fontCrc(const Vz200& machine) { return crc32(machine.fontImage, FONT_SIZE); }
@@ -235,10 +219,11 @@ const char* refusal(const Vz200& machine, const uint8_t* data, size_t size, Held
     // read.
     uint32_t version = wordAt(data, SNAPSHOT_VERSION_AT);
     if (version > SNAPSHOT_VERSION) return "this snapshot is from a newer Tessel";
-    if (version == 0) return "this snapshot has a format version Tessel never wrote";
-    size_t expected = SIZE_OF_VERSION[version];
-    if (wordAt(data, SNAPSHOT_LENGTH_AT) != expected || size > expected) return "this snapshot has the wrong length";
-    if (size < expected) return "this snapshot is cut short";
+    if (version != SNAPSHOT_VERSION) return "this snapshot has a format version Tessel never wrote";
+    if (wordAt(data, SNAPSHOT_LENGTH_AT) != SNAPSHOT_SIZE || size > SNAPSHOT_SIZE) {
+        return "this snapshot has the wrong length";
+    }
+    if (size < SNAPSHOT_SIZE) return "this snapshot is cut short";
     if (wordAt(data, SNAPSHOT_CRC_AT) != snapshotChecksum(data, size)) {
         return "this snapshot is damaged: its checksum does not match";
     }
@@ -246,7 +231,7 @@ const char* refusal(const Vz200& machine, const uint8_t* data, size_t size, Held
     if (wordAt(data, SNAPSHOT_FONT_CRC_AT) != fontCrc(machine)) {
         return "this snapshot was saved with another character generator";
     }
-    Reader reader{data + SNAPSHOT_PROCESSOR_AT, version, true};
+    Reader reader{data + SNAPSHOT_PROCESSOR_AT, true};
     stateFields(reader, held);
     if (!reader.wellFormed || !processorInRange(held.processor)) return "this snapshot's processor state is out of range";
     if (!speakerStateInRange(held.speaker)) return "this snapshot's speaker state is out of range";
@@ -267,14 +252,14 @@ uint32_t snapshotChecksum(const uint8_t* data, size_t size)
 void saveSnapshot(const Vz200& machine, uint8_t out[SNAPSHOT_SIZE])
 {
     std::memcpy(out, MAGIC, MAGIC_SIZE);
-    Writer writer{out + MAGIC_SIZE, SNAPSHOT_VERSION};
+    Writer writer{out + MAGIC_SIZE};
     u32(writer, SNAPSHOT_VERSION);
     u32(writer, static_cast<uint32_t>(SNAPSHOT_SIZE));
     u32(writer, uint32_t{0});  // the checksum, once the rest is written
     u32(writer, romCrc(machine));
     u32(writer, fontCrc(machine));
     stateFields(writer, machine);
-    Writer checksum{out + SNAPSHOT_CRC_AT, SNAPSHOT_VERSION};
+    Writer checksum{out + SNAPSHOT_CRC_AT};
     u32(checksum, snapshotChecksum(out, SNAPSHOT_SIZE));
 }
 

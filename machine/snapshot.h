@@ -59,13 +59,15 @@ struct Vz200;
 // the widths before them.
 //
 // Versions. A later version keeps this layout whole and appends its own
-// fields (the joysticks, the tape, the printer) after memory, each in the
-// field list under the version that brought it; so every offset here holds
-// in every version, and a version's length is the sum of its widths. A
-// snapshot of an earlier version is read as far as its version goes, with
-// the same checks, and the fields it does not have keep what the machine has
-// at power-on (nothing held, the tape stopped, nothing printed). One of a
-// version this program does not know is refused.
+// fields (the joysticks, the tape, the printer) after memory, at the end of
+// the field list, each under "if (cursor.version >= n)" for the version n
+// that brought it: the writer and the reader then carry the version they go
+// through, and the measure each version's length. So every offset here
+// holds in every version. A version 1 snapshot is then checked against
+// version 1's length and read to the end of its memory, and the fields it
+// does not have keep what the machine has at power-on (nothing held, the
+// tape stopped, nothing printed). One of a version this program does not
+// know is refused on its version alone.
 constexpr size_t SNAPSHOT_VERSION_AT = 12;
 constexpr size_t SNAPSHOT_LENGTH_AT = 16;
 constexpr size_t SNAPSHOT_CRC_AT = 20;
@@ -89,7 +91,6 @@ constexpr size_t SNAPSHOT_FILTER_OUTPUT_AT = 3937;
 constexpr size_t SNAPSHOT_MEMORY_AT = 3945;
 constexpr size_t SNAPSHOT_SIZE = SNAPSHOT_MEMORY_AT + (MEMORY_SIZE - PROTECTED_END);
 
-// The version this program writes; it reads every one from 1 to this.
 constexpr uint32_t SNAPSHOT_VERSION = 1;
 
 // The checksum that belongs at SNAPSHOT_CRC_AT of these size bytes (24 or
