@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "machine/character_set.h"
-#include "machine/key_legend.h"
+#include "machine/key_table.h"
 #include "machine/snapshot.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"

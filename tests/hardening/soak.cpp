@@ -20,7 +20,7 @@
 
 #include <unistd.h>
 
-#include "machine/key_legend.h"
+#include "machine/key_table.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "hosts/headless/host_headless.h"
