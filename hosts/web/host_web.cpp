@@ -139,7 +139,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webLoadBeforeFrame(const char* path,
                       static_cast<long long>(file.st_size), VZ_HEADER_SIZE, LONGEST_PROGRAM);
         return reason;
     }
-    std::strcpy(programToLoad, path);
+    std::memcpy(programToLoad, path, std::strlen(path) + 1);
     loadBeforeFrame = frame > 0 ? frame : 1;
     postLoadWhenDue();
     return nullptr;
@@ -299,7 +299,7 @@ bool hostPerformanceFrequency(int64_t& ticksPerSecond)
 // emscripten_get_now is the page's monotonic clock, in milliseconds.
 int64_t hostPerformanceCounter()
 {
-    return static_cast<int64_t>(emscripten_get_now() * (WEB_CLOCK_TICKS_PER_SECOND / 1000));
+    return static_cast<int64_t>(emscripten_get_now() * WEB_CLOCK_TICKS_PER_MILLISECOND);
 }
 
 uint32_t hostMilliseconds() { return static_cast<uint32_t>(static_cast<int64_t>(emscripten_get_now())); }
@@ -311,10 +311,7 @@ void hostRequestOpenFile(HostWindow, const OpenFileRequest& request)
     // The chooser takes one filter: the first one's extension.
     char accept[32] = "";
     const char* extension = request.filterCount > 0 ? request.filters[0].extension : nullptr;
-    if (extension && std::strlen(extension) + 2 <= sizeof accept) {
-        accept[0] = '.';
-        std::strcpy(accept + 1, extension);
-    }
+    if (extension && std::strlen(extension) + 2 <= sizeof accept) std::snprintf(accept, sizeof accept, ".%s", extension);
     chooserOpen = webOpenChooser(request.title, accept) != 0;
 }
 
