@@ -13,11 +13,11 @@
 struct MachineKey {
     uint8_t keyCode;     // the host key at the same place on a PC keyboard
     uint8_t row, bit;    // in the matrix; a combination's is the key it presses with CTRL
-    const char* legend;  // as the key shows it
     char character;      // what it types alone; 0 for none
     char shifted;        // what it types with SHIFT; 0 for none
-    const char* name;    // what the page and the core's options call it
     uint8_t width;       // on the keyboard as drawn, in half keys
+    const char* legend;  // as the key shows it
+    const char* name;    // what the page and the core's options call it
 };
 
 // The machine's own keys first, as they sit on its keyboard: row by row,
