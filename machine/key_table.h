@@ -27,7 +27,10 @@ constexpr int COMBINATION_KEY_COUNT = 8;
 constexpr int KEY_COUNT = MATRIX_KEY_COUNT + COMBINATION_KEY_COUNT;
 extern const MachineKey machineKeys[KEY_COUNT];
 
-inline std::span<const MachineKey, MATRIX_KEY_COUNT> matrixKeys() { return std::span(machineKeys).first<MATRIX_KEY_COUNT>(); }
+inline std::span<const MachineKey, MATRIX_KEY_COUNT> matrixKeys()
+{
+    return std::span(machineKeys).first<MATRIX_KEY_COUNT>();
+}
 inline std::span<const MachineKey, COMBINATION_KEY_COUNT> combinationKeys()
 {
     return std::span(machineKeys).last<COMBINATION_KEY_COUNT>();

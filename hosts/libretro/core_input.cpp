@@ -34,7 +34,8 @@ static const RetroKey retroKeys[] = {
     {RETROK_HOME, DIK_HOME},           {RETROK_END, DIK_END},
 };
 
-// Each key's option value and label, written out once.
+// Each key's option value and label, written out when the options are
+// declared (from retro_set_environment, the front end's first call).
 struct KeyOption {
     char value[16];
     char label[40];
