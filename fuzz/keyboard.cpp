@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "fuzz_machine.h"
+#include "machine/key_table.h"
 #include "machine/keyboard.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
@@ -72,10 +73,10 @@ void checkAllowed()
 void checkFollows(const uint8_t state[256])
 {
     uint8_t pressed[8] = {};
-    for (const MatrixKey& key : matrixKeyTable) {
+    for (const MachineKey& key : matrixKeys()) {
         if (down(state, key.keyCode)) pressed[key.row] |= static_cast<uint8_t>(1 << key.bit);
     }
-    for (const ControlCombo& combo : controlComboTable) {
+    for (const MachineKey& combo : combinationKeys()) {
         if (down(state, combo.keyCode)) {
             pressed[combo.row] |= static_cast<uint8_t>(1 << combo.bit);
             pressed[CTRL_ROW] |= 1 << CTRL_BIT;

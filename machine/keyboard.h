@@ -24,29 +24,13 @@ constexpr uint8_t CTRL_BIT = 2;
 constexpr uint8_t SHIFT_ROW = 2;
 constexpr uint8_t SHIFT_BIT = 2;
 
-// A host key wired to one matrix position.
-struct MatrixKey {
-    uint8_t keyCode, row, bit;
-};
-
-// A host key that presses a matrix position together with Ctrl.
-struct ControlCombo {
-    uint8_t keyCode, row, bit;
-};
-
-constexpr int MATRIX_KEY_COUNT = 45;
-constexpr int CONTROL_COMBO_COUNT = 8;
-
-extern const MatrixKey matrixKeyTable[MATRIX_KEY_COUNT];
-extern const ControlCombo controlComboTable[CONTROL_COMBO_COUNT];
-
 // The rows with no key down: every position with a host key released (1),
 // the positions without one and bits 6 and 7 at 0.
 KeyboardMatrix idleKeyboardRows();
 
-// Every mapped position of the machine's matrix follows its host key; then
-// the combination keys that are down press their position and Ctrl. Bits
-// without a host key keep their value.
+// Every position of the machine's keys (machine/key_table.h) follows its
+// host key; then the combination keys that are down press their position
+// and Ctrl. Bits without a key keep their value.
 void rebuildKeyboardMatrix(KeyboardMatrix& matrix, const uint8_t hostKeyState[HOST_KEY_COUNT]);
 
 // What a read of the keyboard window at address gives: the rows whose

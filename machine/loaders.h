@@ -31,6 +31,11 @@ bool loadFontImage(Vz200& machine, const char* path);
 // the whole address space.
 constexpr int PROGRAM_FILE_MAX = VZ_HEADER_SIZE + MEMORY_SIZE;
 
+// A program named at the start (tessel-run --load, the libretro core's
+// content, the page's ?load=) goes in before this frame, counted from 1:
+// two seconds after power-on, when the ROM has long shown its prompt.
+constexpr int PROGRAM_START_FRAME = 100;
+
 // Copies the body of a .vz file into memory from its load address, ignoring
 // the write protection, up to 0xFFFF at most; a machine-code program also
 // moves PC to the load address. False, with nothing changed, when the file

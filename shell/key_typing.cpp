@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "machine/dik.h"
-#include "machine/key_legend.h"
+#include "machine/key_table.h"
 #include "machine/keyboard.h"
 #include "shell/shell.h"
 

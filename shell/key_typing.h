@@ -36,3 +36,14 @@ void pressTypedKeys(uint8_t keys[256]);
 // (a reset, a restored snapshot).
 void forgetTypedText();
 
+// The next character of a text given on a command line, where the two
+// characters "\n" also stand for a newline; advances p past it.
+inline char takeTypedCharacter(const char*& p)
+{
+    if (p[0] == '\\' && p[1] == 'n') {
+        p += 2;
+        return '\n';
+    }
+    return *p++;
+}
+

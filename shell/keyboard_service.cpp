@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "shell/key_typing.h"
+#include "shell/screen_keyboard.h"
 #include "shell/shell.h"
 
 bool initHostKeyboard(HostWindow window)
@@ -21,7 +22,7 @@ void releaseHostKeyboard()
 const uint8_t* pollKeyboard()
 {
     KeyboardService& k = shell.keyboard;
-    if (k.open) hostReadKeys(k.hostKeyState);
+    if (k.open && hostReadKeys(k.hostKeyState)) screenKeysSeen(k.hostKeyState);
     // Typed text presses its keys on top of the user's; the snapshot itself
     // stays what the host gave.
     std::memcpy(k.frameKeys, k.hostKeyState, sizeof k.frameKeys);

@@ -1,5 +1,7 @@
 // The host keyboard service: a snapshot of the host keys once per frame,
-// with typed text pressed on top, while the application is in front.
+// with typed text pressed on top, while the application is in front. The
+// keys of a screen keyboard (shell/screen_keyboard.h) count the snapshots
+// they are in.
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,7 @@
 #include "shell/key_typing.h"
 #include "shell/keyboard_service.h"
 #include "shell/load_command.h"
+#include "shell/screen_keyboard.h"
 #include "shell/sound.h"
 
 struct Shell {
@@ -18,6 +19,7 @@ struct Shell {
     bool backBufferHeld = false;  // the window holds the back buffer until shutdown
     KeyboardService keyboard;
     KeyTyping typing{};
+    ScreenKeyboard screenKeyboard{};
     char programPath[PROGRAM_PATH_SIZE] = {};  // the last program chosen, offered again
     ScheduledLoad scheduledLoad{};
     SoundPacing sound;

@@ -27,7 +27,8 @@ test_packages=(
   wine wine64                 # ...and its smoke test
   nsis icoutils               # the Windows installer, and reading its program's version back
   clang libclang-rt-14-dev    # fuzz targets (libFuzzer, sanitizers)
-  clang-tidy cppcheck         # static checks (tools/lint.sh)
+  clang-tidy cppcheck         # static checks (tools/lint.sh)...
+  eslint                      # ...and of the page's JavaScript, as a library (tools/lint-page.cjs)
   valgrind                    # memcheck over the headless runner
   ccache                      # shared objects between the test builds
   emscripten node-acorn       # the browser page (tools/build-web.sh)...

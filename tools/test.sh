@@ -33,7 +33,9 @@ CXX=clang++ configure -B build-clang -DCMAKE_BUILD_TYPE=Release -DTESSEL_GTK=ON
 cmake --build build-clang -j2
 ctest --test-dir build-clang --output-on-failure -L 'unit|integration'
 
-# clang-tidy and cppcheck over our sources, with the release build's database.
+# clang-tidy and cppcheck over our sources, with the release build's database
+# and its Windows and browser builds' (made by their tests above), and the
+# page's JavaScript.
 tools/lint.sh build
 
 # Each fuzz target runs a bounded number of inputs from its seed corpus.

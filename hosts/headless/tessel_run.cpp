@@ -10,7 +10,9 @@
 #include <filesystem>
 
 #include "machine/character_set.h"
-#include "machine/key_legend.h"
+#include "machine/key_table.h"
+#include "machine/loaders.h"
+#include "machine/snapshot.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
@@ -33,12 +35,12 @@ static const char usage[] =
     "  --load FILE        choose File > Load before frame --load-at and answer the\n"
     "                     Open dialog with FILE (a .vz program; a path of 259\n"
     "                     characters at most, as the dialog takes)\n"
-    "  --load-at FRAME    the frame before which the load happens (default 100)\n"
+    "  --load-at FRAME    the frame before which the load happens (default %d)\n"
     "  --type TEXT        type TEXT on the host keyboard, each key held 3 frames\n"
     "                     and released 3 frames, left Shift for shifted characters;\n"
     "                     \\n (or a newline) is Return. Typeable: letters (lower\n"
     "                     case as upper case), digits, space , . ; : - and\n"
-    "                     ! \" # $ % & ' ( ) @ + * = < > / ?\n"
+    "                     ! \" # $ %% & ' ( ) @ + * = < > / ?\n"
     "  --type-at FRAME    the frame in which the first key goes down (default 50)\n"
     "  --screenshot FILE  write the last presented frame (320x240) as PNG\n"
     "  --wav FILE         write the sound of every frame as a WAV file: 960\n"
@@ -85,7 +87,7 @@ struct RunOptions {
     bool stats;
 };
 
-static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, nullptr, nullptr, nullptr, false, false};
+static RunOptions options = {150, false, false, nullptr, PROGRAM_START_FRAME, 50, nullptr, nullptr, nullptr, nullptr, false, false};
 
 // What --type types, as the keys go down: '\n' is Return.
 static char typedText[TYPING_CAPACITY];
@@ -252,7 +254,7 @@ static int parseOptions(int argc, char** argv)
         auto is = [&](const char* name) { return std::strcmp(option, name) == 0; };
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (is("--help") || is("-h")) {
-            std::fputs(usage, stdout);
+            std::printf(usage, PROGRAM_START_FRAME);
             std::exit(0);
         } else if (is("--version")) {
             std::printf("tessel-run (Tessel) %s\n", TESSEL_VERSION);

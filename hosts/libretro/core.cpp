@@ -9,12 +9,9 @@
 #include "hosts/libretro/core_input.h"
 #include "hosts/libretro/libretro.h"
 #include "machine/crc32.h"
+#include "machine/loaders.h"
 #include "machine/snapshot.h"
 #include "machine/vz200.h"
-
-// The content goes in as File > Load would put it, before this frame:
-// tessel-run --load's default, when the ROM has long shown its prompt.
-constexpr uint32_t CONTENT_LOAD_FRAME = 100;
 
 constexpr int SYSTEM_PATH_SIZE = 4096;
 
@@ -152,7 +149,7 @@ static bool systemFile(char* path, const char* name)
 }
 
 // Off and on again with the system folder's machine files; the content goes
-// in again before CONTENT_LOAD_FRAME.
+// in again, as File > Load would put it, before PROGRAM_START_FRAME.
 static void powerOn()
 {
     bool rom = systemFile(session.romPath, ROM_FILE);
@@ -234,7 +231,7 @@ void retro_run()
     frontend.inputPoll();
     readFrameKeys(frontend.inputState, session.padPlugged, session.padKeys, session.keys);
     if (session.frame < UINT32_MAX) ++session.frame;
-    if (session.hasContent && session.frame == CONTENT_LOAD_FRAME) {
+    if (session.hasContent && session.frame == PROGRAM_START_FRAME) {
         loadProgramFromMemory(vz200, session.content, session.contentSize);
     }
     runMachineFrame(session.keys);

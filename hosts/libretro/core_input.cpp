@@ -1,50 +1,83 @@
 #include "hosts/libretro/core_input.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
 #include "machine/dik.h"
+#include "machine/key_table.h"
 
-// The machine's 45 keys, then the 8 cursor and editing keys that press a key
-// with CTRL, each at the place of the desktop program's key.
-const CoreKey coreKeys[CORE_KEY_COUNT] = {
-    {DIK_A, RETROK_a + 0, "a", "A"}, {DIK_B, RETROK_a + 1, "b", "B"}, {DIK_C, RETROK_a + 2, "c", "C"},
-    {DIK_D, RETROK_a + 3, "d", "D"}, {DIK_E, RETROK_a + 4, "e", "E"}, {DIK_F, RETROK_a + 5, "f", "F"},
-    {DIK_G, RETROK_a + 6, "g", "G"}, {DIK_H, RETROK_a + 7, "h", "H"}, {DIK_I, RETROK_a + 8, "i", "I"},
-    {DIK_J, RETROK_a + 9, "j", "J"}, {DIK_K, RETROK_a + 10, "k", "K"}, {DIK_L, RETROK_a + 11, "l", "L"},
-    {DIK_M, RETROK_a + 12, "m", "M"}, {DIK_N, RETROK_a + 13, "n", "N"}, {DIK_O, RETROK_a + 14, "o", "O"},
-    {DIK_P, RETROK_a + 15, "p", "P"}, {DIK_Q, RETROK_a + 16, "q", "Q"}, {DIK_R, RETROK_a + 17, "r", "R"},
-    {DIK_S, RETROK_a + 18, "s", "S"}, {DIK_T, RETROK_a + 19, "t", "T"}, {DIK_U, RETROK_a + 20, "u", "U"},
-    {DIK_V, RETROK_a + 21, "v", "V"}, {DIK_W, RETROK_a + 22, "w", "W"}, {DIK_X, RETROK_a + 23, "x", "X"},
-    {DIK_Y, RETROK_a + 24, "y", "Y"}, {DIK_Z, RETROK_a + 25, "z", "Z"},
-    {DIK_0, RETROK_0 + 0, "0", "0"}, {DIK_1, RETROK_0 + 1, "1", "1"}, {DIK_2, RETROK_0 + 2, "2", "2"},
-    {DIK_3, RETROK_0 + 3, "3", "3"}, {DIK_4, RETROK_0 + 4, "4", "4"}, {DIK_5, RETROK_0 + 5, "5", "5"},
-    {DIK_6, RETROK_0 + 6, "6", "6"}, {DIK_7, RETROK_0 + 7, "7", "7"}, {DIK_8, RETROK_0 + 8, "8", "8"},
-    {DIK_9, RETROK_0 + 9, "9", "9"},
-    {DIK_SPACE, RETROK_SPACE, "space", "Space"},
-    {DIK_RETURN, RETROK_RETURN, "return", "Return"},
-    {DIK_COMMA, RETROK_COMMA, "comma", ", (comma)"},
-    {DIK_PERIOD, RETROK_PERIOD, "period", ". (period)"},
-    {DIK_SEMICOLON, RETROK_SEMICOLON, "semicolon", "; (semicolon)"},
-    {DIK_MINUS, RETROK_MINUS, "minus", "- (minus)"},
-    {DIK_APOSTROPHE, RETROK_QUOTE, "colon", ": (colon, the ' key)"},
-    {DIK_LSHIFT, RETROK_LSHIFT, "shift", "SHIFT"},
-    {DIK_LCONTROL, RETROK_LCTRL, "ctrl", "CTRL"},
-    {DIK_LEFT, RETROK_LEFT, "left", "Left arrow (CTRL+M)"},
-    {DIK_BACK, RETROK_BACKSPACE, "backspace", "Backspace (CTRL+M)"},
-    {DIK_RIGHT, RETROK_RIGHT, "right", "Right arrow (CTRL+,)"},
-    {DIK_UP, RETROK_UP, "up", "Up arrow (CTRL+.)"},
-    {DIK_DOWN, RETROK_DOWN, "down", "Down arrow (CTRL+Space)"},
-    {DIK_INSERT, RETROK_INSERT, "insert", "Insert (CTRL+L)"},
-    {DIK_DELETE, RETROK_DELETE, "delete", "Delete (CTRL+;)"},
-    {DIK_END, RETROK_END, "end", "End (CTRL+:)"},
+// The front end's keys, by their place on a PC keyboard, as the host key
+// codes of the same places.
+struct RetroKey {
+    unsigned retroKey;
+    uint8_t keyCode;
 };
 
+static const RetroKey retroKeys[] = {
+    {RETROK_a + 0, DIK_A},  {RETROK_a + 1, DIK_B},  {RETROK_a + 2, DIK_C},  {RETROK_a + 3, DIK_D},
+    {RETROK_a + 4, DIK_E},  {RETROK_a + 5, DIK_F},  {RETROK_a + 6, DIK_G},  {RETROK_a + 7, DIK_H},
+    {RETROK_a + 8, DIK_I},  {RETROK_a + 9, DIK_J},  {RETROK_a + 10, DIK_K}, {RETROK_a + 11, DIK_L},
+    {RETROK_a + 12, DIK_M}, {RETROK_a + 13, DIK_N}, {RETROK_a + 14, DIK_O}, {RETROK_a + 15, DIK_P},
+    {RETROK_a + 16, DIK_Q}, {RETROK_a + 17, DIK_R}, {RETROK_a + 18, DIK_S}, {RETROK_a + 19, DIK_T},
+    {RETROK_a + 20, DIK_U}, {RETROK_a + 21, DIK_V}, {RETROK_a + 22, DIK_W}, {RETROK_a + 23, DIK_X},
+    {RETROK_a + 24, DIK_Y}, {RETROK_a + 25, DIK_Z},
+    {RETROK_0 + 0, DIK_0},  {RETROK_0 + 1, DIK_1},  {RETROK_0 + 2, DIK_2},  {RETROK_0 + 3, DIK_3},
+    {RETROK_0 + 4, DIK_4},  {RETROK_0 + 5, DIK_5},  {RETROK_0 + 6, DIK_6},  {RETROK_0 + 7, DIK_7},
+    {RETROK_0 + 8, DIK_8},  {RETROK_0 + 9, DIK_9},
+    {RETROK_SPACE, DIK_SPACE},         {RETROK_RETURN, DIK_RETURN},   {RETROK_COMMA, DIK_COMMA},
+    {RETROK_PERIOD, DIK_PERIOD},       {RETROK_SEMICOLON, DIK_SEMICOLON}, {RETROK_MINUS, DIK_MINUS},
+    {RETROK_QUOTE, DIK_APOSTROPHE},    {RETROK_LSHIFT, DIK_LSHIFT},   {RETROK_RSHIFT, DIK_RSHIFT},
+    {RETROK_LCTRL, DIK_LCONTROL},      {RETROK_RCTRL, DIK_RCONTROL},  {RETROK_LEFT, DIK_LEFT},
+    {RETROK_RIGHT, DIK_RIGHT},         {RETROK_UP, DIK_UP},           {RETROK_DOWN, DIK_DOWN},
+    {RETROK_BACKSPACE, DIK_BACK},      {RETROK_INSERT, DIK_INSERT},   {RETROK_DELETE, DIK_DELETE},
+    {RETROK_HOME, DIK_HOME},           {RETROK_END, DIK_END},
+};
+
+// Each key's option value and label, written out when the options are
+// declared (from retro_set_environment, the front end's first call).
+struct KeyOption {
+    char value[16];
+    char label[40];
+};
+
+static KeyOption keyOptions[KEY_COUNT];
+
+static bool isSign(const char* legend) { return legend[1] == '\0' && !std::isalnum(static_cast<unsigned char>(legend[0])); }
+
+static const char* legendAt(uint8_t row, uint8_t bit)
+{
+    for (const MachineKey& key : matrixKeys()) {
+        if (key.row == row && key.bit == bit) return key.legend;
+    }
+    return "";
+}
+
+static void nameKeyOptions()
+{
+    for (int k = 0; k < KEY_COUNT; ++k) {
+        const MachineKey& key = machineKeys[k];
+        KeyOption& option = keyOptions[k];
+        size_t i = 0;
+        for (; key.name[i] && i + 1 < sizeof option.value; ++i) {
+            option.value[i] = key.name[i] == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(key.name[i])));
+        }
+        option.value[i] = '\0';
+        if (k >= MATRIX_KEY_COUNT) {
+            std::snprintf(option.label, sizeof option.label, "%s (CTRL+%s)", key.name, legendAt(key.row, key.bit));
+        } else if (isSign(key.legend)) {
+            std::snprintf(option.label, sizeof option.label, "%s (%s)", key.legend, option.value);
+        } else {
+            std::snprintf(option.label, sizeof option.label, "%s", key.name);
+        }
+    }
+}
+
 const PadButton padButtons[PAD_BUTTON_COUNT] = {
-    {RETRO_DEVICE_ID_JOYPAD_UP, "tessel_pad_up", "D-pad up", "up"},
-    {RETRO_DEVICE_ID_JOYPAD_DOWN, "tessel_pad_down", "D-pad down", "down"},
-    {RETRO_DEVICE_ID_JOYPAD_LEFT, "tessel_pad_left", "D-pad left", "left"},
-    {RETRO_DEVICE_ID_JOYPAD_RIGHT, "tessel_pad_right", "D-pad right", "right"},
+    {RETRO_DEVICE_ID_JOYPAD_UP, "tessel_pad_up", "D-pad up", "cursor_up"},
+    {RETRO_DEVICE_ID_JOYPAD_DOWN, "tessel_pad_down", "D-pad down", "cursor_down"},
+    {RETRO_DEVICE_ID_JOYPAD_LEFT, "tessel_pad_left", "D-pad left", "cursor_left"},
+    {RETRO_DEVICE_ID_JOYPAD_RIGHT, "tessel_pad_right", "D-pad right", "cursor_right"},
     {RETRO_DEVICE_ID_JOYPAD_A, "tessel_pad_a", "A", "space"},
     {RETRO_DEVICE_ID_JOYPAD_B, "tessel_pad_b", "B", "m"},
     {RETRO_DEVICE_ID_JOYPAD_X, "tessel_pad_x", "X", "none"},
@@ -58,16 +91,16 @@ const PadButton padButtons[PAD_BUTTON_COUNT] = {
 uint8_t keyForOptionValue(const char* value)
 {
     if (!value) return NO_KEY;
-    for (const CoreKey& key : coreKeys) {
-        if (std::strcmp(key.value, value) == 0) return key.keyCode;
+    for (int k = 0; k < KEY_COUNT; ++k) {
+        if (std::strcmp(keyOptions[k].value, value) == 0) return machineKeys[k].keyCode;
     }
     return NO_KEY;
 }
 
 const char* labelOfKey(uint8_t keyCode)
 {
-    for (const CoreKey& key : coreKeys) {
-        if (key.keyCode == keyCode) return key.label;
+    for (int k = 0; k < KEY_COUNT; ++k) {
+        if (machineKeys[k].keyCode == keyCode) return keyOptions[k].label;
     }
     return "none";
 }
@@ -94,6 +127,7 @@ static void appendValue(char* text, size_t size, const char* value)
 
 void declarePadOptions(retro_environment_t environment)
 {
+    nameKeyOptions();
     for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
         const PadButton& button = padButtons[b];
         std::snprintf(optionNames[b], sizeof optionNames[b], "RetroPad %s", button.name);
@@ -105,13 +139,13 @@ void declarePadOptions(retro_environment_t environment)
         d.info = "The VZ200 key this button presses.";
         d.category_key = "pad";
         d.values[0] = {"none", "None"};
-        for (int k = 0; k < CORE_KEY_COUNT; ++k) d.values[k + 1] = {coreKeys[k].value, coreKeys[k].label};
+        for (int k = 0; k < KEY_COUNT; ++k) d.values[k + 1] = {keyOptions[k].value, keyOptions[k].label};
         d.default_value = button.defaultValue;
 
         char* text = variableTexts[b];
         std::snprintf(text, sizeof variableTexts[b], "%s; %s", optionNames[b], button.defaultValue);
         if (std::strcmp(button.defaultValue, "none") != 0) appendValue(text, sizeof variableTexts[b], "none");
-        for (const CoreKey& key : coreKeys) {
+        for (const KeyOption& key : keyOptions) {
             if (std::strcmp(key.value, button.defaultValue) != 0) appendValue(text, sizeof variableTexts[b], key.value);
         }
         variables[b] = {button.optionKey, text};
@@ -139,7 +173,7 @@ void readFrameKeys(retro_input_state_t inputState, bool padPlugged, const uint8_
                    uint8_t keys[HOST_KEY_COUNT])
 {
     std::memset(keys, 0, HOST_KEY_COUNT);
-    for (const CoreKey& key : coreKeys) {
+    for (const RetroKey& key : retroKeys) {
         if (inputState(0, RETRO_DEVICE_KEYBOARD, 0, key.retroKey)) keys[key.keyCode] = HOST_KEY_DOWN;
     }
     if (!padPlugged) return;

@@ -8,18 +8,6 @@
 #include "hosts/libretro/libretro.h"
 #include "machine/keyboard.h"
 
-// A key of the machine's table (or a Ctrl combination), the front end's key
-// at the same place, and its name among the pad options.
-struct CoreKey {
-    uint8_t keyCode;  // the machine's host key code (DIK)
-    unsigned retroKey;
-    const char* value;  // in the options
-    const char* label;
-};
-
-constexpr int CORE_KEY_COUNT = MATRIX_KEY_COUNT + CONTROL_COMBO_COUNT;
-extern const CoreKey coreKeys[CORE_KEY_COUNT];
-
 // A RetroPad button and its option.
 struct PadButton {
     unsigned id;
@@ -33,9 +21,12 @@ extern const PadButton padButtons[PAD_BUTTON_COUNT];
 
 constexpr uint8_t NO_KEY = 0;  // a button left unused; no DIK code is 0
 
-// The key code an option value stands for, NO_KEY for "none" and for values
-// the core does not know.
+// Each key of the machine's table (machine/key_table.h) is an option value:
+// its name in lower case, '_' for a space. The key code an option value
+// stands for, NO_KEY for "none" and for values the core does not know.
 uint8_t keyForOptionValue(const char* value);
+// Its name, with its legend where that is a sign, and a combination's key:
+// "; (semicolon)", "Cursor left (CTRL+M)".
 const char* labelOfKey(uint8_t keyCode);
 
 // Announces the pad options to the front end: version 2 where it takes it,

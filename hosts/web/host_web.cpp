@@ -1,8 +1,8 @@
 // The browser host: the page's menu bar and canvas, the keys the page's key
-// events report and those of the machine's keyboard drawn on the page, the
-// page's clock, the browser's file chooser, a program named in the page's
-// address, and Web Audio.
-// The page's own script (page/) does the browser's side of each verb;
+// events report (the machine's keyboard drawn on the page is
+// page_keyboard.cpp's), the page's clock, the browser's file chooser, a
+// program named in the page's address, and Web Audio.
+// The page's own scripts (page/) do the browser's side of each verb;
 // page/host_library.js lists what this file calls there, and the exported
 // functions below are what the page calls here. A browser cannot block, so
 // the file chooser's answer, like everything else the page reports, comes
@@ -22,10 +22,10 @@
 #include "machine/vz_file.h"
 #include "machine/video.h"
 #include "shell/host.h"
-#include "shell/key_typing.h"
 #include "shell/load_command.h"
+#include "shell/screen_keyboard.h"
 
-// The page's side, in shell/web/host_library.js.
+// The page's side, in page/host_library.js.
 extern "C" {
 void webCreatePage(const char* title, int clientWidth, int clientHeight, uint32_t background);
 void webAddMenu(const char* title);
@@ -90,6 +90,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webMenuCommand(int command)
 }
 
 // ---- A program from the page's address -------------------------------------
+
+// The frame before which the page loads a program named in its address,
+// as tessel-run --load loads before its --load-at.
+extern "C" EMSCRIPTEN_KEEPALIVE int webProgramStartFrame() { return PROGRAM_START_FRAME; }
 
 // The page has put the program at path: it loads before frame (counted
 // from 1), or before the next one when that has gone by, as tessel-run
@@ -192,63 +196,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webKey(const char* code, int down)
     return machineReadsKey(keyCode);
 }
 
-static bool isShiftOrCtrl(int keyCode) { return keyCode == DIK_LSHIFT || keyCode == DIK_LCONTROL; }
-
-// Shift and Ctrl stay down while a key typed with them still waits, so
-// the machine never sees that key without them.
-static bool keyWaitsForMachine()
-{
-    for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
-        if (web.screenKeys[keyCode].releaseWaiting && !isShiftOrCtrl(keyCode)) return true;
-    }
-    return false;
-}
-
-static void releaseSeenScreenKeys()
-{
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
-            ScreenKey& key = web.screenKeys[keyCode];
-            // Shift and Ctrl in the second pass, after the keys they wait for.
-            if (!key.releaseWaiting || isShiftOrCtrl(keyCode) != (pass == 1)) continue;
-            if (key.framesSeen < KEY_HELD_FRAMES || (pass == 1 && keyWaitsForMachine())) continue;
-            key.releaseWaiting = false;
-            reportHostKey(static_cast<uint8_t>(keyCode), false);
-        }
-    }
-}
-
-// A key of the page's keyboard went down or up, named as the physical key
-// at its place is (KeyboardEvent.code); true when the machine reads it.
-extern "C" EMSCRIPTEN_KEEPALIVE int webScreenKey(const char* code, int down)
-{
-    uint8_t keyCode = keyCodeOf(code);
-    if (keyCode == 0 || !machineReadsKey(keyCode)) return 0;
-    ScreenKey& key = web.screenKeys[keyCode];
-    if (down) {
-        key = ScreenKey{.down = true, .releaseWaiting = false, .framesSeen = 0};
-        reportHostKey(keyCode, true);
-    } else if (key.down) {
-        key.down = false;
-        key.releaseWaiting = true;
-        releaseSeenScreenKeys();
-    }
-    return 1;
-}
-
-// How many of the page's keys the machine still sees down.
-extern "C" EMSCRIPTEN_KEEPALIVE int webScreenKeysDown()
-{
-    int count = 0;
-    for (const ScreenKey& key : web.screenKeys) count += key.down || key.releaseWaiting;
-    return count;
-}
-
-static void forgetScreenKeys()
-{
-    for (ScreenKey& key : web.screenKeys) key = ScreenKey{};
-}
-
 // The page gained or lost the focus: the application's activation.
 extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
 {
@@ -261,20 +208,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
 
 bool hostOpenKeyboard(HostWindow) { return openReportedKeys(); }
 
-// Read once a frame, just before the machine runs: each page key that is
-// in this snapshot has been seen once more.
-bool hostReadKeys(uint8_t state[256])
-{
-    bool read = readReportedKeys(state);
-    for (int keyCode = 0; keyCode < HOST_KEY_COUNT; ++keyCode) {
-        ScreenKey& key = web.screenKeys[keyCode];
-        if ((key.down || key.releaseWaiting) && (state[keyCode] & HOST_KEY_DOWN) && key.framesSeen < KEY_HELD_FRAMES) {
-            ++key.framesSeen;
-        }
-    }
-    releaseSeenScreenKeys();
-    return read;
-}
+bool hostReadKeys(uint8_t state[256]) { return readReportedKeys(state); }
 
 void hostCloseKeyboard()
 {
@@ -324,7 +258,7 @@ bool hostPerformanceFrequency(int64_t& ticksPerSecond)
 // emscripten_get_now is the page's monotonic clock, in milliseconds.
 int64_t hostPerformanceCounter()
 {
-    return static_cast<int64_t>(emscripten_get_now() * (WEB_CLOCK_TICKS_PER_SECOND / 1000));
+    return static_cast<int64_t>(emscripten_get_now() * WEB_CLOCK_TICKS_PER_MILLISECOND);
 }
 
 uint32_t hostMilliseconds() { return static_cast<uint32_t>(static_cast<int64_t>(emscripten_get_now())); }
@@ -336,10 +270,7 @@ void hostRequestOpenFile(HostWindow, const OpenFileRequest& request)
     // The chooser takes one filter: the first one's extension.
     char accept[32] = "";
     const char* extension = request.filterCount > 0 ? request.filters[0].extension : nullptr;
-    if (extension && std::strlen(extension) + 2 <= sizeof accept) {
-        accept[0] = '.';
-        std::strcpy(accept + 1, extension);
-    }
+    if (extension && std::strlen(extension) + 2 <= sizeof accept) std::snprintf(accept, sizeof accept, ".%s", extension);
     web.chooserOpen = webOpenChooser(request.title, accept) != 0;
 }
 

@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-#include "machine/keyboard.h"
 #include "machine/video.h"
 
 // The host's clock counts microseconds (the page's clock has no finer grain).
 constexpr int64_t WEB_CLOCK_TICKS_PER_SECOND = 1000000;
+constexpr int64_t WEB_CLOCK_TICKS_PER_MILLISECOND = WEB_CLOCK_TICKS_PER_SECOND / 1000;
 
 constexpr int WEB_CANVAS_PIXELS = BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT;
 
@@ -21,16 +21,6 @@ struct HostWindowRecord {
 // Web Audio has one stream, the page's.
 struct HostAudioRecord {};
 
-// A key of the page's own keyboard. A finger may lift before the machine's
-// key scan has seen the key: its release then waits until the key has been
-// in as many frames' snapshots as typed text holds a key, so a quick tap
-// types one character, as a typed one does.
-struct ScreenKey {
-    bool down;            // the finger or button is on it
-    bool releaseWaiting;  // lifted, and still held for the machine
-    uint8_t framesSeen;   // snapshots it has been in since it went down
-};
-
 struct WebHost {
     HostWindowRecord window;
     HostAudioRecord audio;
@@ -41,7 +31,6 @@ struct WebHost {
     // frames back until it closes.
     bool chooserOpen = false;
     bool pageFocused = true;
-    ScreenKey screenKeys[HOST_KEY_COUNT] = {};  // by key code
     uint8_t canvasPixels[WEB_CANVAS_PIXELS * 4] = {};  // the picture as the canvas takes it
 };
 

@@ -39,8 +39,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webRunDuePasses()
 // How long until the frame's deadline; negative once it has passed.
 extern "C" EMSCRIPTEN_KEEPALIVE double webMillisecondsToFrame()
 {
-    constexpr double TICKS_PER_MILLISECOND = WEB_CLOCK_TICKS_PER_SECOND / 1000.0;
-    return static_cast<double>(ticksToFrameDeadline()) / TICKS_PER_MILLISECOND;
+    return static_cast<double>(ticksToFrameDeadline()) / WEB_CLOCK_TICKS_PER_MILLISECOND;
 }
 
 // The machine files' names, for the page's own chooser of them: 0 the

@@ -65,7 +65,7 @@ static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPA
         post(HostEventKind::Close);
         return 0;
     case WM_DROPFILES:
-        takeDrop(reinterpret_cast<HDROP>(wParam));
+        takeDrop(reinterpret_cast<HDROP>(wParam));  // NOLINT(performance-no-int-to-ptr): Win32 hands it over so
         return 0;
     case WM_MBUTTONDOWN:
         // Client coordinates are signed 16-bit halves.
@@ -89,6 +89,7 @@ HostWindow hostCreateWindow(const WindowDescription& description)
     windowClass.hInstance = module;
     windowClass.hIcon = LoadIconA(module, MAKEINTRESOURCEA(ICON_RESOURCE));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // A system colour's index + 1 stands for its brush. NOLINTNEXTLINE(performance-no-int-to-ptr)
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENUTEXT + 1));
     windowClass.lpszMenuName = MAKEINTRESOURCEA(MENU_RESOURCE);
     windowClass.lpszClassName = description.className;
@@ -176,6 +177,7 @@ constexpr int ACQUIRE_ATTEMPTS = 8;
 bool hostOpenKeyboard(HostWindow window)
 {
     HWND owner = toWindows(window);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the window's module, as Win32 stores it
     HINSTANCE module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
     if (FAILED(DirectInputCreateA(module, DIRECTINPUT_VERSION, &directInput, nullptr))) {
         directInput = nullptr;
@@ -402,7 +404,8 @@ void hostRequestOpenFile(HostWindow owner, const OpenFileRequest& request)
     filterList(request, filters, sizeof filters);
     // The last choice is offered; one that does not fit is not.
     char path[MAX_PATH] = "";
-    if (std::strlen(request.initialPath) < sizeof path) std::strcpy(path, request.initialPath);
+    size_t length = std::strlen(request.initialPath);
+    if (length < sizeof path) std::memcpy(path, request.initialPath, length + 1);
     // Empty, so the dialog chooses the folder.
     char initialFolder[] = "";
 

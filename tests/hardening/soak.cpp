@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "hosts/headless/host_headless.h"
+#include "machine/key_table.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/key_typing.h"

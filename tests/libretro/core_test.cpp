@@ -20,7 +20,7 @@
 #include "hosts/headless/png_file.h"
 #include "hosts/libretro/libretro.h"
 #include "machine/character_set.h"
-#include "machine/key_legend.h"
+#include "machine/key_table.h"
 #include "machine/keyboard.h"
 #include "machine/loaders.h"
 #include "machine/video.h"
@@ -494,7 +494,7 @@ TEST(LibretroCore, KeyboardAndPadTypeAsTesselRunTypes)
         startCore("", dir.string(), c.optionsVersion);
         EXPECT_EQ(frontend.optionDefaults.size(), 12u);
         EXPECT_EQ(frontend.optionDefaults["tessel_pad_start"], "return");
-        EXPECT_EQ(frontend.optionDefaults["tessel_pad_up"], "up");
+        EXPECT_EQ(frontend.optionDefaults["tessel_pad_up"], "cursor_up");
         runFrames(1);
         frontend.options = c.options;
         frontend.optionsChanged = true;

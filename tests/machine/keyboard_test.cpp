@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "machine/bus.h"
+#include "machine/key_table.h"
 #include "machine/keyboard.h"
 #include "machine/vz200.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "machine/character_set.h"
-#include "machine/key_legend.h"
+#include "machine/key_table.h"
 #include "machine/vz200.h"
 #include "rom/open_rom.h"
 

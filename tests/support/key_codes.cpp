@@ -5,7 +5,8 @@
 #include <cstdio>
 
 #include "machine/dik.h"
-#include "machine/key_legend.h"
+#include "machine/key_table.h"
+#include "shell/key_typing.h"
 
 // On X with evdev, a key's code is its Linux input code plus 8, and the
 // Linux codes of the keys on the machine's legends equal their DirectInput

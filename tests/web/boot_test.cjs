@@ -37,7 +37,7 @@ async function checkShownSharply(page, name) {
   // The page fits the canvas when it sees the window change, a moment later.
   const layoutNow = () => page.evaluate(() => {
     const area = document.getElementById('screen-area').getBoundingClientRect();
-    return { factor: Module.page.scale, width: area.width, height: area.height, ratio: devicePixelRatio };
+    return { factor: Module.page.window.scale, width: area.width, height: area.height, ratio: devicePixelRatio };
   });
   const fitting = (layout) => Math.max(1, Math.floor(Math.min(layout.width * layout.ratio / lib.CLIENT_WIDTH,
                                                               layout.height * layout.ratio / lib.CLIENT_HEIGHT)));

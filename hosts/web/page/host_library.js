@@ -3,25 +3,25 @@
 // Module.page).
 mergeInto(LibraryManager.library, {
   webCreatePage: function (title, clientWidth, clientHeight, background) {
-    Module.page.createWindow(UTF8ToString(title), clientWidth, clientHeight, background);
+    Module.page.window.create(UTF8ToString(title), clientWidth, clientHeight, background);
   },
   webAddMenu: function (title) {
-    Module.page.addMenu(UTF8ToString(title));
+    Module.page.window.addMenu(UTF8ToString(title));
   },
   webAddMenuItem: function (title, commandId) {
-    Module.page.addMenuItem(UTF8ToString(title), commandId);
+    Module.page.window.addMenuItem(UTF8ToString(title), commandId);
   },
   webShowPage: function (shown) {
-    Module.page.showWindow(shown !== 0);
+    Module.page.window.show(shown !== 0);
   },
   webPresent: function (rgba, width, height, x, y) {
-    Module.page.present(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height, x, y);
+    Module.page.window.present(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height, x, y);
   },
   webOpenChooser: function (title, accept) {
-    return Module.page.openChooser(UTF8ToString(title), UTF8ToString(accept)) ? 1 : 0;
+    return Module.page.window.openChooser(UTF8ToString(title), UTF8ToString(accept)) ? 1 : 0;
   },
   webAlert: function (text, caption) {
-    Module.page.alert(UTF8ToString(text), UTF8ToString(caption));
+    Module.page.window.alert(UTF8ToString(text), UTF8ToString(caption));
   },
   webOpenSound: function (sampleRate) {
     return Module.page.speaker.open(sampleRate) ? 1 : 0;
