@@ -85,9 +85,9 @@ static const char usage[] =
     "\n"
     "Numbers go up to 100000000. A --screenshot, --wav, --save-state or\n"
     "--save-program FILE that cannot be written is refused before the run, and so\n"
-    "is a --load-state FILE\n"
-    "that cannot be restored, with the reason. Exit status 0 after the run, 1 on\n"
-    "bad options, files or a failed start.\n";
+    "is a --load-state FILE that cannot be restored, with the reason. Exit status\n"
+    "0 after the run, 1 on bad options, files, a failed start or no BASIC program\n"
+    "for --save-program.\n";
 
 struct RunOptions {
     int frames;
