@@ -71,9 +71,11 @@ Launch launchKind(const Vz200& machine, const uint8_t* file, size_t size)
     if (type != VZ_TYPE_BASIC) return Launch::Data;
     if (!hasBasic(machine)) return Launch::NoBasic;
     uint16_t start = vzLoadAddress(file);
-    // A body that reaches the top of memory leaves no address for its end.
-    bool endFits = start + (size - VZ_HEADER_SIZE) < MEMORY_SIZE;
-    return start == word(machine, BASIC_START) && endFits ? Launch::Basic : Launch::Data;
+    size_t body = size - VZ_HEADER_SIZE;
+    // A body that reaches the top of memory leaves no address for its end,
+    // and one without the end mark is no program.
+    bool fits = body >= BASIC_END_MARK && start + body < MEMORY_SIZE;
+    return start == word(machine, BASIC_START) && fits ? Launch::Basic : Launch::Data;
 }
 
 // ROM 0x1AFC: each line's link pointed at the line after it, as CLOAD
