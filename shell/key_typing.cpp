@@ -2,9 +2,7 @@
 
 #include <cstdio>
 
-#include "machine/dik.h"
 #include "machine/key_table.h"
-#include "machine/keyboard.h"
 #include "shell/shell.h"
 
 int queueTypedText(const char* text, size_t length)
@@ -35,12 +33,7 @@ void pressTypedKeys(uint8_t keys[256])
 {
     KeyTyping& t = shell.typing;
     if (t.count == 0) return;
-    if (t.frame < KEY_HELD_FRAMES) {
-        TypedKey typed{};
-        keyForCharacter(t.waiting[t.first], typed);
-        keys[typed.keyCode] |= HOST_KEY_DOWN;
-        if (typed.shift) keys[DIK_LSHIFT] |= HOST_KEY_DOWN;
-    }
+    pressTypedCharacter(t.waiting[t.first], t.frame, keys);
     if (++t.frame < KEY_FRAMES) return;
     t.frame = 0;
     t.first = (t.first + 1) % TYPING_CAPACITY;

@@ -32,6 +32,12 @@ int queueTypedText(const char* text, size_t length);
 // Presses this frame's typed keys in a key snapshot, and moves on a frame.
 void pressTypedKeys(uint8_t keys[256]);
 
+// The keys of character c in a key snapshot, in frame `frame` (from 0) of
+// its KEY_FRAMES. Free of the queue (typed_character.cpp), for the libretro
+// core, which types from its frame count so that its save states hold the
+// typing too.
+void pressTypedCharacter(char c, int frame, uint8_t keys[256]);
+
 // Nothing more to type: what waits was meant for a machine that is gone
 // (a reset, a restored snapshot).
 void forgetTypedText();

@@ -1,10 +1,12 @@
 #include "shell/load_command.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "machine/vz200.h"
 #include "shell/host.h"
+#include "shell/key_typing.h"
 #include "shell/shell.h"
 
 static const FileFilter programFilters[] = {
@@ -32,10 +34,20 @@ void programChosen(const char* path, size_t length)
     loadProgramFromPath(vz200, shell.programPath);
 }
 
+Launch launchProgram(const char* path)
+{
+    Launch launch = launchProgramFromPath(vz200, path);
+    if (launch == Launch::Basic) queueTypedText(BASIC_RUN, sizeof BASIC_RUN - 1);
+    return launch;
+}
+
 void loadDroppedProgram(const char* path, size_t length)
 {
-    if (length >= PROGRAM_PATH_SIZE || !loadProgramFromPath(vz200, path)) return;
+    if (length >= PROGRAM_PATH_SIZE) return;
+    Launch launch = launchProgram(path);
+    if (launch == Launch::Refused) return;
     std::memcpy(shell.programPath, path, length + 1);
+    if (const char* note = launchNote(launch)) std::fprintf(stderr, "tessel: %s %s\n", path, note);
 }
 
 static void chooseScheduledProgramWhenDue()

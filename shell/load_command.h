@@ -1,9 +1,11 @@
-// File > Load: the Open request, then the chosen .vz file into memory; the
-// same load for a file dropped on the window, and for one a host schedules
-// before a given frame.
+// File > Load: the Open request, then the chosen .vz file into memory, and
+// the same load for one a host schedules before a given frame; the launch of
+// a file dropped on the window, as its users ran it.
 #pragma once
 
 #include <cstddef>
+
+#include "machine/launch.h"
 
 constexpr int PROGRAM_PATH_SIZE = 260;  // the longest path the program takes, and its NUL
 
@@ -21,8 +23,13 @@ void loadProgramFile();
 // cannot be read. A path longer than the program takes is no choice.
 void programChosen(const char* path, size_t length);
 
-// Loads the file as choosing it in File > Load would, and offers it at the
-// next Load; a file that cannot be read changes nothing, the offer included.
+// Launches the program at path (machine/launch.h) and queues RUN for
+// typing after a BASIC program.
+Launch launchProgram(const char* path);
+
+// Launches the file, says on standard error when it went in as data, and
+// offers it at the next Load; a file that cannot be read changes nothing,
+// the offer included.
 void loadDroppedProgram(const char* path, size_t length);
 
 // The program at path is chosen as in File > Load before frame (counted

@@ -1,6 +1,7 @@
 // tessel-run: the emulator on the headless host, for automation and tests.
 // The real start-up, frame loop and shutdown run in the current directory;
-// the options script the user's side: keys, File > Load, closing the window.
+// the options script the user's side: keys, File > Load, a dropped program,
+// closing the window.
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -12,6 +13,7 @@
 #include "machine/character_set.h"
 #include "machine/key_table.h"
 #include "machine/loaders.h"
+#include "machine/launch.h"
 #include "machine/snapshot.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
@@ -30,12 +32,22 @@ static const char usage[] =
     "\n"
     "  --frames N         run N frames, then stop: the run closes the window itself,\n"
     "                     as there is none to close (default: 150, or longer when\n"
-    "                     --type or --load need it, with 50 to spare)\n"
+    "                     --type, --load or --run need it, with 50 to spare)\n"
     "  --fast             run as fast as possible; otherwise 50 frames a second\n"
     "  --load FILE        choose File > Load before frame --load-at and answer the\n"
     "                     Open dialog with FILE (a .vz program; a path of 259\n"
-    "                     characters at most, as the dialog takes)\n"
-    "  --load-at FRAME    the frame before which the load happens (default %d)\n"
+    "                     characters at most, as the dialog takes): its body goes\n"
+    "                     into memory and machine code runs, but BASIC's pointers\n"
+    "                     stay as they were\n"
+    "  --run FILE         launch FILE before frame --load-at as a program dropped\n"
+    "                     on the window launches (a path of 259 characters at\n"
+    "                     most): machine code runs from its load\n"
+    "                     address; a BASIC program (type 0xF0) at BASIC's program\n"
+    "                     start gets BASIC's pointers as the ROM's CLOAD leaves\n"
+    "                     them, and RUN is typed right after; any other file is\n"
+    "                     loaded as data, with one line that says so\n"
+    "  --load-at FRAME    the frame before which the load or launch happens\n"
+    "                     (default %d)\n"
     "  --type TEXT        type TEXT on the host keyboard, each key held 3 frames\n"
     "                     and released 3 frames, left Shift for shifted characters;\n"
     "                     \\n (or a newline) is Return. Typeable: letters (lower\n"
@@ -53,6 +65,12 @@ static const char usage[] =
     "  --save-state FILE  write a snapshot of the machine after the last frame:\n"
     "                     processor, memory from 0x6800, latch, keyboard rows and\n"
     "                     speaker, for --load-state to run on from exactly there\n"
+    "  --save-program FILE\n"
+    "                     write BASIC's program after the last frame as a .vz of\n"
+    "                     type 0xF0 that --run launches back to the same listing,\n"
+    "                     named after FILE (in capitals, 16 characters at most);\n"
+    "                     with no BASIC program, or no BASIC in the ROM, nothing\n"
+    "                     is written, and the run ends with status 1 and the reason\n"
     "  --print-screen     print text video memory 0x7000-0x71FF as 16 lines of 32\n"
     "                     characters: codes 0x00-0x3F as their characters (up and\n"
     "                     left arrows as ^ and _), inverse codes 0x40-0x7F as the\n"
@@ -67,10 +85,11 @@ static const char usage[] =
     "  -h, --help         show this text\n"
     "  --version          show the version\n"
     "\n"
-    "Numbers go up to 100000000. A --screenshot, --wav or --save-state FILE that\n"
-    "cannot be written is refused before the run, and so is a --load-state FILE\n"
-    "that cannot be restored, with the reason. Exit status 0 after the run, 1 on\n"
-    "bad options, files or a failed start.\n";
+    "Numbers go up to 100000000. A --screenshot, --wav, --save-state or\n"
+    "--save-program FILE that cannot be written is refused before the run, and so\n"
+    "is a --load-state FILE that cannot be restored, with the reason. Exit status\n"
+    "0 after the run, 1 on bad options, files, a failed start or no BASIC program\n"
+    "for --save-program.\n";
 
 struct RunOptions {
     int frames;
@@ -88,6 +107,9 @@ struct RunOptions {
 };
 
 static RunOptions options = {150, false, false, nullptr, PROGRAM_START_FRAME, 50, nullptr, nullptr, nullptr, nullptr, false, false};
+// --run: the load file is dropped on the window, which launches it.
+static bool launchLoadFile = false;
+static const char* saveProgram = nullptr;
 
 // What --type types, as the keys go down: '\n' is Return.
 static char typedText[TYPING_CAPACITY];
@@ -144,8 +166,12 @@ static void scriptFrame(int frame)
     // The first key goes down at this frame's keyboard poll.
     if (frame == options.typeAt) queueTypedText(typedText, static_cast<size_t>(typedLength));
     if (options.loadFile && frame == options.loadAt) {
-        headlessAnswerChooser(options.loadFile);
-        headlessCommand(ID_FILE_LOAD);
+        if (launchLoadFile) {
+            headlessDropFile(options.loadFile);
+        } else {
+            headlessAnswerChooser(options.loadFile);
+            headlessCommand(ID_FILE_LOAD);
+        }
     }
 }
 
@@ -271,13 +297,13 @@ static int parseOptions(int argc, char** argv)
             int& target = is("--frames") ? options.frames : is("--load-at") ? options.loadAt : options.typeAt;
             if (parseFrame(option, text, target) != 0) return 1;
             if (is("--frames")) options.framesGiven = true;
-        } else if (is("--load") || is("--type") || is("--screenshot") || is("--wav") || is("--load-state") ||
-                   is("--save-state")) {
+        } else if (is("--load") || is("--run") || is("--type") || is("--screenshot") || is("--wav") ||
+                   is("--load-state") || is("--save-state") || is("--save-program")) {
             const char* text = value();
             if (!text) return refuse(option, "a value must follow", "");
-            if (is("--load")) {
-                // The Open dialog's buffer would refuse it, and the run would
-                // go on without the load.
+            if (is("--load") || is("--run")) {
+                // The Open dialog's buffer, and the drop's, would refuse it,
+                // and the run would go on without the program.
                 if (std::strlen(text) >= PROGRAM_PATH_SIZE) {
                     return refuse(option, "too long for the Open dialog: ", text);
                 }
@@ -285,6 +311,7 @@ static int parseOptions(int argc, char** argv)
                 if (!file) return refuse(option, "cannot open the program file ", text);
                 std::fclose(file);
                 options.loadFile = text;
+                launchLoadFile = is("--run");
             } else if (is("--type")) {
                 if (takeText(text) != 0) return 1;
             } else if (is("--load-state")) {
@@ -293,7 +320,10 @@ static int parseOptions(int argc, char** argv)
             } else {
                 // Found out now, not after a run of many frames.
                 if (!canWrite(text)) return refuse(option, "cannot write ", text);
-                (is("--wav") ? options.wav : is("--save-state") ? options.saveState : options.screenshot) = text;
+                (is("--wav")             ? options.wav
+                 : is("--save-state")    ? options.saveState
+                 : is("--save-program") ? saveProgram
+                                         : options.screenshot) = text;
             }
         } else {
             return refuse(option, "unknown option", "");
@@ -301,7 +331,8 @@ static int parseOptions(int argc, char** argv)
     }
     if (!options.framesGiven) {
         int typingEnds = typedLength == 0 ? 0 : options.typeAt + KEY_FRAMES * typedLength;
-        int loadEnds = options.loadFile ? options.loadAt : 0;
+        int runTyped = launchLoadFile ? KEY_FRAMES * static_cast<int>(sizeof BASIC_RUN - 1) : 0;
+        int loadEnds = options.loadFile ? options.loadAt + runTyped : 0;
         int needed = std::max(typingEnds, loadEnds) + SPARE_FRAMES;
         if (needed > options.frames) options.frames = needed;
     }
@@ -348,6 +379,10 @@ int main(int argc, char** argv)
     if (options.wav && !headlessWriteSound(options.wav)) return fail("cannot write the sound ", options.wav);
     if (options.saveState && !saveState(options.saveState)) {
         return fail("cannot write the snapshot ", options.saveState);
+    }
+    if (const char* refusal = saveProgram ? saveBasicProgram(vz200, saveProgram) : nullptr) {
+        std::fprintf(stderr, "tessel-run: --save-program %s: %s\n", saveProgram, refusal);
+        return 1;
     }
     return 0;
 }

@@ -10,8 +10,10 @@
 #include "hosts/libretro/libretro.h"
 #include "machine/crc32.h"
 #include "machine/loaders.h"
+#include "machine/launch.h"
 #include "machine/snapshot.h"
 #include "machine/vz200.h"
+#include "shell/key_typing.h"
 
 constexpr int SYSTEM_PATH_SIZE = 4096;
 
@@ -222,6 +224,26 @@ static void sendSound()
     }
 }
 
+// The launch, and after a BASIC program's RUN typed from the same frame on,
+// as tessel-run --run types it. The typing follows from the frame count
+// alone, which a state keeps, so that a state taken halfway through RUN
+// types the rest when it is loaded.
+static void launchContent()
+{
+    if (session.frame == PROGRAM_START_FRAME) {
+        Launch launch = launchProgramFromMemory(vz200, session.content, session.contentSize);
+        if (const char* note = launchNote(launch)) {
+            std::snprintf(line, sizeof line, "tessel: the content %s\n", note);
+            sayLine(RETRO_LOG_INFO);
+        }
+    }
+    constexpr uint32_t TYPING_FRAMES = KEY_FRAMES * (sizeof BASIC_RUN - 1);
+    uint32_t typed = session.frame - PROGRAM_START_FRAME;
+    if (session.frame < PROGRAM_START_FRAME || typed >= TYPING_FRAMES) return;
+    if (launchKind(vz200, session.content, session.contentSize) != Launch::Basic) return;
+    pressTypedCharacter(BASIC_RUN[typed / KEY_FRAMES], static_cast<int>(typed % KEY_FRAMES), session.keys);
+}
+
 void retro_run()
 {
     bool optionsChanged = false;
@@ -231,9 +253,7 @@ void retro_run()
     frontend.inputPoll();
     readFrameKeys(frontend.inputState, session.padPlugged, session.padKeys, session.keys);
     if (session.frame < UINT32_MAX) ++session.frame;
-    if (session.hasContent && session.frame == PROGRAM_START_FRAME) {
-        loadProgramFromMemory(vz200, session.content, session.contentSize);
-    }
+    if (session.hasContent) launchContent();
     runMachineFrame(session.keys);
     frontend.video(vz200.backBuffer, BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, BACK_BUFFER_WIDTH * sizeof(uint32_t));
     sendSound();
@@ -242,8 +262,9 @@ void retro_run()
 // ---- Save states ----------------------------------------------------------------
 
 // A state is the machine's snapshot and then the core's part: "CORE", the
-// frames since power-on (so that a state from before frame 100 still loads
-// the content at frame 100, in rewind and run-ahead too) and a CRC-32 of
+// frames since power-on (so that a state from before frame 100 still
+// launches the content at frame 100, and one from the frames after it types
+// the rest of RUN, in rewind and run-ahead too) and a CRC-32 of
 // those eight bytes, all little-endian.
 constexpr size_t CORE_PART_SIZE = 12;
 constexpr size_t STATE_SIZE = SNAPSHOT_SIZE + CORE_PART_SIZE;

@@ -9,6 +9,8 @@
 #include "shell/events.h"
 #include "shell/frame_clock.h"
 #include "shell/machine_commands.h"
+#include "shell/key_typing.h"
+#include "shell/load_command.h"
 #include "shell/main_window.h"
 
 int main()
@@ -69,3 +71,18 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webRestoreState(const char* path)
     presentScreen();
     return nullptr;
 }
+
+// The page's launch of the program at path (a link's ?load=, a dropped
+// .vz, Run program...), between two frames, as a drop on the desktop's
+// window launches it: null when it runs (RUN is typed after a BASIC
+// program), else the one line to show: why nothing changed, or that it
+// went in as data.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webLaunchProgram(const char* path)
+{
+    Launch launch = launchProgram(path);
+    return launch == Launch::Refused ? "it is no program that can be read" : launchNote(launch);
+}
+
+// The page's Save program: BASIC's program as a .vz at path, named after
+// the file. Null when written, else why not.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webSaveProgram(const char* path) { return saveBasicProgram(vz200, path); }

@@ -2,8 +2,9 @@
 # Drag and drop onto the window from another X client (x_source, by the XDND
 # protocol, as a file manager or a browser drops): dropped text is typed as
 # tessel-run types it, by the key legends; a file that cannot be read changes
-# nothing; of several program files the first loads as File > Load with it
-# would, and the next Load offers it; text over 64 KB is cut with one line.
+# nothing; of several program files the first launches as tessel-run --run
+# launches it, and the next Load offers it; a BASIC program with the open ROM
+# goes in as data, with one line; text over 64 KB is cut with one line.
 source "$(dirname "$0")/desktop_lib.sh"
 : "${X_SOURCE:?}"
 
@@ -33,7 +34,7 @@ echo "a dropped file that cannot be read changed nothing"
 "$X_SOURCE" drop "$WINDOW" files "$FILES/program.vz" "$FILES/second.vz" || fail "the file drop"
 wait_for_client bars
 cp "$LAST_SHOT" "$SCREENSHOTS/drop-file.png"
-echo "of two dropped files the first ran, as tessel-run --load runs it"
+echo "of two dropped files the first ran, as tessel-run --run runs it"
 
 # The next Load offers the dropped file: Return alone takes what it holds now.
 cp "$TEST_PROGRAMS/hello_text.vz" "$FILES/program.vz"
@@ -43,6 +44,13 @@ xdotool key Return
 x_window_gone "$DIALOG" || fail "the Open dialog stays"
 wait_for_client hello
 echo "the next Load offered $FILES/program.vz"
+
+# A BASIC program (type 0xF0) needs BASIC, which the open ROM has not: it
+# goes in as data, with one line that says so.
+{ printf 'VZF0'; head -c 17 /dev/zero; printf '\xf0\xe9\x7a\x00\x00'; } >"$FILES/basic.vz"
+"$X_SOURCE" drop "$WINDOW" files "$FILES/basic.vz" || fail "the drop of a BASIC program"
+for _ in $(seq 50); do grep -q "loaded as data" "$WORK/tessel.err" && break; sleep 0.1; done
+grep "$FILES/basic.vz loaded as data: this ROM has no BASIC" "$WORK/tessel.err" || fail "no line for the data"
 
 # Over 64 KB: typed as far as it goes, the rest cut with one line.
 "$X_SOURCE" drop "$WINDOW" text "$(head -c 70000 /dev/zero | tr '\0' 'A')" || fail "the long drop"

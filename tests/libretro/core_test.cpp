@@ -7,6 +7,7 @@
 
 #include <dlfcn.h>
 
+#include <cctype>
 #include <cstdarg>
 #include <cstring>
 #include <filesystem>
@@ -319,8 +320,8 @@ TEST(LibretroCore, TellsWhatItIs)
 }
 
 // Without content and with each of our programs, the core's pictures and
-// sound are tessel-run's of the same frames, the program loaded before frame
-// 100 as tessel-run --load does; the system folder's machine files count,
+// sound are tessel-run's of the same frames, the program launched before
+// frame 100 as tessel-run --run does; the system folder's machine files count,
 // and each one that stood in is said once in the front end's log.
 TEST(LibretroCore, RunsAsTesselRunDoes)
 {
@@ -345,7 +346,7 @@ TEST(LibretroCore, RunsAsTesselRunDoes)
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.content + " " + run.system.string());
-        std::string load = run.content.empty() ? "" : " --load '" + run.content + "'";
+        std::string load = run.content.empty() ? "" : " --run '" + run.content + "'";
         Reference reference = tesselRun("--frames " + std::to_string(run.frames) + load, run.system);
         startCore(run.content, run.system.string());
         if (!run.log.empty()) {
@@ -437,6 +438,31 @@ TEST(LibretroCore, RefusedStatesChangeNothing)
     ASSERT_TRUE(CORE(retro_unserialize)(now.data(), now.size()));
     --frameNumber;
     runFrames(1);
+    EXPECT_TRUE(frontend.picture == picture);
+    stopCore();
+}
+
+// A real BASIC program, with the machine's own ROM in the system folder,
+// runs as tessel-run --run runs it, RUN typed after the launch; a state taken
+// while RUN is being typed goes on to the same picture.
+TEST(LibretroCore, LaunchesARealBasicProgram)
+{
+    fs::path system = machineFilesFolder("libretro-machine-files");
+    if (system.empty()) GTEST_SKIP() << "no " << REAL_SOFTWARE.string() << ": no real VZ200 software to launch";
+    std::string program = (REAL_SOFTWARE / "programs" / "basic-melbourne-cup.vz").string();
+    Reference reference = tesselRun("--frames 400 --run '" + program + "'", system);
+    startCore(program, system.string());
+    runFrames(110);
+    std::vector<uint8_t> state = saveState();
+    runFrames(290);
+    EXPECT_TRUE(frontend.picture == reference.picture);
+    EXPECT_EQ(coreScreen(), reference.screen);
+    std::string text = withoutCursor(reference.screen);
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(text.find("how many to play"), std::string::npos) << reference.screen;
+    std::vector<uint32_t> picture = frontend.picture;
+    ASSERT_TRUE(CORE(retro_unserialize)(state.data(), state.size()));
+    runFrames(290);
     EXPECT_TRUE(frontend.picture == picture);
     stopCore();
 }

@@ -96,10 +96,10 @@ grep -q "tessel: no vzrom.v20 in the system folder $WORK/system, running the bui
 echo "no content: frame 145 is tessel-run's, pixel for pixel; the open ROM's line in RetroArch's log"
 
 for program in graphics_bars hello_text; do
-    reference "$program" --load "$TEST_PROGRAMS/$program.vz" --frames 150
+    reference "$program" --run "$TEST_PROGRAMS/$program.vz" --frames 150
     after_frames 150 "retroarch-$program" "$TEST_PROGRAMS/$program.vz"
     x_same "$WORK/retroarch-$program.png" "$WORK/$program.png" || fail "$program.vz: frame 150 is not tessel-run's"
-    echo "$program.vz: frame 150 is tessel-run's, loaded before frame 100"
+    echo "$program.vz: frame 150 is tessel-run's, launched before frame 100"
 done
 
 # ---- RetroArch's window, driven like a user ------------------------------------

@@ -38,3 +38,15 @@ void writeVz(const std::filesystem::path& path, uint8_t type, uint16_t address, 
 {
     writeFile(path, vzFile(type, address, body));
 }
+
+const std::filesystem::path REAL_SOFTWARE = TESSEL_SOFTWARE;
+
+std::filesystem::path machineFilesFolder(const std::string& name)
+{
+    std::filesystem::path machine = REAL_SOFTWARE / "machine";
+    if (!std::filesystem::exists(machine / "vzrom.v20")) return {};
+    std::filesystem::path dir = scratchDirectory(name);
+    // Linked, never copied: the files are not ours.
+    for (const char* file : {"vzrom.v20", "vz200.fnt"}) std::filesystem::create_symlink(machine / file, dir / file);
+    return dir;
+}
