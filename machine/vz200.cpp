@@ -36,9 +36,11 @@ void restartMachine()
     startMachine();
 }
 
-void runMachineFrame(const uint8_t* keys)
+void runMachineFrame(const uint8_t* keys, const StickInput* sticks)
 {
     if (keys) rebuildKeyboardMatrix(vz200.keyboardMatrix, keys);
+    if (sticks) applyStickInput(vz200.joystick, *sticks);
+    startPrinterFrame(vz200.printer);
     runFrame(vz200.processor);
     finishSpeakerFrame(vz200.speaker);
     renderScreen(vz200);

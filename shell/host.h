@@ -11,6 +11,7 @@
 #include <cstdint>
 
 struct Surface;
+struct StickInput;
 
 // Each host defines these records as it needs them; the spine only passes
 // pointers to them around.
@@ -105,6 +106,12 @@ bool readReportedKeys(uint8_t state[256]);
 // Opening such a key source cannot fail, except when a test program asks it
 // to, to try the start-up's failure path.
 bool openReportedKeys();
+
+// ---- Joysticks ---------------------------------------------------------------
+
+// The controls of the two sticks held now (machine/joystick.h): the host's
+// first two game controllers, or its script. A host with none holds none.
+void hostReadSticks(StickInput& sticks);
 
 // ---- Audio -------------------------------------------------------------------
 

@@ -40,3 +40,9 @@ bool readReportedKeys(uint8_t state[256])
 }
 
 bool openReportedKeys() { return !shell.keyboard.refuseToOpen; }
+
+const StickInput* pollSticks()
+{
+    hostReadSticks(shell.sticks);
+    return &shell.sticks;
+}

@@ -17,6 +17,7 @@ struct Shell {
     HostWindow mainWindow = nullptr;
     bool backBufferHeld = false;  // the window holds the back buffer until shutdown
     KeyboardService keyboard;
+    StickInput sticks{};  // the last stick snapshot
     KeyTyping typing{};
     char programPath[PROGRAM_PATH_SIZE] = {};  // the last program chosen, offered again
     SoundPacing sound;

@@ -17,6 +17,7 @@
 #include "hosts/web/host_web.h"
 #include "machine/bus.h"
 #include "machine/dik.h"
+#include "machine/joystick.h"
 #include "machine/keyboard.h"
 #include "machine/surface.h"
 #include "machine/vz_file.h"
@@ -310,6 +311,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
 }
 
 bool hostOpenKeyboard(HostWindow) { return openReportedKeys(); }
+
+// The page has no joysticks yet.
+void hostReadSticks(StickInput& sticks) { sticks = StickInput{}; }
 
 // Read once a frame, just before the machine runs: each page key that is
 // in this snapshot has been seen once more.

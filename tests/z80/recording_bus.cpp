@@ -19,7 +19,7 @@ static void noteBudget()
     if (budgetWatched) writeBudgets.push_back(budgetWatched->cyclesLeft);
 }
 
-uint8_t memRead(uint16_t address)
+uint8_t memRead(uint16_t address, int32_t)
 {
     uint8_t value = recordedMemory[address];
     busLog.push_back({Access::READ, address, value});
