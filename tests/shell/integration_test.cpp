@@ -60,11 +60,11 @@ TEST_F(IntegrationTest, OpenRomBootsAndEchoesATypedLine)
     ASSERT_GE(row, 0) << run.out;
     EXPECT_EQ(run.lines[row + 1], padded("WHAT?"));
 
-    // On the picture: the cell of the typed H is glyph 0x08 of the open font.
+    // On the picture: the cell of the typed H is glyph 0x48 of the open font.
     std::memcpy(vz200.fontImage, openFontImage, sizeof vz200.fontImage);
     buildGlyphAtlas(vz200);
     Picture picture = readPicture(dir / "screen.png");
-    const int code = 0x08, column = 1;
+    const int code = 0x48, column = 1;
     for (int y = 0; y < TEXT_CELL_HEIGHT; ++y) {
         for (int x = 0; x < CELL_WIDTH; ++x) {
             uint32_t atlas = vz200.glyphAtlas[(12 * (code / 32) + y) * ATLAS_WIDTH + 8 * (code % 32) + x];
@@ -241,8 +241,9 @@ TEST_F(IntegrationTest, MachineFilesInTheCurrentDirectoryAreUsed)
     fs::copy_file(TESSEL_PROGRAMS "/tiny_rom.bin", dir / "vzrom.v20");
     RunResult run = runTesselRun(dir, "--fast --frames 3 --print-screen");
     ASSERT_EQ(run.status, 0) << run.err;
-    // That ROM does not clear the screen: memory starts zero, code 0x00 is '@'.
-    EXPECT_EQ(run.lines.at(0), "ROM FILE" + std::string(24, '@'));
+    // That ROM does not clear the screen: memory starts zero, code 0x00 is an
+    // inverse '@'.
+    EXPECT_EQ(run.lines.at(0), "ROM FILE" + std::string(24, '~'));
     EXPECT_EQ(run.err, "tessel: no vz200.fnt here, using the built-in open font\n");
 }
 
@@ -328,7 +329,7 @@ struct InProcessTest : IntegrationTest {
 int echoedA()
 {
     int count = 0;
-    for (int i = 0; i < 512; ++i) count += vz200.memoryImage[VIDEO_MEMORY + i] == 0x01;  // 'A'
+    for (int i = 0; i < 512; ++i) count += vz200.memoryImage[VIDEO_MEMORY + i] == 0x41;  // 'A'
     return count;
 }
 
@@ -374,7 +375,7 @@ TEST_F(InProcessTest, ClosingTheWindowEndsTheRunningMachineInOrder)
     EXPECT_EQ(headless.audio.closes, 1);
     EXPECT_EQ(heldBackBuffer(), nullptr);
     // The machine ran: the banner is on the screen.
-    EXPECT_EQ(vz200.memoryImage[VIDEO_MEMORY], 0x14);  // 'T'
+    EXPECT_EQ(vz200.memoryImage[VIDEO_MEMORY], 0x54);  // 'T'
 }
 
 }  // namespace
