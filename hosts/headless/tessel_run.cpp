@@ -283,7 +283,7 @@ static int takeStickHold(const char* text)
     hold.stick = text[0] - '1';
     const char* at = std::strchr(text, '@');
     if (!at) return refuse(option, "no @FROM-TO after the controls: ", text);
-    for (const char* name = text + 2; name < at;) {
+    for (const char* name = text + 2;;) {
         const char* end = name;
         while (end < at && *end != '+') ++end;
         StickControl control{};
@@ -291,7 +291,8 @@ static int takeStickHold(const char* text)
             return refuse(option, "controls are up, down, left, right, fire and arm, joined by +: ", text);
         }
         hold.controls |= stickBit(control);
-        name = end == at ? end : end + 1;
+        if (end == at) break;
+        name = end + 1;
     }
     const char* dash = std::strchr(at, '-');
     if (!dash) return refuse(option, "not a frame range FROM-TO after @: ", text);

@@ -279,6 +279,8 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLineNamingTheOption)
         {"--joystick 3:up@1-2", "--joystick: not N:CONTROLS@FROM-TO with N 1 or 2: 3:up@1-2"},
         {"--joystick 1:up+jump@1-2", "--joystick: controls are up, down, left, right, fire and arm, joined by +: 1:up+jump@1-2"},
         {"--joystick 1:fire", "--joystick: no @FROM-TO after the controls: 1:fire"},
+        {"--joystick 1:@1-2", "--joystick: controls are up, down, left, right, fire and arm, joined by +: 1:@1-2"},
+        {"--joystick 1:up+@1-2", "--joystick: controls are up, down, left, right, fire and arm, joined by +: 1:up+@1-2"},
         {"--joystick 2:fire@9-3", "--joystick: the range ends before it starts: 2:fire@9-3"},
         {"--joystick 2:fire@0-3", "--joystick: not a frame number (1 or more): 0"},
     };
