@@ -22,9 +22,11 @@ MachineFiles powerOnMachine(const char* romPath, const char* fontPath)
     return files;
 }
 
-void runMachineFrame(const uint8_t* keys)
+void runMachineFrame(const uint8_t* keys, const StickInput* sticks)
 {
     if (keys) rebuildKeyboardMatrix(vz200.keyboardMatrix, keys);
+    if (sticks) applyStickInput(vz200.joystick, *sticks);
+    startPrinterFrame(vz200.printer);
     runFrame(vz200.processor);
     finishSpeakerFrame(vz200.speaker);
     renderScreen(vz200);

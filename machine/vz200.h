@@ -8,8 +8,10 @@
 #include <cstdint>
 
 #include "machine/bus.h"
+#include "machine/joystick.h"
 #include "machine/keyboard.h"
 #include "machine/loaders.h"
+#include "machine/printer.h"
 #include "machine/speaker.h"
 #include "machine/video.h"
 #include "z80/z80.h"
@@ -30,6 +32,8 @@ struct Vz200 {
     uint32_t glyphAtlas[ATLAS_WIDTH * ATLAS_HEIGHT];  // every cell picture, drawn from the font at power-on
     uint32_t backBuffer[BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT];  // the picture of the last frame
     Speaker speaker;
+    JoystickPorts joystick;  // the sticks' switches, from the frame's stick snapshot
+    Printer printer;
 };
 
 // All zero when the program starts, as the machine is before its power-on.
@@ -53,7 +57,8 @@ MachineFiles powerOnMachine(const char* romPath, const char* fontPath);
 
 // The whole frame: the keyboard matrix from the frame's key snapshot (256
 // bytes by key code; null keeps the last rows, as while another application
-// is in front), the processor's frame ended by its frame interrupt, the
-// frame's SAMPLES_PER_FRAME samples in vz200.speaker.samples, and its
-// picture in vz200.backBuffer.
-void runMachineFrame(const uint8_t* keys);
+// is in front) and the joysticks from its stick snapshot (null keeps the
+// last), the processor's frame ended by its frame interrupt, the frame's
+// SAMPLES_PER_FRAME samples in vz200.speaker.samples, what it printed in
+// vz200.printer.text, and its picture in vz200.backBuffer.
+void runMachineFrame(const uint8_t* keys, const StickInput* sticks = nullptr);

@@ -41,8 +41,9 @@ GRAPHICS_LINES:  equ 64         ; graphics: 64 lines of 32 bytes, four 2-bit pix
 GRAPHICS_END:    equ SCREEN+GRAPHICS_LINES*COLUMNS
 BAR_BYTES:       equ 8          ; a quarter of a graphics line
 
-SPACE_CODE:      equ 0x20       ; video codes 0x20-0x3F are ASCII 0x20-0x3F
-INVERSE:         equ 0x40       ; codes 0x40-0x7F: the same glyphs light on dark
+NORMAL:          equ 0x40       ; normal text is codes 0x40-0x7F, as the machine's ROM writes it
+SPACE_CODE:      equ NORMAL+0x20 ; 0x60-0x7F are ASCII 0x20-0x3F
+INVERSE:         equ 0x40       ; flips a code between normal and inverse (0x00-0x3F)
 
 ; ---------------------------------------------------------------- characters
 
@@ -407,7 +408,8 @@ putChar:
         jr c,putCode
         sub 0x20                    ; lower case shows as upper case
 putCode:
-        and 0x3F                    ; ASCII to video code: @ A-Z [ \ ] come first
+        and 0x3F                    ; ASCII to video code: @ A-Z [ \ ] come first...
+        or NORMAL                   ; ...in normal text
         ld (hl),a
         inc hl
         ld a,l

@@ -77,8 +77,9 @@ bool messageLoopPass()
 
 void frameStep()
 {
-    // While another application is in front the matrix keeps its last rows.
-    runMachineFrame(shell.isActive ? pollKeyboard() : nullptr);
+    // While another application is in front the matrix keeps its last rows,
+    // and the sticks their last switches.
+    runMachineFrame(shell.isActive ? pollKeyboard() : nullptr, shell.isActive ? pollSticks() : nullptr);
     queueFrameSound();
     // Drawing comes before the wait, so the picture goes out at the deadline.
     waitForFrame();

@@ -22,6 +22,7 @@
 #include <cstdint>
 
 struct Surface;
+struct StickInput;
 
 // Each host defines these records as it needs them; the spine only passes
 // pointers to them around.
@@ -129,6 +130,12 @@ bool readReportedKeys(uint8_t state[256]);
 // flag out, and only a test sets it.
 bool openReportedKeys();
 extern bool reportedKeysRefuseToOpen;
+
+// ---- Joysticks ---------------------------------------------------------------
+
+// The controls of the two sticks held now (machine/joystick.h): the host's
+// first two game controllers, or its script. A host with none holds none.
+void hostReadSticks(StickInput& sticks);
 
 // ---- Audio -------------------------------------------------------------------
 

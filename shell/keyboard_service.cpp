@@ -43,3 +43,8 @@ bool readReportedKeys(uint8_t state[256])
 bool reportedKeysRefuseToOpen = false;
 
 bool openReportedKeys() { return !reportedKeysRefuseToOpen; }
+const StickInput* pollSticks()
+{
+    hostReadSticks(shell.sticks);
+    return &shell.sticks;
+}

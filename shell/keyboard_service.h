@@ -1,11 +1,13 @@
 // The host keyboard service: a snapshot of the host keys once per frame,
-// with typed text pressed on top, while the application is in front. The
-// keys of a screen keyboard (shell/screen_keyboard.h) count the snapshots
-// they are in.
+// The host keyboard service: a snapshot of the host keys once per frame,
+// with typed text pressed on top, while the application is in front; and
+// beside it the snapshot of the joysticks. The keys of a screen keyboard
+// (shell/screen_keyboard.h) count the snapshots they are in.
 #pragma once
 
 #include <cstdint>
 
+#include "machine/joystick.h"
 #include "machine/keyboard.h"
 #include "shell/host.h"
 
@@ -24,3 +26,6 @@ void releaseHostKeyboard();
 // The frame's key snapshot: the host's keys, or the last ones that could be
 // read, with typed text pressed on top.
 const uint8_t* pollKeyboard();
+
+// The frame's stick snapshot, as the host reads it.
+const StickInput* pollSticks();

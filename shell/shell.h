@@ -18,6 +18,7 @@ struct Shell {
     HostWindow mainWindow = nullptr;
     bool backBufferHeld = false;  // the window holds the back buffer until shutdown
     KeyboardService keyboard;
+    StickInput sticks{};  // the last stick snapshot
     KeyTyping typing{};
     ScreenKeyboard screenKeyboard{};
     char programPath[PROGRAM_PATH_SIZE] = {};  // the last program chosen, offered again

@@ -21,7 +21,11 @@ constexpr int DOT_ROWS = 7;
 constexpr int CELL_ROWS = 12;
 constexpr int FIRST_COLUMN = 1;  // where the 5x7 dots sit in the 8x12 cell
 constexpr int FIRST_ROW = 3;
-constexpr int INVERSE_BASE = 0x40;
+// As the machine's own character set: normal text, dark on the light
+// background, at 0x40-0x7F (the codes its ROM writes), the inverse at
+// 0x00-0x3F.
+constexpr int NORMAL_BASE = 0x40;
+constexpr int INVERSE_BASE = 0x00;
 constexpr int SEMIGRAPHIC_BASE = 0x80;
 constexpr int QUADRANT_ROWS = 6;
 constexpr uint8_t LEFT_HALF = 0x0F;   // bit 0 is the leftmost pixel
@@ -111,7 +115,7 @@ int main(int argc, char** argv)
     for (int code = 0; code < GLYPHS; ++code) {
         for (int row = 0; row < CELL_ROWS; ++row) {
             // Normal text is dark dots on the light background.
-            font[code * CELL_ROWS + row] = static_cast<uint8_t>(~dots[code][row]);
+            font[(NORMAL_BASE + code) * CELL_ROWS + row] = static_cast<uint8_t>(~dots[code][row]);
             font[(INVERSE_BASE + code) * CELL_ROWS + row] = dots[code][row];
         }
     }

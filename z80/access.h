@@ -8,17 +8,24 @@
 
 namespace z80 {
 
+// Every read hands the bus the budget (z80/bus.h).
+template <class S>
+Z80_INLINE uint8_t readByte(const S& s, uint16_t address)
+{
+    return memRead(address, s.cyclesLeft);
+}
+
 template <class S>
 Z80_INLINE uint8_t fetchByte(S& s)
 {
-    return memRead(s.PC++);
+    return readByte(s, s.PC++);
 }
 
 template <class S>
 Z80_INLINE uint16_t fetchWord(S& s)
 {
-    uint8_t lo = memRead(s.PC++);
-    return static_cast<uint16_t>(lo | memRead(s.PC++) << 8);
+    uint8_t lo = readByte(s, s.PC++);
+    return static_cast<uint16_t>(lo | readByte(s, s.PC++) << 8);
 }
 
 template <class S>
@@ -35,9 +42,10 @@ Z80_INLINE void writePort(S& s, uint16_t port, uint8_t value)
     portOut(port, value);
 }
 
-Z80_INLINE uint16_t readWord(uint16_t address)
+template <class S>
+Z80_INLINE uint16_t readWord(const S& s, uint16_t address)
 {
-    return static_cast<uint16_t>(memRead(address) | memRead(static_cast<uint16_t>(address + 1)) << 8);
+    return static_cast<uint16_t>(readByte(s, address) | readByte(s, static_cast<uint16_t>(address + 1)) << 8);
 }
 
 template <class S>
@@ -57,18 +65,18 @@ Z80_INLINE void push(S& s, uint16_t value)
 template <class S>
 Z80_INLINE uint16_t pop(S& s)
 {
-    uint8_t lo = memRead(s.SP++);
-    return static_cast<uint16_t>(lo | memRead(s.SP++) << 8);
+    uint8_t lo = readByte(s, s.SP++);
+    return static_cast<uint16_t>(lo | readByte(s, s.SP++) << 8);
 }
 
 // EX (SP),HL and its index forms, byte by byte in the processor's order.
 template <class S>
 Z80_INLINE void exchangeStackTop(S& s, uint16_t& pair)
 {
-    uint8_t lo = memRead(s.SP);
+    uint8_t lo = readByte(s, s.SP);
     writeByte(s, s.SP, low(pair));
     uint16_t above = static_cast<uint16_t>(s.SP + 1);
-    uint8_t hi = memRead(above);
+    uint8_t hi = readByte(s, above);
     writeByte(s, above, high(pair));
     pair = static_cast<uint16_t>(hi << 8 | lo);
 }

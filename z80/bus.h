@@ -4,14 +4,17 @@
 // While the processor runs, it keeps registers in locals: during memWrite and
 // portOut, of its state only the budget (cyclesLeft, already charged for the
 // writing instruction) is sure to be current; patchHook gets the whole state,
-// and what it changes there counts.
+// and what it changes there counts. memRead is handed the budget instead, as
+// a bus may time a read by it (the machine's keyboard window shows the video
+// chip's field sync): charged for the reading instruction, except on the
+// fetch of an opcode, which comes before its charge.
 #pragma once
 
 #include <cstdint>
 
 struct Z80State;
 
-uint8_t memRead(uint16_t address);
+uint8_t memRead(uint16_t address, int32_t cyclesLeft);
 void memWrite(uint16_t address, uint8_t value);
 uint8_t portIn(uint16_t port);
 void portOut(uint16_t port, uint8_t value);

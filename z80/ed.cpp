@@ -74,7 +74,7 @@ inline void setInterruptMode(Z80State& s, uint8_t modeBits)
 
 inline void rotateDigitRight(Z80State& s)
 {
-    uint8_t v = memRead(s.HL);
+    uint8_t v = readByte(s, s.HL);
     uint8_t a = regA(s);
     writeByte(s, s.HL, static_cast<uint8_t>((a << 4) | (v >> 4)));
     a = static_cast<uint8_t>((a & 0xF0) | (v & 0x0F));
@@ -83,7 +83,7 @@ inline void rotateDigitRight(Z80State& s)
 
 inline void rotateDigitLeft(Z80State& s)
 {
-    uint8_t v = memRead(s.HL);
+    uint8_t v = readByte(s, s.HL);
     uint8_t a = regA(s);
     writeByte(s, s.HL, static_cast<uint8_t>((v << 4) | (a & 0x0F)));
     a = static_cast<uint8_t>((a & 0xF0) | (v >> 4));
@@ -94,7 +94,7 @@ inline void rotateDigitLeft(Z80State& s)
 template <class S>
 Z80_INLINE void moveStep(S& s, int delta)
 {
-    uint8_t v = memRead(s.HL);
+    uint8_t v = readByte(s, s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
     writeByte(s, s.DE, v);
     s.DE = static_cast<uint16_t>(s.DE + delta);
@@ -114,7 +114,7 @@ struct CompareStep {
 template <class S>
 Z80_INLINE CompareStep compareStep(S& s, int delta)
 {
-    uint8_t v = memRead(s.HL);
+    uint8_t v = readByte(s, s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
     --s.BC;
     return {v, static_cast<uint8_t>(regA(s) - v)};
@@ -138,7 +138,7 @@ Z80_INLINE void inputStep(S& s, int delta)
 template <class S>
 Z80_INLINE void outputStep(S& s, int delta)
 {
-    uint8_t v = memRead(s.HL);
+    uint8_t v = readByte(s, s.HL);
     s.HL = static_cast<uint16_t>(s.HL + delta);
     writePort(s, portC(s), v);
     setHigh(s.BC, static_cast<uint8_t>(high(s.BC) - 1));
@@ -228,10 +228,10 @@ void runED(Z80State& s)
     case 0x53: writeWord(s, fetchWord(s), s.DE); break;
     case 0x63: writeWord(s, fetchWord(s), s.HL); break;
     case 0x73: writeWord(s, fetchWord(s), s.SP); break;
-    case 0x4B: s.BC = readWord(fetchWord(s)); break;
-    case 0x5B: s.DE = readWord(fetchWord(s)); break;
-    case 0x6B: s.HL = readWord(fetchWord(s)); break;
-    case 0x7B: s.SP = readWord(fetchWord(s)); break;
+    case 0x4B: s.BC = readWord(s, fetchWord(s)); break;
+    case 0x5B: s.DE = readWord(s, fetchWord(s)); break;
+    case 0x6B: s.HL = readWord(s, fetchWord(s)); break;
+    case 0x7B: s.SP = readWord(s, fetchWord(s)); break;
 
     case 0x44: negate(s); break;
     case 0x45:  // RETN

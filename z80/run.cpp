@@ -63,7 +63,7 @@ void raiseInterrupt(Z80State& s, uint16_t vector)
         s.PC = VECTOR_NMI;
     } else if (flags & IM2) {
         uint16_t address = static_cast<uint16_t>(s.I << 8 | (vector & 0xFF));
-        s.PC = z80::readWord(address);
+        s.PC = z80::readWord(s, address);
     } else if (flags & IM1) {
         s.PC = 0x0038;
     } else {

@@ -34,6 +34,7 @@ void headlessReset()
     headless.errorBox = HeadlessErrorBox{};
     headless.paste = HeadlessPaste{};
     headless.screen = HeadlessScreen{};
+    headless.sticks = StickInput{};
     headless.polls = 0;
     headless.keepFrames = true;
     headless.onPresent = nullptr;
@@ -123,6 +124,10 @@ bool headlessWriteScreenshot(const char* path)
     if (s.pixels.empty()) return false;
     return writePng(path, s.pixels.data(), s.width, s.height);
 }
+
+// ---- Joysticks -------------------------------------------------------------------
+
+void hostReadSticks(StickInput& sticks) { sticks = headless.sticks; }
 
 // ---- Key snapshot --------------------------------------------------------------
 

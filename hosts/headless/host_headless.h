@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "machine/joystick.h"
 #include "shell/host.h"
 
 // The one window there is; its address is the handle.
@@ -93,6 +94,7 @@ struct HeadlessHost {
     HeadlessErrorBox errorBox;
     HeadlessPaste paste;
     HeadlessScreen screen;
+    StickInput sticks;  // the controls the script holds on the two sticks
     int polls;  // looks at the toolkit there is not
     // Copy each presented frame into screen.pixels; a run that reads no
     // picture back may leave it off.

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "machine/character_set.h"
 #include "machine/key_table.h"
@@ -54,6 +56,12 @@ static const char usage[] =
     "                     case as upper case), digits, space , . ; : - and\n"
     "                     ! \" # $ %% & ' ( ) @ + * = < > / ?\n"
     "  --type-at FRAME    the frame in which the first key goes down (default 50)\n"
+    "  --joystick N:CONTROLS@FROM-TO\n"
+    "                     hold CONTROLS of joystick N (1 or 2) from frame FROM\n"
+    "                     through frame TO: up, down, left, right, fire and arm,\n"
+    "                     joined by + (e.g. 1:up+fire@200-260); may be repeated\n"
+    "  --printer FILE     write what the machine prints (BASIC's LPRINT, LLIST) to\n"
+    "                     FILE as text, a line for each carriage return\n"
     "  --screenshot FILE  write the last presented frame (320x240) as PNG\n"
     "  --wav FILE         write the sound of every frame as a WAV file: 960\n"
     "                     samples a frame, 48,000 a second, 16-bit mono, exactly\n"
@@ -72,10 +80,11 @@ static const char usage[] =
     "                     with no BASIC program, or no BASIC in the ROM, nothing\n"
     "                     is written, and the run ends with status 1 and the reason\n"
     "  --print-screen     print text video memory 0x7000-0x71FF as 16 lines of 32\n"
-    "                     characters: codes 0x00-0x3F as their characters (up and\n"
-    "                     left arrows as ^ and _), inverse codes 0x40-0x7F as the\n"
-    "                     lower-case letter, or ~ for inverse non-letters (the\n"
-    "                     cursor is an inverse space), semigraphics 0x80-0xFF as #\n"
+    "                     characters: normal text, codes 0x40-0x7F, as its\n"
+    "                     characters (up and left arrows as ^ and _), inverse\n"
+    "                     codes 0x00-0x3F as the lower-case letter, or ~ for\n"
+    "                     inverse non-letters (the cursor is an inverse space),\n"
+    "                     semigraphics 0x80-0xFF as #\n"
     "  --stats            print frames, emulated T-states, host seconds, the ratio\n"
     "                     to real time, and microseconds per frame for running the\n"
     "                     processor, rendering and presenting (rendering is timed\n"
@@ -85,7 +94,7 @@ static const char usage[] =
     "  -h, --help         show this text\n"
     "  --version          show the version\n"
     "\n"
-    "Numbers go up to 100000000. A --screenshot, --wav, --save-state or\n"
+    "Numbers go up to 100000000. A --screenshot, --wav, --printer, --save-state or\n"
     "--save-program FILE that cannot be written is refused before the run, and so\n"
     "is a --load-state FILE that cannot be restored, with the reason. Exit status\n"
     "0 after the run, 1 on bad options, files, a failed start or no BASIC program\n"
@@ -102,11 +111,24 @@ struct RunOptions {
     const char* wav;
     const char* loadState;
     const char* saveState;
+    const char* printer;
     bool printScreen;
     bool stats;
 };
 
-static RunOptions options = {150, false, false, nullptr, PROGRAM_START_FRAME, 50, nullptr, nullptr, nullptr, nullptr, false, false};
+static RunOptions options = {150, false, false, nullptr, PROGRAM_START_FRAME, 50, nullptr, nullptr, nullptr, nullptr, nullptr, false, false};
+
+// A --joystick: controls of one stick held through a span of frames.
+struct StickHold {
+    int stick;  // 0 or 1
+    uint8_t controls;  // bits of machine/joystick.h
+    int from, to;
+};
+
+static std::vector<StickHold> stickHolds;
+
+// Where --printer writes, open through the run.
+static std::FILE* printerFile = nullptr;
 // --run: the load file is dropped on the window, which launches it.
 static bool launchLoadFile = false;
 static const char* saveProgram = nullptr;
@@ -163,6 +185,10 @@ constexpr int SPARE_FRAMES = 50;
 // Sets up the user's side for the frame about to run.
 static void scriptFrame(int frame)
 {
+    headless.sticks = StickInput{};
+    for (const StickHold& hold : stickHolds) {
+        if (frame >= hold.from && frame <= hold.to) headless.sticks.held[hold.stick] |= hold.controls;
+    }
     // The first key goes down at this frame's keyboard poll.
     if (frame == options.typeAt) queueTypedText(typedText, static_cast<size_t>(typedLength));
     if (options.loadFile && frame == options.loadAt) {
@@ -217,6 +243,8 @@ static void measurePresentedFrame() { timing.present += secondsBetween(timing.wa
 static void framePresented(int frame)
 {
     if (options.stats) measurePresentedFrame();
+    const Printer& printer = vz200.printer;
+    if (printerFile) std::fwrite(printer.text, 1, static_cast<size_t>(printer.length), printerFile);
     if (frame >= options.frames) {
         headlessClose();
         return;
@@ -273,6 +301,36 @@ static int takeText(const char* text)
     return 0;
 }
 
+// "N:CONTROLS@FROM-TO", e.g. "1:up+fire@200-260"; 0 when it is one, else an
+// option error.
+static int takeStickHold(const char* text)
+{
+    const char* option = "--joystick";
+    StickHold hold{};
+    if ((text[0] != '1' && text[0] != '2') || text[1] != ':') return refuse(option, "not N:CONTROLS@FROM-TO with N 1 or 2: ", text);
+    hold.stick = text[0] - '1';
+    const char* at = std::strchr(text, '@');
+    if (!at) return refuse(option, "no @FROM-TO after the controls: ", text);
+    for (const char* name = text + 2;;) {
+        const char* end = name;
+        while (end < at && *end != '+') ++end;
+        StickControl control{};
+        if (!stickControlNamed(name, static_cast<size_t>(end - name), control)) {
+            return refuse(option, "controls are up, down, left, right, fire and arm, joined by +: ", text);
+        }
+        hold.controls |= stickBit(control);
+        if (end == at) break;
+        name = end + 1;
+    }
+    const char* dash = std::strchr(at, '-');
+    if (!dash) return refuse(option, "not a frame range FROM-TO after @: ", text);
+    std::string from(at + 1, dash);
+    if (parseFrame(option, from.c_str(), hold.from) != 0 || parseFrame(option, dash + 1, hold.to) != 0) return 1;
+    if (hold.to < hold.from) return refuse(option, "the range ends before it starts: ", text);
+    stickHolds.push_back(hold);
+    return 0;
+}
+
 static int parseOptions(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
@@ -298,7 +356,8 @@ static int parseOptions(int argc, char** argv)
             if (parseFrame(option, text, target) != 0) return 1;
             if (is("--frames")) options.framesGiven = true;
         } else if (is("--load") || is("--run") || is("--type") || is("--screenshot") || is("--wav") ||
-                   is("--load-state") || is("--save-state") || is("--save-program")) {
+                   is("--load-state") || is("--save-state") || is("--save-program") || is("--printer") ||
+                   is("--joystick")) {
             const char* text = value();
             if (!text) return refuse(option, "a value must follow", "");
             if (is("--load") || is("--run")) {
@@ -314,16 +373,19 @@ static int parseOptions(int argc, char** argv)
                 launchLoadFile = is("--run");
             } else if (is("--type")) {
                 if (takeText(text) != 0) return 1;
+            } else if (is("--joystick")) {
+                if (takeStickHold(text) != 0) return 1;
             } else if (is("--load-state")) {
                 // Checked once the machine has its ROM and font to compare.
                 options.loadState = text;
             } else {
                 // Found out now, not after a run of many frames.
                 if (!canWrite(text)) return refuse(option, "cannot write ", text);
-                (is("--wav")             ? options.wav
-                 : is("--save-state")    ? options.saveState
+                (is("--wav")            ? options.wav
+                 : is("--save-state")   ? options.saveState
                  : is("--save-program") ? saveProgram
-                                         : options.screenshot) = text;
+                 : is("--printer")      ? options.printer
+                                        : options.screenshot) = text;
             }
         } else {
             return refuse(option, "unknown option", "");
@@ -333,7 +395,9 @@ static int parseOptions(int argc, char** argv)
         int typingEnds = typedLength == 0 ? 0 : options.typeAt + KEY_FRAMES * typedLength;
         int runTyped = launchLoadFile ? KEY_FRAMES * static_cast<int>(sizeof BASIC_RUN - 1) : 0;
         int loadEnds = options.loadFile ? options.loadAt + runTyped : 0;
-        int needed = std::max(typingEnds, loadEnds) + SPARE_FRAMES;
+        int holdsEnd = 0;
+        for (const StickHold& hold : stickHolds) holdsEnd = std::max(holdsEnd, hold.to);
+        int needed = std::max({typingEnds, loadEnds, holdsEnd}) + SPARE_FRAMES;
         if (needed > options.frames) options.frames = needed;
     }
     return 0;
@@ -352,6 +416,10 @@ int main(int argc, char** argv)
     }
     headless.onPresent = framePresented;
     headless.audio.keepSamples = options.wav != nullptr;
+    scriptFrame(1);
+    if (options.printer && !(printerFile = std::fopen(options.printer, "wb"))) {
+        return fail("cannot write the printer's text ", options.printer);
+    }
 
     Clock::time_point start = Clock::now();
     if (!startEmulator()) return fail("the emulator did not start", "");
@@ -367,6 +435,7 @@ int main(int argc, char** argv)
     scriptFrame(1);
     runMessageLoop();
     stopEmulator();
+    if (printerFile && std::fclose(printerFile) != 0) return fail("cannot write the printer's text ", options.printer);
     double hostSeconds = secondsBetween(start, Clock::now());
     // A paced run spends the second drawing inside its wait.
     if (options.fast) hostSeconds -= timing.render;

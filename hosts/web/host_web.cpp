@@ -16,6 +16,7 @@
 
 #include "hosts/web/host_web.h"
 #include "machine/dik.h"
+#include "machine/joystick.h"
 #include "machine/keyboard.h"
 #include "machine/loaders.h"
 #include "machine/surface.h"
@@ -207,6 +208,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
 }
 
 bool hostOpenKeyboard(HostWindow) { return openReportedKeys(); }
+
+// The page has no joysticks yet.
+void hostReadSticks(StickInput& sticks) { sticks = StickInput{}; }
 
 bool hostReadKeys(uint8_t state[256]) { return readReportedKeys(state); }
 

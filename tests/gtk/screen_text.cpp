@@ -3,9 +3,9 @@
 // character cells, and each cell is matched against every cell picture the
 // machine's own video code draws with the open font (text mode, colour set 0).
 // Prints 16 lines of 32 characters in tessel-run's --print-screen notation:
-// codes 0x00-0x3F as their characters, inverse letters in lower case, other
-// inverse codes (the cursor) as ~, semigraphics as #, and ? for a cell that
-// matches nothing. Exit status 1 when the picture cannot be read.
+// normal text (codes 0x40-0x7F) as its characters, inverse letters in lower
+// case, other inverse codes (the cursor) as ~, semigraphics as #, and ? for
+// a cell that matches nothing. Exit status 1 when the picture cannot be read.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -14,7 +14,7 @@ cd "$work"
 
 # A machine-code program of our own: with interrupts off, write 'A' at the
 # top left of the screen and stay there.
-printf 'VALGRIND TEST PROGRAM\xf1\x00\x80\xf3\x3e\x01\x32\x00\x70\x18\xfe' > program.vz
+printf 'VALGRIND TEST PROGRAM\xf1\x00\x80\xf3\x3e\x41\x32\x00\x70\x18\xfe' > program.vz
 
 in_use_at_exit() {
   local frames=$1
@@ -37,6 +37,6 @@ if [ "$short" != "$long" ]; then
   echo "heap in use at exit grows with the run" >&2
   exit 1
 fi
-# The load ran: the program's 'A' (code 0x01) stands at the top left.
+# The load ran: the program's 'A' (code 0x41) stands at the top left.
 head -c 1 screen-400.txt | grep -q A || { echo "the loaded program did not run" >&2; cat screen-400.txt >&2; exit 1; }
 echo "memcheck: no errors"

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr int ROWS = 12;
+constexpr int NORMAL_TEXT = 0x40;  // where the drawn glyphs sit, dark on light
 
 // Pixel x (0 = left) of row y of a glyph: true for a 1 bit (the light colour).
 bool pixel(int code, int x, int y) { return (openFontImage[code * ROWS + y] >> x) & 1; }
@@ -62,17 +63,18 @@ TEST(OpenFont, UpperHalfOfTheTextCodesIsTheExactInverse)
 
 TEST(OpenFont, NormalTextIsDarkOnLight)
 {
-    // 'A' (code 0x01): '.' the light background (1 bits), '#' the dark dots.
+    // 'A' (code 0x41, as the machine's set has it): '.' the light background
+    // (1 bits), '#' the dark dots.
     const char* expected[ROWS] = {
         "........", "........", "........",
         "..###...", ".#...#..", ".#...#..", ".#####..", ".#...#..", ".#...#..", ".#...#..",
         "........", "........"};
     for (int y = 0; y < ROWS; ++y) {
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(pixel(0x01, x, y), expected[y][x] == '.') << "x " << x << " y " << y;
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(pixel(0x41, x, y), expected[y][x] == '.') << "x " << x << " y " << y;
     }
     for (int y = 0; y < ROWS; ++y) {
-        EXPECT_EQ(openFontImage[0x20 * ROWS + y], 0xFF);  // space: all light
-        EXPECT_EQ(openFontImage[0x60 * ROWS + y], 0x00);  // inverted space: the dark cursor block
+        EXPECT_EQ(openFontImage[0x60 * ROWS + y], 0xFF);  // space: all light
+        EXPECT_EQ(openFontImage[0x20 * ROWS + y], 0x00);  // inverted space: the dark cursor block
     }
 }
 
@@ -98,7 +100,7 @@ TEST(OpenFont, GlyphsFollowTheirDrawing)
             for (int x = 0; x < 8; ++x) {
                 bool inside = x >= 1 && x <= 5 && y >= 3 && y <= 9;
                 bool dot = inside && rows[y - 3][x - 1] == '#';
-                ASSERT_EQ(pixel(code, x, y), !dot) << "code " << code << " x " << x << " y " << y;
+                ASSERT_EQ(pixel(NORMAL_TEXT + code, x, y), !dot) << "code " << code << " x " << x << " y " << y;
             }
         }
     }

@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int HOLD_FRAMES = 3;
+constexpr uint8_t NORMAL_TEXT = 0x40;  // the cursor's inverse cell reads as the normal one
 constexpr int GAP_FRAMES = 2;
 
 class OpenRom : public ::testing::Test {
@@ -70,7 +71,7 @@ protected:
     {
         std::string text;
         for (int column = 0; column < SCREEN_COLUMNS; ++column) {
-            text += screenCharacter(vz200.memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * index + column] & 0x3F);
+            text += screenCharacter(vz200.memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * index + column] | NORMAL_TEXT);
         }
         return text.erase(text.find_last_not_of(' ') + 1);
     }
@@ -130,8 +131,8 @@ TEST_F(OpenRom, CursorBlinksAfterThePrompt)
     for (int i = 0; i < 50; ++i) {
         runFrames(1);
         uint8_t cell = vz200.memoryImage[VIDEO_MEMORY + SCREEN_COLUMNS * promptRow() + 1];
-        seenLit |= cell == 0x60;
-        seenDark |= cell == 0x20;
+        seenLit |= cell == 0x20;   // an inverse space
+        seenDark |= cell == 0x60;  // a normal one
         ASSERT_TRUE(cell == 0x60 || cell == 0x20) << int(cell);
     }
     EXPECT_TRUE(seenLit && seenDark);

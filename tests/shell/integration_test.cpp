@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "machine/dik.h"
 #include "machine/snapshot.h"
@@ -60,11 +61,11 @@ TEST_F(IntegrationTest, OpenRomBootsAndEchoesATypedLine)
     ASSERT_GE(row, 0) << run.out;
     EXPECT_EQ(run.lines[row + 1], padded("WHAT?"));
 
-    // On the picture: the cell of the typed H is glyph 0x08 of the open font.
+    // On the picture: the cell of the typed H is glyph 0x48 of the open font.
     std::memcpy(vz200.fontImage, openFontImage, sizeof vz200.fontImage);
     buildGlyphAtlas(vz200);
     Picture picture = readPicture(dir / "screen.png");
-    const int code = 0x08, column = 1;
+    const int code = 0x48, column = 1;
     for (int y = 0; y < TEXT_CELL_HEIGHT; ++y) {
         for (int x = 0; x < CELL_WIDTH; ++x) {
             uint32_t atlas = vz200.glyphAtlas[(12 * (code / 32) + y) * ATLAS_WIDTH + 8 * (code % 32) + x];
@@ -238,8 +239,9 @@ TEST_F(IntegrationTest, MachineFilesInTheCurrentDirectoryAreUsed)
     fs::copy_file(TESSEL_PROGRAMS "/tiny_rom.bin", dir / "vzrom.v20");
     RunResult run = runTesselRun(dir, "--fast --frames 3 --print-screen");
     ASSERT_EQ(run.status, 0) << run.err;
-    // That ROM does not clear the screen: memory starts zero, code 0x00 is '@'.
-    EXPECT_EQ(run.lines.at(0), "ROM FILE" + std::string(24, '@'));
+    // That ROM does not clear the screen: memory starts zero, code 0x00 is an
+    // inverse '@'.
+    EXPECT_EQ(run.lines.at(0), "ROM FILE" + std::string(24, '~'));
     EXPECT_EQ(run.err, "tessel: no vz200.fnt here, using the built-in open font\n");
 }
 
@@ -270,6 +272,14 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLineNamingTheOption)
         {"--screenshot /no/such/dir/x.png --fast --frames 1", "--screenshot: cannot write /no/such/dir/x.png"},
         {"--wav /no/such/dir/x.wav --fast --frames 1", "--wav: cannot write /no/such/dir/x.wav"},
         {"--save-state /no/such/dir/x --fast --frames 1", "--save-state: cannot write /no/such/dir/x"},
+        {"--printer /no/such/dir/x.txt --fast --frames 1", "--printer: cannot write /no/such/dir/x.txt"},
+        {"--joystick 3:up@1-2", "--joystick: not N:CONTROLS@FROM-TO with N 1 or 2: 3:up@1-2"},
+        {"--joystick 1:up+jump@1-2", "--joystick: controls are up, down, left, right, fire and arm, joined by +: 1:up+jump@1-2"},
+        {"--joystick 1:fire", "--joystick: no @FROM-TO after the controls: 1:fire"},
+        {"--joystick 1:@1-2", "--joystick: controls are up, down, left, right, fire and arm, joined by +: 1:@1-2"},
+        {"--joystick 1:up+@1-2", "--joystick: controls are up, down, left, right, fire and arm, joined by +: 1:up+@1-2"},
+        {"--joystick 2:fire@9-3", "--joystick: the range ends before it starts: 2:fire@9-3"},
+        {"--joystick 2:fire@0-3", "--joystick: not a frame number (1 or more): 0"},
     };
     for (const auto& [arguments, line] : bad) {
         RunResult run = runTesselRun(dir, arguments);
@@ -279,9 +289,101 @@ TEST_F(IntegrationTest, BadOptionsAndFilesFailWithOneLineNamingTheOption)
     }
 }
 
+// Each control of each stick, held through --joystick, pulls exactly its bit
+// of its port low as the joystick interface's manual has it; port 0x20,
+// read with IN A,(C) and another high byte, ANDs every line.
+TEST_F(IntegrationTest, EachStickControlReadsOnItsPortAndBit)
+{
+    const struct {
+        const char* held;
+        int row;  // of the probe: 0x2E, 0x2D, 0x2B, 0x27
+        int bit;
+    } controls[] = {
+        {"1:up", 0, 0}, {"1:down", 0, 1}, {"1:left", 0, 2}, {"1:right", 0, 3}, {"1:fire", 0, 4}, {"1:arm", 1, 4},
+        {"2:up", 2, 0}, {"2:down", 2, 1}, {"2:left", 2, 2}, {"2:right", 2, 3}, {"2:fire", 2, 4}, {"2:arm", 3, 4},
+    };
+    for (const auto& [held, row, bit] : controls) {
+        RunResult run = runTesselRun(dir, "--fast --load " + program("stick_probe.vz") + " --load-at 2 --joystick " +
+                                              held + "@3-4 --frames 4 --print-screen");
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string pressed = "11111111";
+        pressed[7 - bit] = '0';
+        for (int line = 0; line < 4; ++line) {
+            EXPECT_EQ(run.lines.at(line).substr(0, 8), line == row ? pressed : "11111111") << held << " line " << line;
+        }
+        EXPECT_EQ(run.lines.at(4).substr(0, 8), pressed) << held << " on port 0x20";
+    }
+    // Released after its frames.
+    RunResult run = runTesselRun(dir, "--fast --load " + program("stick_probe.vz") +
+                                          " --load-at 2 --joystick 1:up+fire@3-3 --frames 5 --print-screen");
+    EXPECT_EQ(run.lines.at(0).substr(0, 8), "11111111");
+}
+
+// Real VZ200 software, where the folder of it is at hand: the machine's own
+// ROM (and character set, unless a row leaves it out) in the run's folder,
+// a row for each thing the machine does as the hardware does.
+TEST_F(IntegrationTest, RealSoftwareRunsAsOnTheMachine)
+{
+    const fs::path software = TESSEL_SOFTWARE;
+    if (!fs::exists(software / "machine" / "vzrom.v20")) GTEST_SKIP() << "no real VZ200 software at " << software;
+    auto soft = [&](const char* name) { return " '" + (software / "programs" / name).string() + "'"; };
+    auto blankCellPixel = [](const Picture& picture) { return picture.at(BORDER_LEFT + 8 * 20 + 3, BORDER_TOP + 12 * 10 + 5); };
+    const struct {
+        const char* what;
+        std::string arguments;
+        bool machineFont;
+        std::function<void(const RunResult&)> check;
+    } rows[] = {
+        {"a demo waits for the field sync and goes on", "--load" + soft("demo-2018ad-part1.vz") + " --frames 200 --print-screen",
+         true,
+         [](const RunResult& run) {
+             for (const std::string& line : run.lines) EXPECT_EQ(line.find("READY"), std::string::npos) << line;
+         }},
+        {"Extended BASIC returns to READY in text mode",
+         "--load" + soft("extended-basic-2.vz") + " --frames 200 --print-screen --screenshot basic.png", true,
+         [&](const RunResult& run) {
+             EXPECT_EQ(run.lines.at(3), padded("READY"));
+             EXPECT_EQ(readPicture(dir / "basic.png").at(0, 0), videoPalette.black);
+         }},
+        {"a one-bit player sounds once it runs", "--load" + soft("music-anteater.vz") + " --frames 200 --wav music.wav", true,
+         [&](const RunResult&) {
+             int rate = 0;
+             std::vector<int16_t> samples = readWav(dir / "music.wav", rate);
+             ASSERT_EQ(samples.size(), 200u * 960);
+             int loudest = 0;
+             for (size_t i = 110 * 960; i < samples.size(); ++i) loudest = std::max(loudest, std::abs(int{samples[i]}));
+             EXPECT_GT(loudest, SPEAKER_AMPLITUDE / 4);
+         }},
+        {"LPRINT and LLIST reach the printer",
+         "--type 'LPRINT \"TESSEL\";1+2\n10 PRINT \"HI\"\nLLIST\n' --printer printed.txt", true,
+         [&](const RunResult&) {
+             Bytes text = readFile(dir / "printed.txt");
+             EXPECT_EQ(std::string(text.begin(), text.end()), "TESSEL 3 \n10 PRINT \"HI\"\n");
+         }},
+        {"the machine's ROM with its own character set", "--frames 120 --print-screen --screenshot own.png", true,
+         [](const RunResult& run) { EXPECT_EQ(run.lines.at(3), padded("READY")); }},
+        {"the machine's ROM with the built-in set shows the same light background",
+         "--frames 120 --print-screen --screenshot builtin.png", false,
+         [&](const RunResult& run) {
+             EXPECT_EQ(run.lines.at(3), padded("READY"));
+             EXPECT_EQ(blankCellPixel(readPicture(dir / "builtin.png")), blankCellPixel(readPicture(dir / "own.png")));
+             EXPECT_NE(blankCellPixel(readPicture(dir / "builtin.png")), videoPalette.darkGreen);
+         }},
+    };
+    fs::copy_file(software / "machine" / "vzrom.v20", dir / "vzrom.v20");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove(dir / "vz200.fnt");
+        if (row.machineFont) fs::copy_file(software / "machine" / "vz200.fnt", dir / "vz200.fnt");
+        RunResult run = runTesselRun(dir, "--fast " + row.arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        row.check(run);
+    }
+}
+
 TEST_F(IntegrationTest, OutputPathsAreTriedWithoutLeavingAFile)
 {
-    for (const char* option : {"--screenshot", "--wav", "--save-state"}) {
+    for (const char* option : {"--screenshot", "--wav", "--save-state", "--printer"}) {
         RunResult refused = runTesselRun(dir, std::string(option) + " new.out --bogus");
         EXPECT_EQ(refused.status, 1) << option;
         EXPECT_FALSE(fs::exists(dir / "new.out")) << option;
@@ -325,7 +427,7 @@ struct InProcessTest : IntegrationTest {
 int echoedA()
 {
     int count = 0;
-    for (int i = 0; i < 512; ++i) count += vz200.memoryImage[VIDEO_MEMORY + i] == 0x01;  // 'A'
+    for (int i = 0; i < 512; ++i) count += vz200.memoryImage[VIDEO_MEMORY + i] == 0x41;  // 'A'
     return count;
 }
 
@@ -371,7 +473,7 @@ TEST_F(InProcessTest, ClosingTheWindowEndsTheRunningMachineInOrder)
     EXPECT_EQ(headless.audio.closes, 1);
     EXPECT_EQ(heldBackBuffer(), nullptr);
     // The machine ran: the banner is on the screen.
-    EXPECT_EQ(vz200.memoryImage[VIDEO_MEMORY], 0x14);  // 'T'
+    EXPECT_EQ(vz200.memoryImage[VIDEO_MEMORY], 0x54);  // 'T'
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ void (*flatConsoleOut)(char c) = flatDefaultConsoleOut;
 
 // The processor's fetches and data accesses: kept trivial so that link-time
 // optimisation can inline them into the instruction sets.
-uint8_t memRead(uint16_t address) { return flatMemory[address]; }
+uint8_t memRead(uint16_t address, int32_t) { return flatMemory[address]; }
 void memWrite(uint16_t address, uint8_t value) { flatMemory[address] = value; }
 
 uint8_t portIn(uint16_t port) { return flatPortIn(port); }

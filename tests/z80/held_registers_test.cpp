@@ -30,6 +30,32 @@ TEST_F(HeldRegisters, TheBusSeesTheBudgetAfterTheChargeOfEachWrite)
     EXPECT_EQ(writeBudgets, (std::vector<int32_t>{993, 982, 982, 963, 947, 936}));
 }
 
+// A bus may time a read (the machine's keyboard window shows the field
+// sync): each data read is handed the budget after its instruction's charge.
+TEST_F(HeldRegisters, EachDataReadIsHandedTheBudgetAfterItsCharge)
+{
+    s.frameEndVector = VECTOR_NONE;
+    s.HL = 0x9001;
+    s.IX = 0x9100;
+    s.SP = 0xE000;
+    s.DE = 0x9300;
+    code({
+        0x3A, 0x00, 0x90,  // LD A,(0x9000)   13 -> 987
+        0x46,              // LD B,(HL)        7 -> 980
+        0xDD, 0x86, 0x02,  // ADD A,(IX+2)    19 -> 961
+        0xD1,              // POP DE          10 -> 951, two reads
+        0xED, 0xA0,        // LDI             16 -> 935, from (HL)
+    });
+    budgetWatched = &s;
+    runFrame(s);
+    std::vector<std::pair<uint16_t, int32_t>> data;
+    for (const auto& read : readBudgets) {
+        if (read.first >= 0x9000) data.push_back(read);
+    }
+    EXPECT_EQ(data, (std::vector<std::pair<uint16_t, int32_t>>{
+                        {0x9000, 987}, {0x9001, 980}, {0x9102, 961}, {0xE000, 951}, {0xE001, 951}, {0x9001, 935}}));
+}
+
 TEST_F(HeldRegisters, TheTrapSeesTheFrameSoFarAndItsChangesCount)
 {
     s.frameEndVector = VECTOR_NONE;

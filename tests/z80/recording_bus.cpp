@@ -13,14 +13,16 @@ Z80State patchHookState{};
 void (*patchHookAction)(Z80State& s) = nullptr;
 const Z80State* budgetWatched = nullptr;
 std::vector<int32_t> writeBudgets;
+std::vector<std::pair<uint16_t, int32_t>> readBudgets;
 
 static void noteBudget()
 {
     if (budgetWatched) writeBudgets.push_back(budgetWatched->cyclesLeft);
 }
 
-uint8_t memRead(uint16_t address)
+uint8_t memRead(uint16_t address, int32_t cyclesLeft)
 {
+    if (budgetWatched) readBudgets.emplace_back(address, cyclesLeft);
     uint8_t value = recordedMemory[address];
     busLog.push_back({Access::READ, address, value});
     return value;
@@ -70,6 +72,7 @@ void resetRecordingBus()
     patchHookAction = nullptr;
     budgetWatched = nullptr;
     writeBudgets.clear();
+    readBudgets.clear();
 }
 
 std::size_t countAccesses(Access kind)

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "z80/bus.h"
@@ -34,9 +35,11 @@ extern uint16_t patchHookPC;
 extern Z80State patchHookState;
 extern void (*patchHookAction)(Z80State& s);
 
-// While set, the budget of this state at each memory or port write, in order.
+// While set, the budget of this state at each memory or port write, in order,
+// and the budget each memory read was handed, by address.
 extern const Z80State* budgetWatched;
 extern std::vector<int32_t> writeBudgets;
+extern std::vector<std::pair<uint16_t, int32_t>> readBudgets;
 
 // Clears memory, the log, the port input, the trap record and action, and
 // the budget watch.

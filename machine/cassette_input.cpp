@@ -1,0 +1,3 @@
+#include "machine/cassette_input.h"
+
+bool cassetteInputLevel(const Vz200&, int32_t) { return true; }
