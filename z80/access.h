@@ -21,6 +21,14 @@ Z80_INLINE uint16_t fetchWord(S& s)
     return static_cast<uint16_t>(lo | memRead(s.PC++) << 8);
 }
 
+// An operand's read; fetches and the stack's are not timed.
+template <class S>
+Z80_INLINE uint8_t readByte(const S& s, uint16_t address)
+{
+    publishBudget(s);
+    return memRead(address);
+}
+
 template <class S>
 Z80_INLINE void writeByte(S& s, uint16_t address, uint8_t value)
 {

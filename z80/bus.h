@@ -1,10 +1,10 @@
 // The processor's only way to memory and ports. The machine links its own
 // implementation; test programs may link a flat 64 KB one instead.
 //
-// While the processor runs, it keeps registers in locals: during memWrite and
-// portOut, of its state only the budget (cyclesLeft, already charged for the
-// writing instruction) is sure to be current; patchHook gets the whole state,
-// and what it changes there counts.
+// While the processor runs, it keeps registers in locals: during memWrite,
+// portOut and the memRead of an operand, of its state only the budget
+// (cyclesLeft, already charged for the instruction) is sure to be current;
+// patchHook gets the whole state, and what it changes there counts.
 #pragma once
 
 #include <cstdint>

@@ -93,12 +93,12 @@ Z80_INLINE void indexedMemoryInstruction(S& s, uint16_t index)
 {
     constexpr int x = op >> 6, y = (op >> 3) & 7, z = op & 7;
     uint16_t address = indexedAddress(s, index);
-    if constexpr (x == 0 && z == 4) writeByte(s, address, inc8(s, memRead(address)));
-    if constexpr (x == 0 && z == 5) writeByte(s, address, dec8(s, memRead(address)));
+    if constexpr (x == 0 && z == 4) writeByte(s, address, inc8(s, readByte(s, address)));
+    if constexpr (x == 0 && z == 5) writeByte(s, address, dec8(s, readByte(s, address)));
     if constexpr (x == 0 && z == 6) writeByte(s, address, fetchByte(s));
     if constexpr (x == 1 && y == 6) writeByte(s, address, readRegister<z>(s));
-    if constexpr (x == 1 && z == 6) writeRegister<y>(s, memRead(address));
-    if constexpr (x == 2) accumulatorOp(s, y, memRead(address));
+    if constexpr (x == 1 && z == 6) writeRegister<y>(s, readByte(s, address));
+    if constexpr (x == 2) accumulatorOp(s, y, readByte(s, address));
 }
 
 template <int op, bool stepping, class S>

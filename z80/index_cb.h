@@ -12,11 +12,11 @@ Z80_INLINE void indexBitInstruction(S& s, uint16_t address)
 {
     constexpr int group = op >> 6, y = (op >> 3) & 7, z = op & 7;
     if constexpr (group == 1) {
-        testBit(s, y, memRead(address));  // every operand field tests (index + d)
+        testBit(s, y, readByte(s, address));  // every operand field tests (index + d)
     } else if constexpr (z != 6) {
         chargeZeroCost(s);  // the register-copy forms do nothing on this processor
     } else {
-        uint8_t v = memRead(address);
+        uint8_t v = readByte(s, address);
         if constexpr (group == 0) writeByte(s, address, rotateShift(s, y, v));
         if constexpr (group == 2) writeByte(s, address, static_cast<uint8_t>(v & ~(1 << y)));
         if constexpr (group == 3) writeByte(s, address, static_cast<uint8_t>(v | (1 << y)));

@@ -61,9 +61,10 @@ Z80_INLINE void onState(LoopRegisters& r, Entry entry)
 Z80_INLINE Z80State& stateOf(Z80State& s) { return s; }
 Z80_INLINE Z80State& stateOf(const LoopRegisters& r) { return r.state; }
 
-// A bus may time a write by the budget (the machine's speaker does), so the
-// state's budget is current whenever the processor writes.
-Z80_INLINE void publishBudget(Z80State&) {}
+// A bus may time a write or a data read by the budget (the machine's speaker
+// and cassette input do), so the state's budget is current whenever the
+// processor writes or reads an operand.
+Z80_INLINE void publishBudget(const Z80State&) {}
 Z80_INLINE void publishBudget(const LoopRegisters& r) { r.state.cyclesLeft = r.cyclesLeft; }
 
 }  // namespace z80

@@ -60,7 +60,7 @@ Z80_INLINE void writeRegister(S& s, uint8_t v)
 template <int r, class S>
 Z80_INLINE uint8_t readOperand(const S& s)
 {
-    if constexpr (r == 6) return memRead(s.HL);
+    if constexpr (r == 6) return readByte(s, s.HL);
     else return readRegister<r>(s);
 }
 

@@ -69,10 +69,10 @@ Z80_INLINE void unprefixedInstruction(S& s)
                 if constexpr (p == 2) writeWord(s, fetchWord(s), s.HL);
                 if constexpr (p == 3) writeByte(s, fetchWord(s), regA(s));
             } else {
-                if constexpr (p == 0) setA(s, memRead(s.BC));
-                if constexpr (p == 1) setA(s, memRead(s.DE));
+                if constexpr (p == 0) setA(s, readByte(s, s.BC));
+                if constexpr (p == 1) setA(s, readByte(s, s.DE));
                 if constexpr (p == 2) s.HL = readWord(fetchWord(s));
-                if constexpr (p == 3) setA(s, memRead(fetchWord(s)));
+                if constexpr (p == 3) setA(s, readByte(s, fetchWord(s)));
             }
         } else if constexpr (z == 3) {
             uint16_t& rr = registerPair<p, false>(s);
