@@ -2,22 +2,36 @@
 
 #include "machine/vz200.h"
 
+// The budget was charged before the instruction that reads or writes the
+// window ran, so this is the moment the instruction ends.
+static int32_t cycleOfFrame()
+{
+    const Z80State& s = vz200.processor;
+    return s.cyclesPerFrame - s.cyclesLeft;
+}
+
+// The keys of the selected rows, and the cassette input in bit 6.
+[[gnu::noinline]] static uint8_t readWindow(uint16_t address)
+{
+    uint8_t keys = readKeyboardWindow(vz200.keyboardMatrix, address);
+    uint8_t cassette = cassetteInput(vz200.tapeDeck, cycleOfFrame());
+    return static_cast<uint8_t>((keys & ~CASSETTE_INPUT) | cassette);
+}
+
 // memRead and memWrite stay small, so that they inline into the processor's
 // loop: the keyboard window and the latch are reached through calls.
 uint8_t memRead(uint16_t address)
 {
     if (address >= PROTECTED_END && address <= KEYBOARD_WINDOW_END) [[unlikely]]
-        return readKeyboardWindow(vz200.keyboardMatrix, address);
+        return readWindow(address);
     return vz200.memoryImage[address];
 }
 
 [[gnu::noinline]] static void writeOutputLatch(uint8_t value)
 {
     vz200.outputLatch = value;
-    // The budget was charged before the writing instruction ran, so this is
-    // the moment the instruction ends.
-    const Z80State& s = vz200.processor;
-    speakerLatchWritten(vz200.speaker, value, s.cyclesPerFrame - s.cyclesLeft);
+    speakerLatchWritten(vz200.speaker, value, cycleOfFrame());
+    cassetteOutputWritten(vz200.tapeDeck, value, cycleOfFrame());
 }
 
 void memWrite(uint16_t address, uint8_t value)

@@ -41,5 +41,6 @@ void runMachineFrame(const uint8_t* keys)
     if (keys) rebuildKeyboardMatrix(vz200.keyboardMatrix, keys);
     runFrame(vz200.processor);
     finishSpeakerFrame(vz200.speaker);
+    finishTapeFrame(vz200.tapeDeck);
     renderScreen(vz200);
 }

@@ -11,6 +11,7 @@
 #include "machine/keyboard.h"
 #include "machine/loaders.h"
 #include "machine/speaker.h"
+#include "machine/tape_deck.h"
 #include "machine/video.h"
 #include "z80/z80.h"
 
@@ -30,6 +31,7 @@ struct Vz200 {
     uint32_t glyphAtlas[ATLAS_WIDTH * ATLAS_HEIGHT];  // every cell picture, drawn from the font at power-on
     uint32_t backBuffer[BACK_BUFFER_WIDTH * BACK_BUFFER_HEIGHT];  // the picture of the last frame
     Speaker speaker;
+    TapeDeck tapeDeck;
 };
 
 // All zero when the program starts, as the machine is before startMachine.
@@ -62,6 +64,6 @@ void restartMachine();
 // The whole frame: the keyboard matrix from the frame's key snapshot (256
 // bytes by key code; null keeps the last rows, as while another application
 // is in front), the processor's frame ended by its frame interrupt, the
-// frame's SAMPLES_PER_FRAME samples in vz200.speaker.samples, and its
-// picture in vz200.backBuffer.
+// frame's SAMPLES_PER_FRAME samples in vz200.speaker.samples, the tape run
+// on to the frame's end, and its picture in vz200.backBuffer.
 void runMachineFrame(const uint8_t* keys);

@@ -94,7 +94,7 @@ TEST_F(MachineStart, ClearingPutsTheMachineBackToTheProgramStart)
 
     clearMachine();
     // Before the first keyboard update every key reads as pressed.
-    EXPECT_EQ(memRead(0x6800), 0x00);
+    EXPECT_EQ(memRead(0x6800), CASSETTE_INPUT);
     EXPECT_EQ(vz200.processor.cyclesPerFrame, 0);
     startAndRun();
     EXPECT_EQ(std::memcmp(&vz200, &firstRun, sizeof vz200), 0);
