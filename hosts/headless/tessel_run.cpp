@@ -16,6 +16,7 @@
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
 #include "hosts/headless/host_headless.h"
+#include "hosts/headless/tape_file.h"
 #include "shell/key_typing.h"
 #include "shell/load_command.h"
 #include "shell/main_window.h"
@@ -28,8 +29,9 @@ static const char usage[] =
     "\n"
     "  --frames N         run N frames, then stop: the run closes the window itself,\n"
     "                     as there is none to close (default: 150, or longer when\n"
-    "                     --type or --load need it, with 50 to spare)\n"
-    "  --fast             run as fast as possible; otherwise 50 frames a second\n"
+    "                     --type, --load or --tape-in need it, with 50 to spare)\n"
+    "  --fast             run as fast as possible, a tape too; otherwise 50 frames\n"
+    "                     a second, and a tape takes as long as on the machine\n"
     "  --load FILE        choose File > Load before frame --load-at and answer the\n"
     "                     Open dialog with FILE (a .vz program; a path of 259\n"
     "                     characters at most, as the dialog takes)\n"
@@ -40,6 +42,15 @@ static const char usage[] =
     "                     case as upper case), digits, space , . ; : - and\n"
     "                     ! \" # $ % & ' ( ) @ + * = < > / ?\n"
     "  --type-at FRAME    the frame in which the first key goes down (default 50)\n"
+    "  --tape-in FILE     put the tape FILE (.cvz, or a .wav recording of a tape)\n"
+    "                     into the cassette recorder and press play in frame\n"
+    "                     --tape-at; it plays to its end, whatever the machine\n"
+    "                     does, as the machine does not switch the motor. Type\n"
+    "                     CLOAD or CRUN (with --type) to load from it\n"
+    "  --tape-at FRAME    the frame in which play is pressed (default 1)\n"
+    "  --tape-out FILE    record the cassette output of the whole run (CSAVE) and\n"
+    "                     write it to FILE after the last frame: as a .wav (48 kHz,\n"
+    "                     16-bit mono) or, as the ROM wrote its bytes, a .cvz\n"
     "  --screenshot FILE  write the last presented frame (320x240) as PNG\n"
     "  --wav FILE         write the sound of every frame as a WAV file: 960\n"
     "                     samples a frame, 48,000 a second, 16-bit mono, exactly\n"
@@ -65,10 +76,11 @@ static const char usage[] =
     "  -h, --help         show this text\n"
     "  --version          show the version\n"
     "\n"
-    "Numbers go up to 100000000. A --screenshot, --wav or --save-state FILE that\n"
-    "cannot be written is refused before the run, and so is a --load-state FILE\n"
-    "that cannot be restored, with the reason. Exit status 0 after the run, 1 on\n"
-    "bad options, files or a failed start.\n";
+    "Numbers go up to 100000000. A --screenshot, --wav, --save-state or --tape-out\n"
+    "FILE that cannot be written is refused before the run, and so is a\n"
+    "--load-state FILE that cannot be restored or a --tape-in FILE that is no\n"
+    "tape, with the reason. Exit status 0 after the run, 1 on bad options, files\n"
+    "or a failed start, or a .cvz --tape-out of a run that saved nothing.\n";
 
 struct RunOptions {
     int frames;
@@ -81,11 +93,15 @@ struct RunOptions {
     const char* wav;
     const char* loadState;
     const char* saveState;
+    const char* tapeIn;
+    int tapeAt;
+    const char* tapeOut;
     bool printScreen;
     bool stats;
 };
 
-static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, nullptr, nullptr, nullptr, false, false};
+static RunOptions options = {150, false, false, nullptr, 100, 50, nullptr, nullptr, nullptr, nullptr, nullptr, 1, nullptr,
+                             false, false};
 
 // What --type types, as the keys go down: '\n' is Return.
 static char typedText[TYPING_CAPACITY];
@@ -145,6 +161,9 @@ static void scriptFrame(int frame)
         headlessAnswerChooser(options.loadFile);
         headlessCommand(ID_FILE_LOAD);
     }
+    // Both between two frames, as a user's hand on the recorder would be.
+    if (options.tapeIn && frame == options.tapeAt) playTape(vz200.tapeDeck);
+    if (options.tapeOut && frame == 1) recordTape(vz200.tapeDeck, vz200.outputLatch);
 }
 
 // ---- Timing ------------------------------------------------------------------
@@ -263,14 +282,27 @@ static int parseOptions(int argc, char** argv)
             options.printScreen = true;
         } else if (is("--stats")) {
             options.stats = true;
-        } else if (is("--frames") || is("--load-at") || is("--type-at")) {
+        } else if (is("--frames") || is("--load-at") || is("--type-at") || is("--tape-at")) {
             const char* text = value();
             if (!text) return refuse(option, "a number must follow", "");
-            int& target = is("--frames") ? options.frames : is("--load-at") ? options.loadAt : options.typeAt;
+            int& target = is("--frames")    ? options.frames
+                          : is("--load-at") ? options.loadAt
+                          : is("--type-at") ? options.typeAt
+                                            : options.tapeAt;
             if (parseFrame(option, text, target) != 0) return 1;
             if (is("--frames")) options.framesGiven = true;
+        } else if (is("--tape-in")) {
+            const char* text = value();
+            if (!text) return refuse(option, "a value must follow", "");
+            const char* reason = nullptr;
+            // Read now: a file that is no tape is refused before the run.
+            if (!insertTapeFromPath(vz200, text, reason)) {
+                std::fprintf(stderr, "tessel-run: --tape-in %s: %s\n", text, reason);
+                return 1;
+            }
+            options.tapeIn = text;
         } else if (is("--load") || is("--type") || is("--screenshot") || is("--wav") || is("--load-state") ||
-                   is("--save-state")) {
+                   is("--save-state") || is("--tape-out")) {
             const char* text = value();
             if (!text) return refuse(option, "a value must follow", "");
             if (is("--load")) {
@@ -289,9 +321,16 @@ static int parseOptions(int argc, char** argv)
                 // Checked once the machine has its ROM and font to compare.
                 options.loadState = text;
             } else {
+                if (is("--tape-out") && tapeFileKind(text) == TapeFileKind::None) {
+                    return refuse(option, "the name must end in .wav or .cvz: ", text);
+                }
                 // Found out now, not after a run of many frames.
                 if (!canWrite(text)) return refuse(option, "cannot write ", text);
-                (is("--wav") ? options.wav : is("--save-state") ? options.saveState : options.screenshot) = text;
+                const char*& target = is("--wav")          ? options.wav
+                                      : is("--save-state") ? options.saveState
+                                      : is("--tape-out")   ? options.tapeOut
+                                                           : options.screenshot;
+                target = text;
             }
         } else {
             return refuse(option, "unknown option", "");
@@ -300,7 +339,9 @@ static int parseOptions(int argc, char** argv)
     if (!options.framesGiven) {
         int typingEnds = typedLength == 0 ? 0 : options.typeAt + KEY_FRAMES * typedLength;
         int loadEnds = options.loadFile ? options.loadAt : 0;
-        int needed = std::max(typingEnds, loadEnds) + SPARE_FRAMES;
+        int64_t tapeFrames = (tapeStatus(vz200.tapeDeck).length + CYCLES_PER_FRAME - 1) / CYCLES_PER_FRAME;
+        int tapeEnds = options.tapeIn ? static_cast<int>(std::min<int64_t>(options.tapeAt + tapeFrames, FRAME_MAX)) : 0;
+        int needed = std::max({typingEnds, loadEnds, tapeEnds}) + SPARE_FRAMES;
         if (needed > options.frames) options.frames = needed;
     }
     return 0;
@@ -345,6 +386,13 @@ int main(int argc, char** argv)
     if (options.wav && !headlessWriteSound(options.wav)) return fail("cannot write the sound ", options.wav);
     if (options.saveState && !writeSnapshotFile(vz200, options.saveState)) {
         return fail("cannot write the snapshot ", options.saveState);
+    }
+    if (options.tapeOut) {
+        stopRecording(vz200.tapeDeck);
+        if (const char* problem = writeTapeRecording(options.tapeOut, tapeFileKind(options.tapeOut))) {
+            std::fprintf(stderr, "tessel-run: --tape-out %s: %s\n", options.tapeOut, problem);
+            return 1;
+        }
     }
     return 0;
 }
