@@ -103,16 +103,28 @@ void placeChange(WavComparator& c, int64_t cycle, TapeSignalWriter& out)
     holdTapeLevel(out, !c.high, cycles);
     c.lastChange = std::max(c.lastChange, cycle);
     c.pending = false;
+    c.steepest[0] = c.steepest[1] = WavSlope{};
 }
 
-// The middle of the slope that ends: the centroid of its steps from sample
-// to sample, each between its two samples. For an edge the recording's
-// filters smoothed, or that fell between two samples, that is where it was.
-int64_t slopeMiddle(const WavComparator& c, uint32_t rate)
+// A slope has ended: the steepest of its direction since the last change is
+// the edge. Its middle is the centroid of its steps from sample to sample,
+// each between its two samples: for an edge the recording's filters smoothed,
+// or that fell between two samples, where it was.
+void endSlope(WavComparator& c, uint32_t rate)
 {
-    int64_t sum = std::max<int64_t>(c.slopeSum, 1);
-    int64_t fraction = c.slopeMoment / sum * 0x10000 + (c.slopeMoment % sum << 16) / sum;
-    return cycleOfSample(c.slopeStart - 1, 0x8000 + fraction, rate);
+    if (c.slopeDirection == 0 || c.slopeSum == 0) return;
+    WavSlope& steepest = c.steepest[c.slopeDirection > 0];
+    if (c.slopeSum <= steepest.sum) return;
+    int64_t fraction = c.slopeMoment / c.slopeSum * 0x10000 + (c.slopeMoment % c.slopeSum << 16) / c.slopeSum;
+    steepest = WavSlope{c.slopeSum, cycleOfSample(c.slopeStart - 1, 0x8000 + fraction, rate)};
+}
+
+// The change the hysteresis found, at its edge, or where the threshold was
+// crossed when no slope led there.
+void placeAtEdge(WavComparator& c, int64_t crossing, TapeSignalWriter& out)
+{
+    const WavSlope& edge = c.steepest[c.high];
+    placeChange(c, edge.sum > 0 ? edge.cycle : crossing, out);
 }
 
 void compare(WavComparator& c, int32_t value, uint32_t rate, TapeSignalWriter& out)
@@ -123,16 +135,17 @@ void compare(WavComparator& c, int32_t value, uint32_t rate, TapeSignalWriter& o
     int64_t before = c.filtered;
     int64_t now = highPass(input, c.lastInput, c.filtered, c.pole);
     // The hysteresis decides that the level changed; the moment it changed
-    // is the middle of the slope that carried it, which neither the size of
-    // the thresholds nor a drift of the signal's middle moves.
-    // Steps smaller than a 32nd of the envelope are the sag of a level the
-    // coupling lets drift, or hiss: no slope. No slope is longer than an edge
-    // at 96 kHz could be.
+    // is the middle of the steepest slope towards it, which neither the size
+    // of the thresholds nor a drift of the signal's middle moves. Steps
+    // smaller than a 32nd of the envelope are the sag of a level the coupling
+    // lets drift, or hiss: no slope. No slope is longer than an edge at 96 kHz
+    // could be.
     int64_t step = now - before;
     int64_t least = c.envelope >> SLOPE_STEP_SHIFT;
     int8_t direction = step > least ? 1 : step < -least ? -1 : 0;
     if (direction != c.slopeDirection || c.sample - c.slopeStart > SLOPE_SAMPLES_MOST) {
-        if (c.pending) placeChange(c, slopeMiddle(c, rate), out);
+        endSlope(c, rate);
+        if (c.pending) placeAtEdge(c, c.lastChange, out);
         c.slopeDirection = direction;
         c.slopeStart = c.sample;
         c.slopeSum = c.slopeMoment = 0;
@@ -148,12 +161,11 @@ void compare(WavComparator& c, int32_t value, uint32_t rate, TapeSignalWriter& o
     if (high != c.high) {
         c.high = high;
         ++c.changes;
+        // On the slope still: its end may make it the steepest.
         c.pending = true;
-        // A level crossed without a slope towards it (it cannot be, but for
-        // the arithmetic) is placed where it was crossed.
         if (c.slopeDirection != (high ? 1 : -1)) {
-            int64_t fraction = crossingFraction(before, now, high ? threshold : -threshold);
-            placeChange(c, cycleOfSample(c.sample - 1, fraction, rate), out);
+            int64_t crossing = crossingFraction(before, now, high ? threshold : -threshold);
+            placeAtEdge(c, cycleOfSample(c.sample - 1, crossing, rate), out);
         }
     }
     ++c.sample;
@@ -319,7 +331,8 @@ bool endWav(WavReader& reader, TapeSignalWriter& out, const char*& reason)
 {
     WavComparator& c = reader.comparator;
     if (reader.part == WavPart::Done) {
-        if (c.pending) placeChange(c, slopeMiddle(c, reader.rate), out);
+        endSlope(c, reader.rate);
+        if (c.pending) placeAtEdge(c, c.lastChange, out);
         holdTapeLevel(out, c.high, cycleOfSample(c.sample, 0, reader.rate) - c.lastChange);
     }
     endTapeSignal(out);

@@ -21,10 +21,15 @@ bool looksLikeWav(const uint8_t* bytes, size_t size);
 
 enum class WavPart : uint8_t { Riff, ChunkHeader, Format, Skip, Data, Done, Refused };
 
+// A slope of the signal: its steps' sum, and the cycle of its middle.
+struct WavSlope {
+    int64_t sum, cycle;
+};
+
 // The comparator: the lead's AC coupling (a high-pass), the envelope of the
 // signal, and the level, which turns high above a quarter of the envelope
-// and low below minus a quarter, at the middle of the slope that took it
-// there. Values in 1/256ths of a 16-bit sample.
+// and low below minus a quarter, at the middle of the steepest slope that
+// took it there. Values in 1/256ths of a 16-bit sample.
 struct WavComparator {
     int64_t lastInput, filtered, envelope;
     int64_t pole, decay;  // the high-pass's and the envelope's, in 1/2^30ths
@@ -33,6 +38,7 @@ struct WavComparator {
     int64_t lastChange;   // the cycle of the last change of level
     uint32_t changes;
     bool pending;         // the level has changed; its moment comes with the slope's end
+    WavSlope steepest[2];  // since the last change, downwards and upwards
     int64_t lastHigh;     // cycles of the last high level
     int64_t balance;      // the short lows less the short highs before them
     int8_t slopeDirection;  // of the slope the signal is on: 1 up, -1 down, 0 flat
