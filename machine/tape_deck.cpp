@@ -40,28 +40,45 @@ void beginTapeInsert(TapeInsert& insert, const TapeInsert* measured)
     beginTapeSignal(insert.out, insert.keep ? &inserted : nullptr);
 }
 
-void feedTapeInsert(TapeInsert& insert, const uint8_t* bytes, size_t size)
+namespace {
+
+void feedFormat(TapeInsert& insert, const uint8_t* bytes, size_t size)
 {
-    if (size == 0) return;
-    if (insert.format == TapeFormat::Unknown) {
-        if (looksLikeCvz(bytes, size)) {
-            insert.format = TapeFormat::Cvz;
-            beginCvz(insert.cvz);
-        } else if (looksLikeWav(bytes, size)) {
-            insert.format = TapeFormat::Wav;
-            beginWav(insert.wav, insert.inverted);
-        } else {
-            insert.failure = "it is neither a .cvz nor a .wav tape";
-            return;
-        }
-    }
-    if (insert.failure) return;
     if (insert.format == TapeFormat::Cvz) feedCvz(insert.cvz, bytes, size, insert.out);
     else feedWav(insert.wav, bytes, size, insert.out);
 }
 
+// The format from the first bytes, which then go to its reader.
+void chooseFormat(TapeInsert& insert)
+{
+    if (looksLikeCvz(insert.first, insert.firstCount)) {
+        insert.format = TapeFormat::Cvz;
+        beginCvz(insert.cvz);
+    } else if (looksLikeWav(insert.first, insert.firstCount)) {
+        insert.format = TapeFormat::Wav;
+        beginWav(insert.wav, insert.inverted);
+    } else {
+        insert.failure = "it is neither a .cvz nor a .wav tape";
+        return;
+    }
+    feedFormat(insert, insert.first, insert.firstCount);
+}
+
+}  // namespace
+
+void feedTapeInsert(TapeInsert& insert, const uint8_t* bytes, size_t size)
+{
+    for (; size > 0 && insert.format == TapeFormat::Unknown && !insert.failure; ++bytes, --size) {
+        insert.first[insert.firstCount++] = *bytes;
+        if (insert.firstCount == sizeof insert.first) chooseFormat(insert);
+    }
+    if (size > 0 && !insert.failure) feedFormat(insert, bytes, size);
+}
+
 bool endTapeInsert(TapeDeck& deck, TapeInsert& insert, const char*& reason)
 {
+    // A file shorter than the bytes that tell the format.
+    if (insert.format == TapeFormat::Unknown && insert.firstCount > 0 && !insert.failure) chooseFormat(insert);
     bool read = false;
     if (insert.failure) reason = insert.failure;
     else if (insert.format == TapeFormat::Unknown) reason = "it is empty";

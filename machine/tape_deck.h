@@ -59,6 +59,8 @@ struct TapeInsert {
     CvzReader cvz;
     WavReader wav;
     TapeSignalWriter out;
+    uint8_t first[4];     // the first bytes, which tell the format
+    uint8_t firstCount;
     const char* failure;  // set by the reader when it could not read a piece
 };
 void beginTapeInsert(TapeInsert& insert, const TapeInsert* measured);
