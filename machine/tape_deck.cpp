@@ -160,13 +160,13 @@ uint8_t cassetteInput(TapeDeck& deck, int32_t cycle)
 
 void cassetteOutputWritten(TapeDeck& deck, uint8_t latch, int32_t cycle)
 {
-    bool high = (latch & LATCH_CASSETTE) != 0;
-    if (!deck.recording || high == deck.outputHigh) return;
+    bool outputHigh = (latch & LATCH_CASSETTE) != 0;
+    if (!deck.recording || outputHigh == deck.outputHigh) return;
     // Never before a change already kept, as a late write of a frame that ran
     // over its budget could be.
     int64_t at = std::max<int64_t>(cycle, deck.outputSince);
     holdTapeLevel(recorder, deck.outputHigh, at - deck.outputSince);
-    deck.outputHigh = high;
+    deck.outputHigh = outputHigh;
     deck.outputSince = at;
 }
 

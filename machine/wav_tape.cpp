@@ -142,7 +142,7 @@ void compare(WavComparator& c, int32_t value, uint32_t rate, TapeSignalWriter& o
     // could be.
     int64_t step = now - before;
     int64_t least = c.envelope >> SLOPE_STEP_SHIFT;
-    int8_t direction = step > least ? 1 : step < -least ? -1 : 0;
+    int8_t direction = step > least ? int8_t{1} : step < -least ? int8_t{-1} : int8_t{0};
     if (direction != c.slopeDirection || c.sample - c.slopeStart > SLOPE_SAMPLES_MOST) {
         endSlope(c, rate);
         if (c.pending) placeAtEdge(c, c.lastChange, out);
