@@ -90,7 +90,10 @@ bool endTapeInsert(TapeDeck& deck, TapeInsert& insert, const char*& reason)
     }
     if (insert.keep) {
         // The tape was being replaced: what is left of it is no tape.
-        if (!read) inserted.size = 0, inserted.length = 0;
+        if (!read) {
+            inserted.size = 0;
+            inserted.length = 0;
+        }
         rewindTape(deck);
     }
     return read;
@@ -154,7 +157,9 @@ size_t tapeRecordingAsCvz(uint8_t* out, size_t capacity) { return cvzFromSignal(
 
 uint8_t cassetteInput(TapeDeck& deck, int32_t cycle)
 {
-    if (deck.playing) runTapeTo(deck, cycle);
+    // Stopped, the lead rests, whichever level the tape stopped on.
+    if (!deck.playing) return CASSETTE_INPUT;
+    runTapeTo(deck, cycle);
     return deck.inputHigh ? 0 : CASSETTE_INPUT;
 }
 

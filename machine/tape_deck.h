@@ -30,7 +30,7 @@ constexpr uint8_t LATCH_CASSETTE = 0x06;
 // All zero: stopped at the start of the tape, not recording.
 struct TapeDeck {
     bool playing;
-    bool inputHigh;       // the played signal's level now
+    bool inputHigh;       // the played signal's level now, or where it stopped
     uint32_t playIndex;   // the next entry of the played tape
     uint32_t levels;      // levels of it begun; the first is low, the next high...
     int64_t levelEnd;     // the cycle of this frame at which the level ends
