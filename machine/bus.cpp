@@ -1,6 +1,5 @@
 #include "machine/bus.h"
 
-#include "machine/cassette_input.h"
 #include "machine/field_sync.h"
 #include "machine/vz200.h"
 
@@ -14,7 +13,7 @@ static int32_t frameCycle(int32_t cyclesLeft) { return CYCLES_PER_FRAME - cycles
 {
     int32_t cycle = frameCycle(cyclesLeft);
     uint8_t value = readKeyboardWindow(vz200.keyboardMatrix, address) & WINDOW_KEY_BITS;
-    if (cassetteInputLevel(vz200, cycle)) value |= WINDOW_CASSETTE_INPUT;
+    value |= cassetteInput(vz200.tapeDeck, cycle);
     if (fieldSyncHigh(cycle)) value |= WINDOW_FIELD_SYNC;
     return value;
 }
@@ -31,7 +30,9 @@ uint8_t memRead(uint16_t address, int32_t cyclesLeft)
 [[gnu::noinline]] static void writeOutputLatch(uint8_t value)
 {
     vz200.outputLatch = value;
-    speakerLatchWritten(vz200.speaker, value, frameCycle(vz200.processor.cyclesLeft));
+    int32_t cycle = frameCycle(vz200.processor.cyclesLeft);
+    speakerLatchWritten(vz200.speaker, value, cycle);
+    cassetteOutputWritten(vz200.tapeDeck, value, cycle);
 }
 
 void memWrite(uint16_t address, uint8_t value)

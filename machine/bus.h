@@ -11,7 +11,7 @@ constexpr uint16_t KEYBOARD_WINDOW_END = 0x6FFF; // 0x6800-0x6FFF: keyboard read
 constexpr uint16_t VIDEO_MEMORY = 0x7000;
 
 // A read of the keyboard window: the keys' rows in bits 0-5, and beside them
-// the cassette input (machine/cassette_input.h) and the video chip's field
+// the cassette input (machine/tape_deck.h) and the video chip's field
 // sync (machine/field_sync.h).
 constexpr uint8_t WINDOW_KEY_BITS = 0x3F;
 constexpr uint8_t WINDOW_CASSETTE_INPUT = 0x40;

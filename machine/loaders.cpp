@@ -57,3 +57,25 @@ bool loadProgramFromMemory(Vz200& machine, const uint8_t* file, size_t size)
     }
     return true;
 }
+
+bool insertTapeFromPath(Vz200& machine, const char* path, const char*& reason)
+{
+    static uint8_t piece[1 << 16];
+    static TapeInsert passes[2];
+    // The first pass measures the tape, the second keeps it.
+    for (int pass = 0; pass < 2; ++pass) {
+        std::FILE* file = std::fopen(path, "rb");
+        if (!file) {
+            reason = "it cannot be opened";
+            return false;
+        }
+        TapeInsert& insert = passes[pass];
+        beginTapeInsert(insert, pass == 0 ? nullptr : &passes[0]);
+        for (size_t size; (size = std::fread(piece, 1, sizeof piece, file)) > 0;) feedTapeInsert(insert, piece, size);
+        // A directory opens on some hosts, then fails its first read.
+        if (std::ferror(file)) insert.failure = "it cannot be read";
+        std::fclose(file);
+        if (!endTapeInsert(machine.tapeDeck, insert, reason)) return false;
+    }
+    return true;
+}

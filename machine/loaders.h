@@ -44,3 +44,9 @@ bool loadProgramFromPath(Vz200& machine, const char* path);
 
 // The same for a .vz file's bytes already in memory.
 bool loadProgramFromMemory(Vz200& machine, const uint8_t* file, size_t size);
+
+// A tape file (.cvz or .wav) into the machine's tape deck, as insertTape
+// takes its bytes; read in pieces, so that a long recording needs no room
+// of its own. False with a reason, the deck and its tape as they were, when
+// it cannot be opened or read or insertTape would refuse it.
+bool insertTapeFromPath(Vz200& machine, const char* path, const char*& reason);

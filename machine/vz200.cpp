@@ -29,5 +29,6 @@ void runMachineFrame(const uint8_t* keys, const StickInput* sticks)
     startPrinterFrame(vz200.printer);
     runFrame(vz200.processor);
     finishSpeakerFrame(vz200.speaker);
+    finishTapeFrame(vz200.tapeDeck);
     renderScreen(vz200);
 }

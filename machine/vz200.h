@@ -13,6 +13,7 @@
 #include "machine/loaders.h"
 #include "machine/printer.h"
 #include "machine/speaker.h"
+#include "machine/tape_deck.h"
 #include "machine/video.h"
 #include "z80/z80.h"
 
@@ -34,6 +35,7 @@ struct Vz200 {
     Speaker speaker;
     JoystickPorts joystick;  // the sticks' switches, from the frame's stick snapshot
     Printer printer;
+    TapeDeck tapeDeck;
 };
 
 // All zero when the program starts, as the machine is before its power-on.
@@ -60,5 +62,6 @@ MachineFiles powerOnMachine(const char* romPath, const char* fontPath);
 // is in front) and the joysticks from its stick snapshot (null keeps the
 // last), the processor's frame ended by its frame interrupt, the frame's
 // SAMPLES_PER_FRAME samples in vz200.speaker.samples, what it printed in
-// vz200.printer.text, and its picture in vz200.backBuffer.
+// vz200.printer.text, the tape run on to the frame's end, and its picture in
+// vz200.backBuffer.
 void runMachineFrame(const uint8_t* keys, const StickInput* sticks = nullptr);

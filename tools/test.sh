@@ -40,7 +40,7 @@ tools/lint.sh build
 
 # Each fuzz target runs a bounded number of inputs from its seed corpus.
 configure -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_FUZZ=ON -DTESSEL_GTK=OFF
-cmake --build build-fuzz -j2 --target fuzz_program_file fuzz_processor fuzz_keyboard fuzz_restore
+cmake --build build-fuzz -j2 --target fuzz_program_file fuzz_processor fuzz_keyboard fuzz_restore fuzz_tape
 ctest --test-dir build-fuzz --output-on-failure -L fuzz
 
 # The options must build too; their tests are the release build's.

@@ -21,6 +21,7 @@
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
 #include "hosts/headless/host_headless.h"
+#include "hosts/headless/tape_file.h"
 #include "shell/key_typing.h"
 #include "shell/load_command.h"
 #include "shell/machine_commands.h"
@@ -34,8 +35,10 @@ static const char usage[] =
     "\n"
     "  --frames N         run N frames, then stop: the run closes the window itself,\n"
     "                     as there is none to close (default: 150, or longer when\n"
-    "                     --type, --load or --run need it, with 50 to spare)\n"
-    "  --fast             run as fast as possible; otherwise 50 frames a second\n"
+    "                     --type, --load, --run or --tape-in need it, with 50 to\n"
+    "                     spare)\n"
+    "  --fast             run as fast as possible, a tape too; otherwise 50 frames\n"
+    "                     a second, and a tape takes as long as on the machine\n"
     "  --load FILE        choose File > Load before frame --load-at and answer the\n"
     "                     Open dialog with FILE (a .vz program; a path of 259\n"
     "                     characters at most, as the dialog takes): its body goes\n"
@@ -62,6 +65,15 @@ static const char usage[] =
     "                     joined by + (e.g. 1:up+fire@200-260); may be repeated\n"
     "  --printer FILE     write what the machine prints (BASIC's LPRINT, LLIST) to\n"
     "                     FILE as text, a line for each carriage return\n"
+    "  --tape-in FILE     put the tape FILE (.cvz, or a .wav recording of a tape)\n"
+    "                     into the cassette recorder and press play in frame\n"
+    "                     --tape-at; it plays to its end, whatever the machine\n"
+    "                     does, as the machine does not switch the motor. Type\n"
+    "                     CLOAD or CRUN (with --type) to load from it\n"
+    "  --tape-at FRAME    the frame in which play is pressed (default 1)\n"
+    "  --tape-out FILE    record the cassette output of the whole run (CSAVE) and\n"
+    "                     write it to FILE after the last frame: as a .wav (48 kHz,\n"
+    "                     16-bit mono) or, as the ROM wrote its bytes, a .cvz\n"
     "  --screenshot FILE  write the last presented frame (320x240) as PNG\n"
     "  --wav FILE         write the sound of every frame as a WAV file: 960\n"
     "                     samples a frame, 48,000 a second, 16-bit mono, exactly\n"
@@ -94,11 +106,12 @@ static const char usage[] =
     "  -h, --help         show this text\n"
     "  --version          show the version\n"
     "\n"
-    "Numbers go up to 100000000. A --screenshot, --wav, --printer, --save-state or\n"
-    "--save-program FILE that cannot be written is refused before the run, and so\n"
-    "is a --load-state FILE that cannot be restored, with the reason. Exit status\n"
-    "0 after the run, 1 on bad options, files, a failed start or no BASIC program\n"
-    "for --save-program.\n";
+    "Numbers go up to 100000000. A --screenshot, --wav, --printer, --save-state,\n"
+    "--save-program or --tape-out FILE that cannot be written is refused before\n"
+    "the run, and so is a --load-state FILE that cannot be restored or a --tape-in\n"
+    "FILE that is no tape, with the reason. Exit status 0 after the run, 1 on bad\n"
+    "options, files or a failed start, no BASIC program for --save-program, or a\n"
+    ".cvz --tape-out of a run that saved nothing.\n";
 
 struct RunOptions {
     int frames;
@@ -112,11 +125,15 @@ struct RunOptions {
     const char* loadState;
     const char* saveState;
     const char* printer;
+    const char* tapeIn;
+    int tapeAt;
+    const char* tapeOut;
     bool printScreen;
     bool stats;
 };
 
-static RunOptions options = {150, false, false, nullptr, PROGRAM_START_FRAME, 50, nullptr, nullptr, nullptr, nullptr, nullptr, false, false};
+static RunOptions options = {150, false, false, nullptr, PROGRAM_START_FRAME, 50, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, 1, nullptr, false, false};
 
 // A --joystick: controls of one stick held through a span of frames.
 struct StickHold {
@@ -199,6 +216,9 @@ static void scriptFrame(int frame)
             headlessCommand(ID_FILE_LOAD);
         }
     }
+    // Both between two frames, as a user's hand on the recorder would be.
+    if (options.tapeIn && frame == options.tapeAt) playTape(vz200.tapeDeck);
+    if (options.tapeOut && frame == 1) recordTape(vz200.tapeDeck, vz200.outputLatch);
 }
 
 // ---- Timing ------------------------------------------------------------------
@@ -349,15 +369,28 @@ static int parseOptions(int argc, char** argv)
             options.printScreen = true;
         } else if (is("--stats")) {
             options.stats = true;
-        } else if (is("--frames") || is("--load-at") || is("--type-at")) {
+        } else if (is("--frames") || is("--load-at") || is("--type-at") || is("--tape-at")) {
             const char* text = value();
             if (!text) return refuse(option, "a number must follow", "");
-            int& target = is("--frames") ? options.frames : is("--load-at") ? options.loadAt : options.typeAt;
+            int& target = is("--frames")    ? options.frames
+                          : is("--load-at") ? options.loadAt
+                          : is("--type-at") ? options.typeAt
+                                            : options.tapeAt;
             if (parseFrame(option, text, target) != 0) return 1;
             if (is("--frames")) options.framesGiven = true;
+        } else if (is("--tape-in")) {
+            const char* text = value();
+            if (!text) return refuse(option, "a value must follow", "");
+            const char* reason = nullptr;
+            // Read now: a file that is no tape is refused before the run.
+            if (!insertTapeFromPath(vz200, text, reason)) {
+                std::fprintf(stderr, "tessel-run: --tape-in %s: %s\n", text, reason);
+                return 1;
+            }
+            options.tapeIn = text;
         } else if (is("--load") || is("--run") || is("--type") || is("--screenshot") || is("--wav") ||
                    is("--load-state") || is("--save-state") || is("--save-program") || is("--printer") ||
-                   is("--joystick")) {
+                   is("--joystick") || is("--tape-out")) {
             const char* text = value();
             if (!text) return refuse(option, "a value must follow", "");
             if (is("--load") || is("--run")) {
@@ -379,12 +412,16 @@ static int parseOptions(int argc, char** argv)
                 // Checked once the machine has its ROM and font to compare.
                 options.loadState = text;
             } else {
+                if (is("--tape-out") && tapeFileKind(text) == TapeFileKind::None) {
+                    return refuse(option, "the name must end in .wav or .cvz: ", text);
+                }
                 // Found out now, not after a run of many frames.
                 if (!canWrite(text)) return refuse(option, "cannot write ", text);
                 (is("--wav")            ? options.wav
                  : is("--save-state")   ? options.saveState
                  : is("--save-program") ? saveProgram
                  : is("--printer")      ? options.printer
+                 : is("--tape-out")     ? options.tapeOut
                                         : options.screenshot) = text;
             }
         } else {
@@ -397,7 +434,9 @@ static int parseOptions(int argc, char** argv)
         int loadEnds = options.loadFile ? options.loadAt + runTyped : 0;
         int holdsEnd = 0;
         for (const StickHold& hold : stickHolds) holdsEnd = std::max(holdsEnd, hold.to);
-        int needed = std::max({typingEnds, loadEnds, holdsEnd}) + SPARE_FRAMES;
+        int64_t tapeFrames = (tapeStatus(vz200.tapeDeck).length + CYCLES_PER_FRAME - 1) / CYCLES_PER_FRAME;
+        int tapeEnds = options.tapeIn ? static_cast<int>(std::min<int64_t>(options.tapeAt + tapeFrames, FRAME_MAX)) : 0;
+        int needed = std::max({typingEnds, loadEnds, holdsEnd, tapeEnds}) + SPARE_FRAMES;
         if (needed > options.frames) options.frames = needed;
     }
     return 0;
@@ -452,6 +491,13 @@ int main(int argc, char** argv)
     if (const char* refusal = saveProgram ? saveBasicProgram(vz200, saveProgram) : nullptr) {
         std::fprintf(stderr, "tessel-run: --save-program %s: %s\n", saveProgram, refusal);
         return 1;
+    }
+    if (options.tapeOut) {
+        stopRecording(vz200.tapeDeck);
+        if (const char* problem = writeTapeRecording(options.tapeOut, tapeFileKind(options.tapeOut))) {
+            std::fprintf(stderr, "tessel-run: --tape-out %s: %s\n", options.tapeOut, problem);
+            return 1;
+        }
     }
     return 0;
 }
