@@ -31,21 +31,31 @@ struct HeldState {
     KeyboardMatrix keyboardMatrix;
     Speaker speaker;
     const uint8_t* ram;  // memory from PROTECTED_END, where it lies in the snapshot
+    JoystickPorts joystick;
+    struct {
+        bool afterCarriageReturn;
+    } printer;
+    TapeDeck tapeDeck;  // where it is on its tape; the recorder is not the snapshot's
+    TapeIdentity tape;  // the tape that position is on
 };
 
 // The three ways through the field list: writing a snapshot from the
 // machine, reading one into a HeldState, and measuring, at compile time,
 // where a field lies.
+// Each goes through the fields of one format version.
 struct Writer {
+    uint32_t version;
     uint8_t* at;
 };
 
 struct Reader {
+    uint32_t version;
     const uint8_t* at;
     bool wellFormed;  // every truth value was 0 or 1
 };
 
 struct Measure {
+    uint32_t version;
     size_t at;
     const void* sought;  // the field whose offset is wanted, or null
     size_t found;
@@ -121,9 +131,30 @@ constexpr void ram(Measure& measure, const HeldState& held)
     measure.at += RAM_SIZE;
 }
 
+// The tape a deck's position belongs to; none for a deck at rest, whose
+// position is the same on every tape.
+void tape(Writer& writer, const Vz200& machine)
+{
+    TapeIdentity tape = tapeAtRest(machine.tapeDeck) ? TapeIdentity{} : insertedTape();
+    u32(writer, tape.crc);
+    u32(writer, tape.size);
+}
+
+void tape(Reader& reader, HeldState& held)
+{
+    u32(reader, held.tape.crc);
+    u32(reader, held.tape.size);
+}
+
+constexpr void tape(Measure& measure, const HeldState& held)
+{
+    u32(measure, held.tape.crc);
+    u32(measure, held.tape.size);
+}
+
 uint32_t wordAt(const uint8_t* data, size_t offset)
 {
-    Reader reader{data + offset, true};
+    Reader reader{SNAPSHOT_VERSION, data + offset, true};
     uint32_t value = 0;
     u32(reader, value);
     return value;
@@ -158,15 +189,26 @@ constexpr void stateFields(Cursor& cursor, State& state)
     s32(cursor, speaker.lastInput);
     s64(cursor, speaker.lastOutput);
     ram(cursor, state);
+    if (cursor.version < 2) return;
+    for (auto& line : state.joystick.pressed) u8(cursor, line);
+    flag(cursor, state.printer.afterCarriageReturn);
+    auto& deck = state.tapeDeck;
+    flag(cursor, deck.playing);
+    flag(cursor, deck.inputHigh);
+    u32(cursor, deck.playIndex);
+    u32(cursor, deck.levels);
+    s64(cursor, deck.levelEnd);
+    s64(cursor, deck.played);
+    tape(cursor, state);
 }
 
 // Where in a snapshot the field that pick chooses lies; the snapshot's
 // length when it chooses none.
 template <class Pick>
-constexpr size_t layoutOffset(Pick pick)
+constexpr size_t layoutOffset(Pick pick, uint32_t version = SNAPSHOT_VERSION)
 {
     HeldState state{};
-    Measure measure{SNAPSHOT_PROCESSOR_AT, pick(state), 0};
+    Measure measure{version, SNAPSHOT_PROCESSOR_AT, pick(state), 0};
     stateFields(measure, state);
     return measure.sought ? measure.found : measure.at;
 }
@@ -187,7 +229,14 @@ static_assert(LAYOUT_OFFSET(speaker.sampleSums) == SNAPSHOT_SAMPLE_SUMS_AT);
 static_assert(LAYOUT_OFFSET(speaker.lastInput) == SNAPSHOT_FILTER_INPUT_AT);
 static_assert(LAYOUT_OFFSET(speaker.lastOutput) == SNAPSHOT_FILTER_OUTPUT_AT);
 static_assert(LAYOUT_OFFSET(ram) == SNAPSHOT_MEMORY_AT);
-static_assert(layoutOffset([](const HeldState&) -> const void* { return nullptr; }) == SNAPSHOT_SIZE);
+static_assert(LAYOUT_OFFSET(joystick.pressed) == SNAPSHOT_JOYSTICK_AT);
+static_assert(LAYOUT_OFFSET(printer.afterCarriageReturn) == SNAPSHOT_PRINTER_AT);
+static_assert(LAYOUT_OFFSET(tapeDeck.playing) == SNAPSHOT_TAPE_AT);
+static_assert(LAYOUT_OFFSET(tapeDeck.playIndex) == SNAPSHOT_TAPE_INDEX_AT);
+static_assert(LAYOUT_OFFSET(tape.crc) == SNAPSHOT_TAPE_CRC_AT);
+constexpr auto NO_FIELD = [](const HeldState&) -> const void* { return nullptr; };
+static_assert(layoutOffset(NO_FIELD, 1) == SNAPSHOT_VERSION_1_SIZE);
+static_assert(layoutOffset(NO_FIELD) == SNAPSHOT_SIZE);
 #undef LAYOUT_OFFSET
 
 uint32_t romCrc(const Vz200& machine) { return crc32(machine.memoryImage, PROTECTED_END); }
@@ -208,6 +257,26 @@ bool processorInRange(const Z80State& p)
            (p.interruptFlags & ~KNOWN_INTERRUPT_FLAGS) == 0 && (p.interruptFlags & (IM1 | IM2)) != (IM1 | IM2);
 }
 
+// Whether the deck in the snapshot is on the tape in the recorder.
+bool onInsertedTape(const HeldState& held)
+{
+    TapeIdentity inserted = insertedTape();
+    return held.tape.crc == inserted.crc && held.tape.size == inserted.size;
+}
+
+// A playing deck goes on only on its own tape; a stopped one on another
+// tape leaves the recorder as it is (restoreSnapshot).
+const char* tapeRefusal(const HeldState& held)
+{
+    const TapeDeck& deck = held.tapeDeck;
+    if (tapeAtRest(deck)) return held.tape.crc != 0 || held.tape.size != 0 ? "this snapshot's tape state is out of range" : nullptr;
+    if (!onInsertedTape(held)) return deck.playing ? "this snapshot was saved with another tape in the recorder" : nullptr;
+    if (deck.playIndex > held.tape.size || deck.levels > deck.playIndex || deck.played < 0) {
+        return "this snapshot's tape state is out of range";
+    }
+    return nullptr;
+}
+
 // Null when the machine can take the snapshot, which is then in held;
 // otherwise why not.
 const char* refusal(const Vz200& machine, const uint8_t* data, size_t size, HeldState& held)
@@ -219,11 +288,10 @@ const char* refusal(const Vz200& machine, const uint8_t* data, size_t size, Held
     // read.
     uint32_t version = wordAt(data, SNAPSHOT_VERSION_AT);
     if (version > SNAPSHOT_VERSION) return "this snapshot is from a newer Tessel";
-    if (version != SNAPSHOT_VERSION) return "this snapshot has a format version Tessel never wrote";
-    if (wordAt(data, SNAPSHOT_LENGTH_AT) != SNAPSHOT_SIZE || size > SNAPSHOT_SIZE) {
-        return "this snapshot has the wrong length";
-    }
-    if (size < SNAPSHOT_SIZE) return "this snapshot is cut short";
+    if (version == 0) return "this snapshot has a format version Tessel never wrote";
+    size_t length = version == 1 ? SNAPSHOT_VERSION_1_SIZE : SNAPSHOT_SIZE;
+    if (wordAt(data, SNAPSHOT_LENGTH_AT) != length || size > length) return "this snapshot has the wrong length";
+    if (size < length) return "this snapshot is cut short";
     if (wordAt(data, SNAPSHOT_CRC_AT) != snapshotChecksum(data, size)) {
         return "this snapshot is damaged: its checksum does not match";
     }
@@ -231,11 +299,11 @@ const char* refusal(const Vz200& machine, const uint8_t* data, size_t size, Held
     if (wordAt(data, SNAPSHOT_FONT_CRC_AT) != fontCrc(machine)) {
         return "this snapshot was saved with another character generator";
     }
-    Reader reader{data + SNAPSHOT_PROCESSOR_AT, true};
+    Reader reader{version, data + SNAPSHOT_PROCESSOR_AT, true};
     stateFields(reader, held);
     if (!reader.wellFormed || !processorInRange(held.processor)) return "this snapshot's processor state is out of range";
     if (!speakerStateInRange(held.speaker)) return "this snapshot's speaker state is out of range";
-    return nullptr;
+    return tapeRefusal(held);
 }
 
 // A snapshot's bytes and one more, so that a longer file shows as one.
@@ -252,14 +320,14 @@ uint32_t snapshotChecksum(const uint8_t* data, size_t size)
 void saveSnapshot(const Vz200& machine, uint8_t out[SNAPSHOT_SIZE])
 {
     std::memcpy(out, MAGIC, MAGIC_SIZE);
-    Writer writer{out + MAGIC_SIZE};
+    Writer writer{SNAPSHOT_VERSION, out + MAGIC_SIZE};
     u32(writer, SNAPSHOT_VERSION);
     u32(writer, static_cast<uint32_t>(SNAPSHOT_SIZE));
     u32(writer, uint32_t{0});  // the checksum, once the rest is written
     u32(writer, romCrc(machine));
     u32(writer, fontCrc(machine));
     stateFields(writer, machine);
-    Writer checksum{out + SNAPSHOT_CRC_AT};
+    Writer checksum{SNAPSHOT_VERSION, out + SNAPSHOT_CRC_AT};
     u32(checksum, snapshotChecksum(out, SNAPSHOT_SIZE));
 }
 
@@ -273,6 +341,9 @@ bool restoreSnapshot(Vz200& machine, const uint8_t* data, size_t size, const cha
     machine.keyboardMatrix = held.keyboardMatrix;
     machine.speaker = held.speaker;
     std::memcpy(machine.memoryImage + PROTECTED_END, held.ram, RAM_SIZE);
+    machine.joystick = held.joystick;
+    machine.printer.afterCarriageReturn = held.printer.afterCarriageReturn;
+    if (tapeAtRest(held.tapeDeck) || onInsertedTape(held)) takeTapePosition(machine.tapeDeck, held.tapeDeck);
     buildGlyphAtlas(machine);
     renderScreen(machine);
     return true;

@@ -15,8 +15,8 @@ struct Vz200;
 // The layout, little-endian throughout, signed numbers in two's complement:
 //
 //     0     12  "TESSEL-STATE"
-//    12      4  format version, 1
-//    16      4  total length, SNAPSHOT_SIZE (42857)
+//    12      4  format version, 2 (1 ends with memory)
+//    16      4  total length, SNAPSHOT_SIZE (42896; version 1: 42857)
 //    20      4  CRC-32 of every byte of the snapshot but these four
 //    24      4  CRC-32 of memory 0x0000-0x67FF: the ROM and what else the
 //               machine cannot write
@@ -51,6 +51,25 @@ struct Vz200;
 //  3933      4  the high-pass filter's last input
 //  3937      8  the high-pass filter's last output
 //  3945  38912  memory 0x6800-0xFFFF
+// From version 2:
+// 42857      4  the joystick interface's closed switches, by address line
+//               A0-A3: bit b pulls data bit b low
+// 42861      1  the printer had a carriage return last: 0 or 1
+// 42862      1  the tape deck is playing: 0 or 1
+// 42863      1  the played signal is high: 0 or 1
+// 42864      4  the tape's next entry
+// 42868      4  the tape's levels begun
+// 42872      8  the cycle of the next frame at which the level ends
+// 42880      8  cycles of the tape played before the next frame
+// 42888      4  CRC-32 of the tape's signal, and
+// 42892      4  its entries (both 0 while the deck is at rest at the start:
+//               then it is the same place on every tape)
+//
+// A deck at rest restores to the start of whatever tape is in; one away
+// from the start goes to its place if its tape is in, and is refused if it
+// was playing another tape; a stopped one on another tape leaves the deck
+// as it is. The recorder is not in a snapshot: a restore leaves what it
+// records, and what it has recorded, as they were.
 //
 // Each field from 32 on has the width its line states: the field list
 // (snapshot.cpp) writes and reads each one as a named width (u8, u16,
@@ -58,16 +77,16 @@ struct Vz200;
 // not compile there, and the offsets below are checked against the sum of
 // the widths before them.
 //
-// Versions. A later version keeps this layout whole and appends its own
-// fields (the joysticks, the tape, the printer) after memory, at the end of
-// the field list, each under "if (cursor.version >= n)" for the version n
-// that brought it: the writer and the reader then carry the version they go
-// through, and the measure each version's length. So every offset here
-// holds in every version. A version 1 snapshot is then checked against
-// version 1's length and read to the end of its memory, and the fields it
-// does not have keep what the machine has at power-on (nothing held, the
-// tape stopped, nothing printed). One of a version this program does not
-// know is refused on its version alone.
+// Versions. A later version keeps the layout before it whole and appends
+// its own fields at the end of the field list, under "if (cursor.version <
+// n) return" for the version n that brought them: the writer and the reader
+// carry the version they go through, and the measure gives each version's
+// length. So every offset here holds in every version. A version 1 snapshot
+// is checked against version 1's length and read to the end of its memory,
+// and the fields it does not have take what the machine has at power-on
+// (no switch closed, no carriage return, the deck at rest at the start of
+// its tape). One of a version this program does not know is refused on its
+// version alone.
 constexpr size_t SNAPSHOT_VERSION_AT = 12;
 constexpr size_t SNAPSHOT_LENGTH_AT = 16;
 constexpr size_t SNAPSHOT_CRC_AT = 20;
@@ -89,9 +108,15 @@ constexpr size_t SNAPSHOT_SAMPLE_SUMS_AT = 93;
 constexpr size_t SNAPSHOT_FILTER_INPUT_AT = 3933;
 constexpr size_t SNAPSHOT_FILTER_OUTPUT_AT = 3937;
 constexpr size_t SNAPSHOT_MEMORY_AT = 3945;
-constexpr size_t SNAPSHOT_SIZE = SNAPSHOT_MEMORY_AT + (MEMORY_SIZE - PROTECTED_END);
+constexpr size_t SNAPSHOT_VERSION_1_SIZE = SNAPSHOT_MEMORY_AT + (MEMORY_SIZE - PROTECTED_END);
+constexpr size_t SNAPSHOT_JOYSTICK_AT = SNAPSHOT_VERSION_1_SIZE;
+constexpr size_t SNAPSHOT_PRINTER_AT = 42861;
+constexpr size_t SNAPSHOT_TAPE_AT = 42862;
+constexpr size_t SNAPSHOT_TAPE_INDEX_AT = 42864;
+constexpr size_t SNAPSHOT_TAPE_CRC_AT = 42888;
+constexpr size_t SNAPSHOT_SIZE = 42896;
 
-constexpr uint32_t SNAPSHOT_VERSION = 1;
+constexpr uint32_t SNAPSHOT_VERSION = 2;
 
 // The checksum that belongs at SNAPSHOT_CRC_AT of these size bytes (24 or
 // more): the CRC-32 of all of them but its own four.

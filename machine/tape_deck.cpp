@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "machine/crc32.h"
 #include "machine/vz200.h"
 
 namespace {
 
 TapeSignal inserted;
+uint32_t insertedCrc;  // of its entries, taken once at the insert
 TapeSignal recorded;
 TapeSignalWriter recorder;
 
@@ -94,6 +96,7 @@ bool endTapeInsert(TapeDeck& deck, TapeInsert& insert, const char*& reason)
             inserted.size = 0;
             inserted.length = 0;
         }
+        insertedCrc = crc32(reinterpret_cast<const uint8_t*>(inserted.entries), inserted.size * sizeof inserted.entries[0]);
         rewindTape(deck);
     }
     return read;
@@ -150,6 +153,24 @@ TapeStatus tapeStatus(const TapeDeck& deck)
 }
 
 const TapeSignal& tapeRecording() { return recorded; }
+
+void takeTapePosition(TapeDeck& deck, const TapeDeck& from)
+{
+    deck.playing = from.playing;
+    deck.inputHigh = from.inputHigh;
+    deck.playIndex = from.playIndex;
+    deck.levels = from.levels;
+    deck.levelEnd = from.levelEnd;
+    deck.played = from.played;
+}
+
+TapeIdentity insertedTape() { return TapeIdentity{insertedCrc, inserted.size}; }
+
+bool tapeAtRest(const TapeDeck& deck)
+{
+    return !deck.playing && !deck.inputHigh && deck.playIndex == 0 && deck.levels == 0 && deck.levelEnd == 0 &&
+           deck.played == 0;
+}
 
 size_t tapeRecordingAsCvz(uint8_t* out, size_t capacity) { return cvzFromSignal(recorded, out, capacity); }
 

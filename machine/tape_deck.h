@@ -92,6 +92,21 @@ TapeStatus tapeStatus(const TapeDeck& deck);
 const TapeSignal& tapeRecording();
 size_t tapeRecordingAsCvz(uint8_t* out, size_t capacity);
 
+// The tape in the deck, told from others by its signal's CRC-32 and size,
+// as a snapshot names the tape its position belongs to.
+struct TapeIdentity {
+    uint32_t crc, size;
+};
+TapeIdentity insertedTape();
+
+// The deck goes to from's place on the tape, playing or not as from is;
+// the recorder goes on as it was (a snapshot's restore).
+void takeTapePosition(TapeDeck& deck, const TapeDeck& from);
+
+// Stopped at the start of its tape, as at power-on and after a rewind:
+// where it is does not depend on which tape is in.
+bool tapeAtRest(const TapeDeck& deck);
+
 // ---- The machine's side --------------------------------------------------
 
 // What bit 6 of a keyboard window read at this cycle of the frame gives.

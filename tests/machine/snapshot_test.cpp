@@ -57,7 +57,7 @@ TEST_F(Snapshots, FieldsLieWhereTheLayoutSays)
     vz200.speaker.lastOutput = -2;
     vz200.memoryImage[0x6800] = 0xAB;
     Bytes saved = save();
-    EXPECT_EQ(std::string(saved.begin(), saved.begin() + 13), std::string("TESSEL-STATE\1"));
+    EXPECT_EQ(std::string(saved.begin(), saved.begin() + 13), std::string("TESSEL-STATE\2"));
     EXPECT_EQ(saved[SNAPSHOT_PC_AT] | saved[SNAPSHOT_PC_AT + 1] << 8, 0x1234);
     EXPECT_EQ(saved[SNAPSHOT_LATCH_AT], vz200.outputLatch);
     EXPECT_EQ(Bytes(saved.begin() + SNAPSHOT_FILTER_OUTPUT_AT, saved.begin() + SNAPSHOT_MEMORY_AT), Bytes({0xFE, 255, 255, 255, 255, 255, 255, 255}));
@@ -117,7 +117,8 @@ TEST_F(Snapshots, BadInputIsRefusedWithItsReasonAndChangesNothing)
         {[](Bytes& b) { b.resize(SNAPSHOT_SIZE - 1); }, false, cut},
         {[](Bytes& b) { b.push_back(0); }, false, length},
         {[](Bytes& b) { putWord(b, SNAPSHOT_LENGTH_AT, SNAPSHOT_SIZE - 1); }, true, length},
-        {[](Bytes& b) { putWord(b, SNAPSHOT_VERSION_AT, 2); }, true, "this snapshot is from a newer Tessel"},
+        {[](Bytes& b) { putWord(b, SNAPSHOT_VERSION_AT, 3); }, true, "this snapshot is from a newer Tessel"},
+        {[](Bytes& b) { putWord(b, SNAPSHOT_VERSION_AT, 1); }, true, length},
         {[](Bytes& b) { putWord(b, SNAPSHOT_VERSION_AT, 0); }, true, "this snapshot has a format version Tessel never wrote"},
         {[](Bytes& b) { b[SNAPSHOT_SIZE - 1] ^= 0x80; }, false, damaged},
         {[](Bytes& b) { b[SNAPSHOT_ROM_CRC_AT] ^= 1; }, true, "this snapshot was saved with another system ROM"},
@@ -135,6 +136,8 @@ TEST_F(Snapshots, BadInputIsRefusedWithItsReasonAndChangesNothing)
         {[](Bytes& b) { b[SNAPSHOT_SAMPLE_SUMS_AT] = 1; }, true, speaker},  // ahead of position
         {[](Bytes& b) { putWord(b, SNAPSHOT_FILTER_INPUT_AT, 16001); }, true, speaker},
         {[](Bytes& b) { b[SNAPSHOT_FILTER_OUTPUT_AT + 7] = 0x40; }, true, speaker},
+        {[](Bytes& b) { b[SNAPSHOT_TAPE_CRC_AT] = 1; }, true, "this snapshot's tape state is out of range"},  // at rest
+        {[](Bytes& b) { b[SNAPSHOT_TAPE_INDEX_AT] = 1; }, true, "this snapshot's tape state is out of range"},  // past the end
     };
     for (const auto& [change, fixed, reason] : bad) {
         Bytes bytes = good;
@@ -165,6 +168,57 @@ TEST_F(Snapshots, BadInputIsRefusedWithItsReasonAndChangesNothing)
     EXPECT_FALSE(restoreSnapshotFile(vz200, "noise", said));
     EXPECT_STREQ(said, "this is not a Tessel snapshot");
     EXPECT_EQ(std::memcmp(&before, &vz200, sizeof before), 0);
+}
+
+// A tape of our own: a short leader, the sync bytes and a small BASIC file.
+Bytes ownTape()
+{
+    Bytes tape(16, CVZ_LEADER);
+    tape.insert(tape.end(), 5, CVZ_SYNC);
+    for (int b : {0xF0, int{'O'}, 0, 0xE9, 0x7A, 0xEC, 0x7A, 0x11, 0x22, 0x33, 0x1C, 0x87}) tape.push_back(static_cast<uint8_t>(b));
+    return tape;
+}
+
+// A tape's place is the snapshot's: a restore goes on playing from it, as
+// rewind and run-ahead need, on that tape and no other.
+TEST_F(Snapshots, TheTapeGoesOnFromItsPlaceOnTheSameTapeOnly)
+{
+    const char* reason = nullptr;
+    Bytes tape = ownTape();
+    ASSERT_TRUE(insertTape(vz200.tapeDeck, tape.data(), tape.size(), reason)) << reason;
+    playTape(vz200.tapeDeck);
+    for (int frame = 0; frame < 3; ++frame) runMachineFrame(nullptr);
+    ASSERT_TRUE(vz200.tapeDeck.playing);
+    Bytes saved = save();
+    for (int frame = 0; frame < 3; ++frame) runMachineFrame(nullptr);
+    Bytes unbroken = save();
+    ASSERT_NE(unbroken, saved);
+    ASSERT_TRUE(restoreSnapshot(vz200, saved.data(), saved.size(), reason)) << reason;
+    for (int frame = 0; frame < 3; ++frame) runMachineFrame(nullptr);
+    EXPECT_EQ(save(), unbroken);
+
+    tape.back() ^= 1;  // another checksum: another tape
+    ASSERT_TRUE(insertTape(vz200.tapeDeck, tape.data(), tape.size(), reason)) << reason;
+    EXPECT_FALSE(restoreSnapshot(vz200, saved.data(), saved.size(), reason));
+    EXPECT_STREQ(reason, "this snapshot was saved with another tape in the recorder");
+}
+
+// A snapshot of the first format, which ends with memory, restores with the
+// later fields as at power-on.
+TEST_F(Snapshots, AVersionOneSnapshotRestoresWithTheLaterFieldsAtRest)
+{
+    vz200.joystick.pressed[0] = 0x11;
+    Bytes first = save();
+    first.resize(SNAPSHOT_VERSION_1_SIZE);
+    putWord(first, SNAPSHOT_VERSION_AT, 1);
+    putWord(first, SNAPSHOT_LENGTH_AT, SNAPSHOT_VERSION_1_SIZE);
+    putWord(first, SNAPSHOT_CRC_AT, snapshotChecksum(first.data(), first.size()));
+    vz200.joystick.pressed[0] = 0;
+    Bytes expected = save();
+    const char* reason = nullptr;
+    vz200.joystick.pressed[0] = 0x11;
+    ASSERT_TRUE(restoreSnapshot(vz200, first.data(), first.size(), reason)) << reason;
+    EXPECT_EQ(save(), expected);
 }
 
 }  // namespace
