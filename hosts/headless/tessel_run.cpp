@@ -9,8 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <string>
-#include <vector>
+#include <span>
 
 #include "machine/character_set.h"
 #include "machine/key_table.h"
@@ -115,26 +114,25 @@ static const char usage[] =
     ".cvz --tape-out of a run that saved nothing.\n";
 
 struct RunOptions {
-    int frames;
-    bool framesGiven;
-    bool fast;
-    const char* loadFile;
-    int loadAt;
-    int typeAt;
-    const char* screenshot;
-    const char* wav;
-    const char* loadState;
-    const char* saveState;
-    const char* printer;
-    const char* tapeIn;
-    int tapeAt;
-    const char* tapeOut;
-    bool printScreen;
-    bool stats;
+    int frames = 150;
+    bool framesGiven = false;
+    bool fast = false;
+    const char* loadFile = nullptr;
+    int loadAt = PROGRAM_START_FRAME;
+    int typeAt = 50;
+    const char* screenshot = nullptr;
+    const char* wav = nullptr;
+    const char* loadState = nullptr;
+    const char* saveState = nullptr;
+    const char* printer = nullptr;
+    const char* tapeIn = nullptr;
+    int tapeAt = 1;
+    const char* tapeOut = nullptr;
+    bool printScreen = false;
+    bool stats = false;
 };
 
-static RunOptions options = {150, false, false, nullptr, PROGRAM_START_FRAME, 50, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, 1, nullptr, false, false};
+static RunOptions options;
 
 // A --joystick: controls of one stick held through a span of frames.
 struct StickHold {
@@ -143,7 +141,9 @@ struct StickHold {
     int from, to;
 };
 
-static std::vector<StickHold> stickHolds;
+constexpr int STICK_HOLDS_MAX = 256;
+static StickHold stickHolds[STICK_HOLDS_MAX];
+static int stickHoldCount = 0;
 
 // Where --printer writes, open through the run.
 static std::FILE* printerFile = nullptr;
@@ -204,7 +204,7 @@ constexpr int SPARE_FRAMES = 50;
 static void scriptFrame(int frame)
 {
     headless.sticks = StickInput{};
-    for (const StickHold& hold : stickHolds) {
+    for (const StickHold& hold : std::span(stickHolds, stickHoldCount)) {
         if (frame >= hold.from && frame <= hold.to) headless.sticks.held[hold.stick] |= hold.controls;
     }
     // The first key goes down at this frame's keyboard poll.
@@ -327,6 +327,7 @@ static int takeText(const char* text)
 static int takeStickHold(const char* text)
 {
     const char* option = "--joystick";
+    if (stickHoldCount == STICK_HOLDS_MAX) return refuse(option, "given too often (256 times at most): ", text);
     StickHold hold{};
     if ((text[0] != '1' && text[0] != '2') || text[1] != ':') return refuse(option, "not N:CONTROLS@FROM-TO with N 1 or 2: ", text);
     hold.stick = text[0] - '1';
@@ -345,10 +346,11 @@ static int takeStickHold(const char* text)
     }
     const char* dash = std::strchr(at, '-');
     if (!dash) return refuse(option, "not a frame range FROM-TO after @: ", text);
-    std::string from(at + 1, dash);
-    if (parseFrame(option, from.c_str(), hold.from) != 0 || parseFrame(option, dash + 1, hold.to) != 0) return 1;
+    char from[16] = {};
+    std::memcpy(from, at + 1, std::min(static_cast<size_t>(dash - at - 1), sizeof from - 1));
+    if (parseFrame(option, from, hold.from) != 0 || parseFrame(option, dash + 1, hold.to) != 0) return 1;
     if (hold.to < hold.from) return refuse(option, "the range ends before it starts: ", text);
-    stickHolds.push_back(hold);
+    stickHolds[stickHoldCount++] = hold;
     return 0;
 }
 
@@ -434,7 +436,7 @@ static int parseOptions(int argc, char** argv)
         int runTyped = launchLoadFile ? KEY_FRAMES * static_cast<int>(sizeof BASIC_RUN - 1) : 0;
         int loadEnds = options.loadFile ? options.loadAt + runTyped : 0;
         int holdsEnd = 0;
-        for (const StickHold& hold : stickHolds) holdsEnd = std::max(holdsEnd, hold.to);
+        for (const StickHold& hold : std::span(stickHolds, stickHoldCount)) holdsEnd = std::max(holdsEnd, hold.to);
         int64_t tapeFrames = (tapeStatus(vz200.tapeDeck).length + CYCLES_PER_FRAME - 1) / CYCLES_PER_FRAME;
         int tapeEnds = options.tapeIn ? static_cast<int>(std::min<int64_t>(options.tapeAt + tapeFrames, FRAME_MAX)) : 0;
         int needed = std::max({typingEnds, loadEnds, holdsEnd, tapeEnds}) + SPARE_FRAMES;
