@@ -20,11 +20,11 @@ constexpr size_t CVZ_FILE_MAX = 1024 + 65536;
 
 enum class CvzPart : uint8_t { Leader, Sync, Type, Name, Addresses, Body, Checksum, Trailer, Refused };
 
-// Reads a .cvz in pieces of any size, writing its signal as it goes. The
-// part is that of the last byte read.
+// Reads a .cvz in pieces of any size, writing its signal as it goes; part
+// names the piece of the file (leader, sync, ...) the last byte belongs to.
 struct CvzReader {
     CvzPart part;
-    int count;           // bytes of the part so far
+    int count;           // bytes read of this piece of the file
     uint8_t addresses[4];  // start and end
     uint32_t bodyLeft;
     const char* reason;  // why it is refused
