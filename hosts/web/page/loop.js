@@ -17,6 +17,7 @@ const yielding = new MessageChannel();
 function runDuePasses() {
   const started = performance.now();
   const presented = page.figures.framesPresented;
+  pageStick.readGamepads();
   loopEnded = !Module._webRunDuePasses();
   if (page.figures.framesPresented !== presented) {
     page.figures.frameSteps += 1;
