@@ -20,6 +20,8 @@ function runDuePasses() {
   pageStick.readGamepads();
   loopEnded = !Module._webRunDuePasses();
   if (page.figures.framesPresented !== presented) {
+    // At most one frame ran: what it printed is the printer's to keep.
+    pagePrinter.frameRan();
     page.figures.frameSteps += 1;
     page.figures.frameStepMilliseconds += performance.now() - started;
   }

@@ -5,7 +5,7 @@
 // Module. Each of the other scripts holds one concern: window.js (window,
 // menus, canvas), sound.js, keys.js (the computer's keys and the focus),
 // screen_keyboard.js (the machine's keys on the page), joystick.js (gamepads
-// and the stick on the page), machine_files.js,
+// and the stick on the page), printer.js, machine_files.js,
 // program_files.js (File > Load and drops), states.js (saved states),
 // controls.js (the bar), linked_program.js (?load=) and loop.js.
 'use strict';
@@ -15,6 +15,7 @@ const page = {
   window: pageWindow,
   speaker,
   stick: pageStick,
+  printer: pagePrinter,
   paused: false,
   // For the tests, not shown anywhere.
   figures: {
@@ -44,6 +45,7 @@ function startPage() {
   setUpStates();
   screenKeyboard.setUp();
   pageStick.setUp();
+  pagePrinter.setUp();
   // Shown at the start where the screen is touched rather than pointed at.
   screenKeyboard.show(!matchMedia('(pointer: fine)').matches);
   loadLinkedProgram();
