@@ -38,8 +38,10 @@ const pagePrinter = {
     sheet.textContent = this.paper;
     if (atEnd) sheet.scrollTop = sheet.scrollHeight;
     this.drawn = this.paper;
-    document.getElementById('printer-note').textContent = this.paper === '' ? 'Nothing printed yet' :
-      this.dropped ? 'Older lines dropped: the last ' + PRINTER_PAPER_LIMIT.toLocaleString('en') + ' characters are kept' : '';
+    const lines = (this.paper.match(/\n/g) || []).length;
+    document.getElementById('printer-note').textContent = 'Printer: ' +
+      (this.paper === '' ? 'nothing printed yet' : lines + (lines === 1 ? ' line' : ' lines')) +
+      (this.dropped ? ', the last ' + PRINTER_PAPER_LIMIT.toLocaleString('en') + ' characters' : '');
     for (const id of ['printer-download', 'printer-clear']) document.getElementById(id).disabled = this.paper === '';
   },
 
