@@ -9,6 +9,8 @@
 
 // The arrow drawn on the pad for each direction, by its name in the table.
 const PAD_ARROWS = { up: '▲', down: '▼', left: '◀', right: '▶' };
+// Buttons 0 and 1 of what webGamepad takes.
+const STANDARD_A_AND_B = 0b11;
 // What webStickLook gives for each direction, by name, once built.
 const padBits = {};
 
@@ -73,13 +75,15 @@ const pageStick = {
   },
 
   // The first two gamepads connected, in the browser's order: the left
-  // stick's axes and the buttons pressed.
+  // stick's axes and the buttons pressed. Only the browser's standard
+  // layout says which buttons are the D-pad; of another, A and B count.
   readGamepads() {
     const pads = navigator.getGamepads ? [...navigator.getGamepads()].filter((pad) => pad && pad.connected) : [];
     for (let stick = 0; stick < this.stickCount; ++stick) {
       const pad = pads[stick];
       let buttons = 0;
       if (pad) pad.buttons.forEach((button, index) => { if (button.pressed && index < 31) buttons |= 1 << index; });
+      if (pad && pad.mapping !== 'standard') buttons &= STANDARD_A_AND_B;
       Module._webGamepad(stick, pad ? pad.axes[0] || 0 : 0, pad ? pad.axes[1] || 0 : 0, buttons);
     }
     if (!this.element.hidden) this.draw();
