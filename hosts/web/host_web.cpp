@@ -1,6 +1,6 @@
 // The browser host: the page's menu bar and canvas, the keys the page's key
 // events report (the machine's keyboard drawn on the page is
-// page_keyboard.cpp's), the page's clock, the browser's file chooser, a
+// page_keyboard.cpp's, the joysticks page_joystick.cpp's), the page's clock, the browser's file chooser, a
 // program named in the page's address, and Web Audio.
 // The page's own scripts (page/) do the browser's side of each verb;
 // page/host_library.js lists what this file calls there, and the exported
@@ -16,7 +16,6 @@
 
 #include "hosts/web/host_web.h"
 #include "machine/dik.h"
-#include "machine/joystick.h"
 #include "machine/keyboard.h"
 #include "machine/loaders.h"
 #include "machine/surface.h"
@@ -203,14 +202,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webFocus(int focused)
     if ((focused != 0) == web.pageFocused) return;
     web.pageFocused = focused != 0;
     // The spine forgets every key on the way behind; so do the page's keys.
-    if (!web.pageFocused) forgetScreenKeys();
+    if (!web.pageFocused) {
+        forgetScreenKeys();
+        forgetPageSticks();
+    }
     post(HostEvent{.kind = web.pageFocused ? HostEventKind::Activated : HostEventKind::Deactivated});
 }
 
 bool hostOpenKeyboard(HostWindow) { return openReportedKeys(); }
-
-// The page has no joysticks yet.
-void hostReadSticks(StickInput& sticks) { sticks = StickInput{}; }
 
 bool hostReadKeys(uint8_t state[256]) { return readReportedKeys(state); }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "hosts/web/page_joystick.h"
 #include "machine/video.h"
 
 // The host's clock counts microseconds (the page's clock has no finer grain).
@@ -31,6 +32,7 @@ struct WebHost {
     // frames back until it closes.
     bool chooserOpen = false;
     bool pageFocused = true;
+    PageSticks sticks{};  // page_joystick.cpp's
     uint8_t canvasPixels[WEB_CANVAS_PIXELS * 4] = {};  // the picture as the canvas takes it
 };
 

@@ -28,12 +28,14 @@ loop:       ld hl, screen
             call show
             jr loop
 
-; Writes the bits of A at HL, bit 7 first.
+; Writes the bits of A at HL, bit 7 first, each digit in one store: a
+; picture taken at any moment of the loop shows no digit half written.
 show:       ld b, 8
 next:       rlca
-            ld (hl), digit_0
+            ld c, digit_0
             jr nc, zero
-            ld (hl), digit_1
-zero:       inc hl
+            ld c, digit_1
+zero:       ld (hl), c
+            inc hl
             djnz next
             ret

@@ -3,12 +3,18 @@
 // given on the page, are kept in the browser's storage and boot the
 // machine, as tessel-run boots them from its folder; again after a reload
 // and after the browser starts anew; forgotten, the built-in ones are back.
+// With the machine's own ROM, where there is one, BASIC's LLIST and LPRINT
+// print into the Printer panel what tessel-run --printer writes, which
+// downloads as tessel-printer.txt and clears.
 'use strict';
+const childProcess = require('child_process');
+const fs = require('fs');
 const path = require('path');
 const lib = require('./web_lib.cjs');
 const { check, env } = lib;
 
 const FONT_SIZE = 3072;
+const PRINTED_PROGRAM = '10 REM HELLO\n20 PRINT 6\nLLIST\nLPRINT 42\n';
 const GLYPH_ROWS = 12;
 
 // Every glyph row different, and 100 bytes too many, which are not read.
@@ -21,6 +27,15 @@ function fontOfOurs() {
 async function statusLine(page) {
   return page.evaluate(() => document.getElementById('rom-status').textContent + ' / ' +
                              document.getElementById('font-status').textContent);
+}
+
+// What tessel-run --printer writes after typing the text, with the ROM in
+// its folder.
+function printedByTesselRun(rom, text) {
+  const folder = path.dirname(lib.writeFile('vzrom.v20', fs.readFileSync(rom)));
+  childProcess.execFileSync(env.TESSEL_RUN, ['--fast', '--type', text.replace(/\n/g, '\\n'), '--frames', '600',
+                                             '--printer', 'printed.txt'], { cwd: folder, stdio: 'ignore' });
+  return fs.readFileSync(path.join(folder, 'printed.txt'), 'latin1');
 }
 
 // Clicks the button; the page reloads with what it did.
@@ -67,4 +82,26 @@ lib.runTest(async () => {
         await statusLine(page));
   await lib.screenshot(page, 'forgotten');
   console.log('forgotten: the built-in ROM and character set boot again');
+
+  const machineRom = path.join(env.TESSEL_SOFTWARE || '', 'machine', 'vzrom.v20');
+  if (!env.TESSEL_SOFTWARE || !fs.existsSync(machineRom)) {
+    console.log('SKIP: the printer needs the machine\'s BASIC: no ' + machineRom);
+    return;
+  }
+  const printed = printedByTesselRun(machineRom, PRINTED_PROGRAM);
+  await andRestart(page, () => lib.chooseFile(page, () => page.click('#rom-button'), machineRom));
+  await lib.waitForPicture(page, lib.referencesBothPhases([], 150, { 'vzrom.v20': machineRom }), 'BASIC ready');
+  await lib.typeText(page, PRINTED_PROGRAM);
+  await page.getByRole('button', { name: 'Printer', exact: true }).click();
+  const paper = page.getByRole('region', { name: 'Printer' }).locator('pre');
+  await page.waitForFunction((text) => document.getElementById('printer-paper').textContent === text, printed);
+  await lib.screenshot(page, 'printer');
+  const [download] = await Promise.all([page.waitForEvent('download'),
+                                        page.getByRole('button', { name: 'Download the printed text' }).click()]);
+  check(download.suggestedFilename() === 'tessel-printer.txt', 'the download is ' + download.suggestedFilename());
+  check(fs.readFileSync(await download.path(), 'latin1') === printed, 'the download is not what was printed');
+  await page.getByRole('button', { name: 'Clear the printed text' }).click();
+  check(await paper.textContent() === '', 'Clear left ' + await paper.textContent());
+  console.log('the machine\'s ROM: LLIST and LPRINT printed ' + JSON.stringify(printed) +
+              ' as tessel-run --printer; downloaded as tessel-printer.txt; cleared');
 });

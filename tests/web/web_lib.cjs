@@ -4,8 +4,9 @@
 // state, keys held the way a user holds them, and screenshots kept for
 // looking at. A test whose tools are missing is skipped (exit status 77).
 //
-// Set by CTest: WEB_PAGE (the page's folder), TESSEL_RUN, TEST_PROGRAMS
-// and SCREENSHOTS; NODE_PATH finds playwright-core.
+// Set by CTest: WEB_PAGE (the page's folder), TESSEL_RUN, TEST_PROGRAMS,
+// SCREENSHOTS and TESSEL_SOFTWARE (real VZ200 software, where there is
+// some); NODE_PATH finds playwright-core.
 'use strict';
 const childProcess = require('child_process');
 const fs = require('fs');
@@ -92,8 +93,9 @@ const PHONE = { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isM
 
 // A browser on a profile (a fresh one unless given), with the page open and
 // its first frame shown; contextOptions for playwright (PHONE), search for
-// the page's address ('?load=...'). { browser, page, profile, messages, address }
-async function openPage(profile, { contextOptions = {}, search = '' } = {}) {
+// the page's address ('?load=...'), init a script run in the page before
+// its own. { browser, page, profile, messages, address }
+async function openPage(profile, { contextOptions = {}, search = '', init = null } = {}) {
   pageAddress = pageAddress || await servePage();
   profile = profile || fs.mkdtempSync(path.join(work, 'profile-'));
   const browser = await chromium.launchPersistentContext(profile, {
@@ -104,6 +106,7 @@ async function openPage(profile, { contextOptions = {}, search = '' } = {}) {
   const messages = [];
   page.on('console', (message) => messages.push(message.text()));
   page.on('pageerror', (error) => messages.push('page error: ' + error.message));
+  if (init) await page.addInitScript(init);
   await page.goto(pageAddress + search);
   await waitForFrames(page, 1);
   return { browser, page, profile, messages, address: pageAddress };

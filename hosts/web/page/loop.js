@@ -17,8 +17,11 @@ const yielding = new MessageChannel();
 function runDuePasses() {
   const started = performance.now();
   const presented = page.figures.framesPresented;
+  pageStick.readGamepads();
   loopEnded = !Module._webRunDuePasses();
   if (page.figures.framesPresented !== presented) {
+    // At most one frame ran: what it printed is the printer's to keep.
+    pagePrinter.frameRan();
     page.figures.frameSteps += 1;
     page.figures.frameStepMilliseconds += performance.now() - started;
   }

@@ -4,7 +4,8 @@
 // tessel.js (the compiled program) starts after this script and finds it as
 // Module. Each of the other scripts holds one concern: window.js (window,
 // menus, canvas), sound.js, keys.js (the computer's keys and the focus),
-// screen_keyboard.js (the machine's keys on the page), machine_files.js,
+// screen_keyboard.js (the machine's keys on the page), joystick.js (gamepads
+// and the stick on the page), printer.js, machine_files.js,
 // program_files.js (File > Load and drops), states.js (saved states),
 // controls.js (the bar), linked_program.js (?load=) and loop.js.
 'use strict';
@@ -13,6 +14,8 @@
 const page = {
   window: pageWindow,
   speaker,
+  stick: pageStick,
+  printer: pagePrinter,
   paused: false,
   // For the tests, not shown anywhere.
   figures: {
@@ -41,6 +44,8 @@ function startPage() {
   setUpControls();
   setUpStates();
   screenKeyboard.setUp();
+  pageStick.setUp();
+  pagePrinter.setUp();
   // Shown at the start where the screen is touched rather than pointed at.
   screenKeyboard.show(!matchMedia('(pointer: fine)').matches);
   loadLinkedProgram();
