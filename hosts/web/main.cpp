@@ -75,12 +75,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webRestoreState(const char* path)
 // The page's launch of the program at path (a link's ?load=, a dropped
 // .vz, Run program...), between two frames, as a drop on the desktop's
 // window launches it: null when it runs (RUN is typed after a BASIC
-// program), else the one line to show: why nothing changed, or that it
-// went in as data.
+// program), else the one line to show after the file's name: why nothing
+// changed (page/program_files.js knows its start), or that it went in as
+// data.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* webLaunchProgram(const char* path)
 {
     Launch launch = launchProgram(path);
-    return launch == Launch::Refused ? "it is no program that can be read" : launchNote(launch);
+    return launch == Launch::Refused ? "could not be launched: it is no program that can be read" : launchNote(launch);
 }
 
 // The page's Save program: BASIC's program as a .vz at path, named after

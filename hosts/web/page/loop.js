@@ -15,6 +15,7 @@ let wakeArmed = false;
 const yielding = new MessageChannel();
 
 function runDuePasses() {
+  launchLinkedProgramWhenDue();
   const started = performance.now();
   const presented = page.figures.framesPresented;
   loopEnded = !Module._webRunDuePasses();

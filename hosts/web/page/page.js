@@ -5,8 +5,9 @@
 // Module. Each of the other scripts holds one concern: window.js (window,
 // menus, canvas), sound.js, keys.js (the computer's keys and the focus),
 // screen_keyboard.js (the machine's keys on the page), machine_files.js,
-// program_files.js (File > Load and drops), states.js (saved states),
-// controls.js (the bar), linked_program.js (?load=) and loop.js.
+// program_files.js (File > Load, Run program…, Save program and drops),
+// states.js (saved states), controls.js (the bar), linked_program.js
+// (?load=) and loop.js.
 'use strict';
 
 // Every property of the page: the tests read it too.
