@@ -5,6 +5,7 @@
 
 #include "hosts/web/host_web.h"
 #include "machine/loaders.h"
+#include "machine/vz200.h"
 #include "shell/emulator.h"
 #include "shell/events.h"
 #include "shell/frame_clock.h"
@@ -23,19 +24,46 @@ int main()
 // Runs the passes that are due now: one for each waiting message, then one
 // more once the frame's deadline has come, which steps the frame (its wait
 // is then over at the first reading). False once the loop has ended.
+static void runPass()
+{
+    if (!messageLoopPass()) {
+        web.running = false;
+        stopEmulator();
+    }
+}
+
 extern "C" EMSCRIPTEN_KEEPALIVE int webRunDuePasses()
 {
     while (web.running) {
         bool messageWaits = hostEventWaiting();
         if (!messageWaits && (web.paused || !frameDeadlineReached())) break;
-        if (!messageLoopPass()) {
-            web.running = false;
-            stopEmulator();
-        }
+        runPass();
         // One frame at most: a late frame is not made up.
         if (!messageWaits) break;
     }
     return web.running;
+}
+
+// The page's fast tape: while the tape plays, frames one after another for
+// up to budget milliseconds, each waiting message taken between two, with
+// no sound and no deadline, then the last one's picture. How many frames
+// ran; -1 once the loop has ended.
+extern "C" EMSCRIPTEN_KEEPALIVE int webRunFastFrames(double budgetMilliseconds)
+{
+    double end = emscripten_get_now() + budgetMilliseconds;
+    int frames = 0;
+    while (web.running && vz200.tapeDeck.playing && emscripten_get_now() < end) {
+        if (hostEventWaiting()) {
+            runPass();
+        } else if (web.paused || web.chooserOpen) {
+            break;
+        } else {
+            unpacedFrameStep();
+            ++frames;
+        }
+    }
+    if (frames > 0 && web.running) presentScreen();
+    return web.running ? frames : -1;
 }
 
 // How long until the frame's deadline; negative once it has passed.

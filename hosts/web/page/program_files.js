@@ -115,9 +115,11 @@ function setUpProgramFiles() {
   document.addEventListener('drop', (event) => {
     if (event.dataTransfer.files.length === 0) return;
     event.preventDefault();
-    // A saved state dropped on the page is restored; anything else is a program.
+    // A saved state is restored, a tape goes into the recorder, and
+    // anything else is a program.
     const file = event.dataTransfer.files[0];
     if (file.name.toLowerCase().endsWith(STATE_EXTENSION)) restoreStateFile(file);
+    else if (tape.takes(file.name)) tape.insert(file);
     else launchFile(file);
   });
 }
