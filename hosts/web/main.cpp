@@ -4,6 +4,7 @@
 #include <emscripten/emscripten.h>
 
 #include "hosts/web/host_web.h"
+#include "machine/character_set.h"
 #include "machine/loaders.h"
 #include "machine/vz200.h"
 #include "shell/emulator.h"
@@ -115,3 +116,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webLaunchProgram(const char* path)
 // The page's Save program: BASIC's program as a .vz at path, named after
 // the file. Null when written, else why not.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* webSaveProgram(const char* path) { return saveBasicProgram(vz200, path); }
+
+// The text screen as tessel-run --print-screen prints it, 16 lines of 32
+// characters: what the page's tests read.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webTextScreen()
+{
+    static char text[TEXT_ROWS * (SCREEN_COLUMNS + 1) + 1];
+    char* out = text;
+    for (int cell = 0; cell < TEXT_ROWS * SCREEN_COLUMNS; ++cell) {
+        *out++ = screenCharacter(vz200.memoryImage[VIDEO_MEMORY + cell]);
+        if (cell % SCREEN_COLUMNS == SCREEN_COLUMNS - 1) *out++ = '\n';
+    }
+    *out = '\0';
+    return text;
+}
