@@ -75,14 +75,25 @@ bool messageLoopPass()
     return true;
 }
 
-void frameStep()
+static void runFrame()
 {
     // While another application is in front the matrix keeps its last rows,
     // and the sticks their last switches.
     runMachineFrame(shell.isActive ? pollKeyboard() : nullptr, shell.isActive ? pollSticks() : nullptr);
+}
+
+void frameStep()
+{
+    runFrame();
     queueFrameSound();
     // Drawing comes before the wait, so the picture goes out at the deadline.
     waitForFrame();
     presentScreen();
+    frameRanForScheduledLoad();
+}
+
+void unpacedFrameStep()
+{
+    runFrame();
     frameRanForScheduledLoad();
 }

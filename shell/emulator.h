@@ -21,3 +21,9 @@ void runMessageLoop();
 // waits. False once the pass took the quit event.
 bool messageLoopPass();
 void frameStep();
+// A frame step without its sound, its wait and its picture, for a host that
+// runs frames as fast as it can (the page while a tape plays): the host
+// presents the last one itself. Nothing is queued meanwhile, so the paced
+// steps after it find the sound run dry and start it again from silence,
+// and their first deadline long gone, so none is made up.
+void unpacedFrameStep();

@@ -20,11 +20,11 @@
 #include "shell/emulator.h"
 #include "shell/frame_clock.h"
 #include "hosts/headless/host_headless.h"
-#include "hosts/headless/tape_file.h"
 #include "shell/key_typing.h"
 #include "shell/load_command.h"
 #include "shell/machine_commands.h"
 #include "shell/main_window.h"
+#include "shell/tape_file.h"
 
 static const char usage[] =
     "Usage: tessel-run [options]\n"

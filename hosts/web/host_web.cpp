@@ -24,6 +24,7 @@
 #include "shell/host.h"
 #include "shell/load_command.h"
 #include "shell/screen_keyboard.h"
+#include "shell/shell.h"
 
 // The page's side, in page/host_library.js.
 extern "C" {
@@ -91,15 +92,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webMenuCommand(int command)
 
 // ---- A program from the page's address -------------------------------------
 
-// The frame before which the page loads a program named in its address,
-// as tessel-run --load loads before its --load-at.
+// The frame before which the page launches a program named in its address,
+// as tessel-run --run launches before its --load-at.
 extern "C" EMSCRIPTEN_KEEPALIVE int webProgramStartFrame() { return PROGRAM_START_FRAME; }
 
-// The page has put the program at path: it loads before frame (counted
-// from 1), or before the next one when that has gone by, as tessel-run
-// --load does. Null when it will, else why not; the machine then runs on
-// unchanged.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* webLoadBeforeFrame(const char* path, int frame)
+// Frame steps since the start: the page launches that program once the one
+// before its frame has run.
+extern "C" EMSCRIPTEN_KEEPALIVE int webFramesRun() { return shell.scheduledLoad.framesRun; }
+
+// The page has put that program at path: null when it can be launched, else
+// why not, and the machine runs on as without it.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* webLinkedProgramRefusal(const char* path)
 {
     struct stat file {};
     if (std::strlen(path) >= PROGRAM_PATH_SIZE) return "its name is too long";
@@ -110,7 +113,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* webLoadBeforeFrame(const char* path,
                       static_cast<long long>(file.st_size), VZ_HEADER_SIZE, PROGRAM_FILE_MAX);
         return reason;
     }
-    scheduleProgramLoad(path, frame);
     return nullptr;
 }
 
@@ -288,9 +290,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webFileChosen(const char* path)
     web.chooserOpen = false;
     postPath(HostEventKind::FileChosen, path);
 }
-
-// A file was dropped on the page, and the page has put it at path.
-extern "C" EMSCRIPTEN_KEEPALIVE void webFileDropped(const char* path) { postPath(HostEventKind::DroppedFile, path); }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void webChooserClosed() { web.chooserOpen = false; }
 

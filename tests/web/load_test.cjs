@@ -1,7 +1,8 @@
 // File > Load opens the browser's file chooser for .vz files; the chosen
 // program is loaded as on the desktop and runs from its load address. A
-// file dropped onto the page is loaded the same way. A snapshot that
-// tessel-run wrote restores in the page to tessel-run's picture of it.
+// file dropped onto the page, and one chosen in Run program…, is launched
+// as tessel-run --run launches it. A snapshot that tessel-run wrote
+// restores in the page to tessel-run's picture of it.
 'use strict';
 const childProcess = require('child_process');
 const path = require('path');
@@ -21,9 +22,13 @@ lib.runTest(async () => {
   console.log('File > Load, graphics_bars.vz chosen: the picture of tessel-run --load');
 
   await lib.dropFile(page, hello);
-  await lib.waitForPicture(page, [lib.reference(['--load', hello, '--frames', '150'])], 'hello_text loaded');
+  await lib.waitForPicture(page, [lib.reference(['--run', hello, '--frames', '150'])], 'hello_text launched');
   await lib.screenshot(page, 'dropped');
-  console.log('hello_text.vz dropped: the picture of tessel-run --load');
+  console.log('hello_text.vz dropped: the picture of tessel-run --run');
+
+  await lib.chooseFile(page, () => page.click('#run-button'), bars);
+  await lib.waitForPicture(page, [lib.reference(['--run', bars, '--frames', '150'])], 'graphics_bars launched');
+  console.log('Run program…, graphics_bars.vz chosen: the picture of tessel-run --run');
 
   const state = lib.writeFile('native.tstate', '');
   childProcess.execFileSync(env.TESSEL_RUN, ['--fast', '--type', 'D 0\\n', '--frames', '200', '--save-state', state],

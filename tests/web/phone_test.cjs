@@ -6,8 +6,9 @@
 // The controls do what they say: Pause holds the picture and the sound,
 // Resume goes on, Save state and Restore state keep and bring back the
 // machine, Reset boots again, Keyboard hides and shows the keys,
-// Full screen fills the screen. Upright and sideways nothing scrolls and
-// the keys are a finger tall; on a computer the keys take mouse clicks,
+// Full screen fills the screen. Upright and sideways, with the cassette
+// recorder shown, nothing scrolls and the keys are a finger tall; on a
+// computer the keys take mouse clicks,
 // and nothing takes the focus from the page.
 'use strict';
 const fs = require('fs');
@@ -72,6 +73,7 @@ lib.runTest(async () => {
   const { browser, page } = await lib.openPage(null, { contextOptions: lib.PHONE });
   await lib.waitForPicture(page, lib.referencesBothPhases([], 150), 'the open ROM booted');
   for (const name of await keyNames(page)) check(await key(page, name).count() === 1, 'no single key named ' + name);
+  await key(page, 'Tape').tap();
   await checkLayout(page, 'portrait');
 
   // A quick tap (down and up at once) is one D; then " 0" and RETURN.

@@ -54,12 +54,21 @@ const CONTENT_TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.css': 
                         '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json',
                         '.png': 'image/png', '.ico': 'image/x-icon' };
 // The test programs, and the files a test writes, are served beside the
-// page, for ?load=.
+// page, for ?load=; so is the real VZ200 software.
 const PROGRAMS_PATH = '/programs/';
+const SOFTWARE_PATH = '/software/';
 
 function programFile(name) {
   const program = path.join(env.TEST_PROGRAMS, path.basename(name));
   return fs.existsSync(program) ? program : path.join(work, path.basename(name));
+}
+
+// A file of the real VZ200 software (machine/vzrom.v20, programs/...); the
+// test is skipped where there is none.
+function softwareFile(name) {
+  const file = path.join(env.TESSEL_SOFTWARE || '', path.normalize('/' + name));
+  if (!env.TESSEL_SOFTWARE || !fs.existsSync(file)) skip('no ' + file + ': the real VZ200 software is needed');
+  return file;
 }
 
 function servePage() {
@@ -67,8 +76,9 @@ function servePage() {
     const server = http.createServer((request, response) => {
       let name = new URL(request.url, 'http://localhost').pathname;
       if (name.endsWith('/')) name += 'index.html';
-      const programs = name.startsWith(PROGRAMS_PATH);
-      const file = programs ? programFile(name) : path.join(env.WEB_PAGE, path.normalize(name));
+      const file = name.startsWith(PROGRAMS_PATH) ? programFile(name)
+        : name.startsWith(SOFTWARE_PATH) ? path.join(env.TESSEL_SOFTWARE || '', path.normalize(name.slice(SOFTWARE_PATH.length - 1)))
+          : path.join(env.WEB_PAGE, path.normalize(name));
       fs.readFile(file, (error, data) => {
         if (error) {
           response.writeHead(404);
@@ -216,6 +226,31 @@ async function chooseFile(page, clickButton, file) {
   return chooser;
 }
 
+// The machine's own ROM and character set given on the page, which keeps
+// them and starts again with each: BASIC, and the machine's letters.
+async function useMachineRom(page) {
+  for (const [button, name] of [['#rom-button', 'machine/vzrom.v20'], ['#font-button', 'machine/vz200.fnt']]) {
+    const file = softwareFile(name);
+    await Promise.all([page.waitForNavigation(), chooseFile(page, () => page.click(button), file)]);
+    await waitForRestart(page);
+  }
+}
+
+// The machine's text screen, 16 lines of 32 (tessel-run --print-screen).
+async function textScreen(page) {
+  return page.evaluate(() => Module.UTF8ToString(Module._webTextScreen()));
+}
+
+// Waits up to 20 s until the text screen matches.
+async function waitForText(page, pattern, what) {
+  for (let tries = 0; tries < 80; ++tries) {
+    if (pattern.test(await textScreen(page))) return;
+    await page.waitForTimeout(250);
+  }
+  await screenshot(page, 'failure');
+  throw new Error('the screen does not show ' + what + ':\n' + await textScreen(page));
+}
+
 // Drops the file onto the picture, as the browser delivers a dropped file.
 async function dropFile(page, file) {
   const bytes = [...fs.readFileSync(file)];
@@ -254,8 +289,8 @@ function check(condition, what) {
 }
 
 module.exports = {
-  CLIENT_WIDTH, CLIENT_HEIGHT, VIEWPORT, PHONE, PROGRAMS_PATH, env,
-  openPage, closeBrowser, figures, waitForFrames, waitForRestart,
-  canvasPicture, samePicture, reference, referencesBothPhases, waitForPicture, screenshot,
+  CLIENT_WIDTH, CLIENT_HEIGHT, VIEWPORT, PHONE, PROGRAMS_PATH, SOFTWARE_PATH, env,
+  openPage, closeBrowser, figures, waitForFrames, waitForRestart, softwareFile, useMachineRom,
+  canvasPicture, samePicture, reference, referencesBothPhases, waitForPicture, screenshot, textScreen, waitForText,
   holdKey, typeText, chooseMenuItem, chooseFile, dropFile, writeFile, runTest, check,
 };

@@ -16,6 +16,7 @@ function setUpControls() {
   controls.addEventListener('mousedown', (event) => event.preventDefault());
   document.getElementById('reset-button').addEventListener('click', () => {
     Module._webReset();
+    forgetLinkedProgram();
     if (page.paused) setPaused(false);
   });
   document.getElementById('pause-button').addEventListener('click', () => setPaused(!page.paused));

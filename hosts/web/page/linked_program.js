@@ -1,8 +1,10 @@
 // A program named in the page's address: index.html?load=URL, the program
 // at URL (relative to the page; another site's only where it allows it),
-// loads before the frame the program names (webProgramStartFrame), as
-// tessel-run --load loads before its --load-at and as File > Load would.
-// Fetched from the start, while the program loads.
+// launches before the frame the program names (webProgramStartFrame), as
+// tessel-run --run launches before its --load-at and as a drop would:
+// BASIC's pointers set and RUN typed, machine code run, anything else
+// loaded as data with a line that says so. Fetched from the start, while
+// the machine boots.
 'use strict';
 
 const linkedProgram = (() => {
@@ -20,7 +22,7 @@ const linkedProgram = (() => {
   });
   bytes.catch(() => {});  // answered in loadLinkedProgram
   // The file keeps its own name, in letters the file system takes.
-  const last = url.pathname.split('/').pop() || 'program.vz';
+  const last = url.pathname.split('/').pop() || UNNAMED_PROGRAM;
   let name;
   try {
     name = decodeURIComponent(last);
@@ -28,8 +30,11 @@ const linkedProgram = (() => {
     name = last;
   }
   name = name.replace(/[^A-Za-z0-9._-]/g, '_').slice(0, 64);
-  return { address, bytes, name: name.replace(/^\.+/, '') || 'program.vz' };
+  return { address, bytes, name: name.replace(/^\.+/, '') || UNNAMED_PROGRAM };
 })();
+
+// The fetched program's path while it waits for its frame.
+let linkedProgramPath = null;
 
 function loadLinkedProgram() {
   if (!linkedProgram) return;
@@ -38,8 +43,21 @@ function loadLinkedProgram() {
     const path = FILES_FOLDER + '/' + linkedProgram.name;
     Module.FS.writeFile(path, new Uint8Array(bytes));
     page.figures.linkedProgramAt = page.figures.framesPresented;
-    const frame = Module._webProgramStartFrame();
-    const reason = Module.ccall('webLoadBeforeFrame', 'string', ['string', 'number'], [path, frame]);
+    const reason = Module.ccall('webLinkedProgramRefusal', 'string', ['string'], [path]);
     if (reason) refused(reason);
+    else linkedProgramPath = path;
   }, (error) => refused(error.message === 'Failed to fetch' ? 'it could not be fetched' : error.message));
+}
+
+// Before each of the loop's passes: launched once the frame before its own
+// has run (the passes run one frame at most).
+function launchLinkedProgramWhenDue() {
+  if (!linkedProgramPath || Module._webFramesRun() + 1 < Module._webProgramStartFrame()) return;
+  launchProgramAt(linkedProgramPath, linkedProgram.address);
+  linkedProgramPath = null;
+}
+
+// It was meant for the machine that a reset or a restored state replaced.
+function forgetLinkedProgram() {
+  linkedProgramPath = null;
 }

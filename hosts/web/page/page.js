@@ -6,8 +6,9 @@
 // menus, canvas), sound.js, keys.js (the computer's keys and the focus),
 // screen_keyboard.js (the machine's keys on the page), joystick.js (gamepads
 // and the stick on the page), printer.js, machine_files.js,
-// program_files.js (File > Load and drops), states.js (saved states),
-// controls.js (the bar), linked_program.js (?load=) and loop.js.
+// program_files.js (File > Load, Run program…, Save program and drops),
+// states.js (saved states), tape.js (the cassette recorder), controls.js
+// (the bar), linked_program.js (?load=) and loop.js.
 'use strict';
 
 // Every property of the page: the tests read it too.
@@ -23,6 +24,7 @@ const page = {
     firstFrameAt: 0,        // ms since the page started loading
     frameSteps: 0,          // passes that stepped a frame, and their time
     frameStepMilliseconds: 0,
+    fastFrames: 0,            // frames run while a tape played fast
     soundSamplesReceived: 0,  // by the audio thread
     linkedProgramAt: -1,      // frames presented when the ?load= program was there
   },
@@ -43,6 +45,7 @@ function startPage() {
   setUpMachineFiles();
   setUpControls();
   setUpStates();
+  tape.setUp();
   screenKeyboard.setUp();
   pageStick.setUp();
   pagePrinter.setUp();

@@ -22,18 +22,18 @@ function saveState() {
     if (error) showStatus('The browser did not keep the state: ' + error + '. It is still offered as ' + STATE_NAME + '.');
     else showStatus('State saved in this browser, and offered as ' + STATE_NAME + '.', 'done');
   });
-  const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
-  link.download = STATE_NAME;
-  link.click();
-  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  offerDownload(bytes, STATE_NAME);
 }
 
 // A refused state leaves the machine as it was, and says why.
 function restoreState(path, what) {
   const reason = Module.ccall('webRestoreState', 'string', ['string'], [path]);
-  if (reason) showStatus('Could not restore ' + what + ': ' + reason);
-  else showStatus('Restored ' + what + '.', 'done');
+  if (reason) {
+    showStatus('Could not restore ' + what + ': ' + reason);
+    return;
+  }
+  forgetLinkedProgram();
+  showStatus('Restored ' + what + '.', 'done');
 }
 
 function restoreStateFile(file) {

@@ -1,5 +1,5 @@
 // The tape deck's last recording written to a file, in the format its name
-// ends in (tessel-run's --tape-out).
+// ends in (tessel-run's --tape-out, the page's download of the recording).
 #pragma once
 
 enum class TapeFileKind { None, Cvz, Wav };

@@ -1,4 +1,4 @@
-#include "hosts/headless/tape_file.h"
+#include "shell/tape_file.h"
 
 #include <cctype>
 #include <cstdint>
