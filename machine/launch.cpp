@@ -51,6 +51,31 @@ static bool hasBasic(const Vz200& machine)
     return store[0] == LD_ADDRESS_HL && store[1] == (BASIC_END & 0xFF) && store[2] == BASIC_END >> 8;
 }
 
+// Typed for a tape: CRUN starts a machine-code program from its start
+// address (ROM 0x36C7) and RUNs any other file it loaded (ROM 0x36DC);
+// CLOAD, for a file that is no program, only loads it.
+constexpr char TAPE_RUN[] = "CRUN\n";
+constexpr char TAPE_LOAD[] = "CLOAD\n";
+
+// A file on tape begins with leader bytes and sync bytes, then its type
+// (ROM 0x3603-0x3623, the loader's wait for a file).
+constexpr size_t TAPE_START_READ = 4096;
+
+TapeLaunch tapeLaunch(const Vz200& machine)
+{
+    uint8_t bytes[TAPE_START_READ];
+    size_t count = insertedTapeAsCvz(bytes, sizeof bytes);
+    size_t i = 0;
+    while (i < count && bytes[i] == CVZ_LEADER) ++i;
+    size_t sync = i;
+    while (i < count && bytes[i] == CVZ_SYNC) ++i;
+    bool read = sync > 0 && i > sync && i < count;
+    TapeLaunch launch = {TAPE_RUN, read ? bytes[i] : -1};
+    if (read && bytes[i] != VZ_TYPE_BASIC && bytes[i] != VZ_TYPE_MACHINE_CODE) launch.command = TAPE_LOAD;
+    if (!hasBasic(machine)) launch.command = nullptr;
+    return launch;
+}
+
 const char* launchNote(Launch launch)
 {
     switch (launch) {

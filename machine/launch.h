@@ -34,6 +34,18 @@ Launch launchKind(const Vz200& machine, const uint8_t* file, size_t size);
 Launch launchProgramFromPath(Vz200& machine, const char* path);
 Launch launchProgramFromMemory(Vz200& machine, const uint8_t* file, size_t size);
 
+// Launching the tape in the deck as its users did: a command typed for its
+// first file, then play pressed. CRUN runs either kind of program the ROM
+// knows; a file of another type is only loaded, with CLOAD. The command is
+// null where the ROM has no BASIC, whose CLOAD there is; firstType is -1
+// when no file could be read from the tape's start (CRUN is typed then, as
+// tapes mostly hold programs).
+struct TapeLaunch {
+    const char* command;
+    int firstType;
+};
+TapeLaunch tapeLaunch(const Vz200& machine);
+
 // Writes BASIC's program (its bytes from BASIC's program start to its end
 // pointer) to path as a .vz of type 0xF0, named after the file: its name
 // without folder and extension, in capitals (the keyboard types no others,

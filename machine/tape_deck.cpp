@@ -147,6 +147,8 @@ void stopRecording(TapeDeck& deck)
     deck.recording = false;
 }
 
+bool tapeInItsLastLevel(const TapeDeck& deck) { return deck.playing && deck.playIndex >= inserted.size; }
+
 TapeStatus tapeStatus(const TapeDeck& deck)
 {
     return TapeStatus{deck.playing, deck.recording, recorder.full, deck.played, inserted.length, recorded.length};
@@ -173,6 +175,8 @@ bool tapeAtRest(const TapeDeck& deck)
 }
 
 size_t tapeRecordingAsCvz(uint8_t* out, size_t capacity) { return cvzFromSignal(recorded, out, capacity); }
+
+size_t insertedTapeAsCvz(uint8_t* out, size_t capacity) { return cvzFromSignal(inserted, out, capacity); }
 
 // ---- The machine's side --------------------------------------------------
 

@@ -86,6 +86,11 @@ struct TapeStatus {
 };
 TapeStatus tapeStatus(const TapeDeck& deck);
 
+// Whether the played tape has nothing more to say: it plays its last level,
+// which lasts to its end (as the silence after a recording does, read as
+// either level).
+bool tapeInItsLastLevel(const TapeDeck& deck);
+
 // The last recording, as it stood at its stop: its signal, for writing it
 // out as a .wav (beginWavWriting, writeWavPiece), or the bytes CSAVE wrote
 // in it as a .cvz (at most capacity; returns how many).
@@ -106,6 +111,10 @@ void takeTapePosition(TapeDeck& deck, const TapeDeck& from);
 // Stopped at the start of its tape, as at power-on and after a rewind:
 // where it is does not depend on which tape is in.
 bool tapeAtRest(const TapeDeck& deck);
+
+// The bytes the tape in the deck carries, read from its signal as CLOAD
+// reads them (at most capacity; returns how many).
+size_t insertedTapeAsCvz(uint8_t* out, size_t capacity);
 
 // ---- The machine's side --------------------------------------------------
 

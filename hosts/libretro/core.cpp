@@ -1,12 +1,16 @@
 // Tessel as a libretro core: a host of the machine whose front end calls one
-// machine frame per retro_run, with its keyboard's and pad's state, and
-// takes the frame's picture and sound. The front end keeps the window, the
-// sound device, the timing and the files; the core keeps the machine, the
-// content's bytes and the count of frames since power-on.
+// machine frame per retro_run (several while a tape plays fast), with its
+// keyboard's and pads' state, and takes the frame's picture and sound. The
+// front end keeps the window, the sound device, the timing and the files;
+// the core keeps the machine, the content (a program's bytes, or a tape in
+// the machine's deck), the count of frames since power-on, and appends what
+// the machine prints to a file in the front end's save folder.
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
 #include "hosts/libretro/core_input.h"
+#include "hosts/libretro/core_options.h"
 #include "hosts/libretro/libretro.h"
 #include "machine/crc32.h"
 #include "machine/loaders.h"
@@ -16,6 +20,17 @@
 #include "shell/key_typing.h"
 
 constexpr int SYSTEM_PATH_SIZE = 4096;
+
+// While a tape plays, each retro_run runs up to this many machine frames
+// (half a second of tape: 25 times as fast); a fixed number, so that a frame
+// is the same for the same state and input, as run-ahead and rewind need.
+// A machine frame takes some 50 microseconds on a desktop, so even a host
+// twenty times slower keeps pace with run-ahead on.
+constexpr int FAST_TAPE_FRAMES = 25;
+
+constexpr const char* PRINTER_FILE = "tessel-printer.txt";
+
+enum class Content : uint8_t { None, Program, Tape };
 
 // What the front end handed over.
 static struct {
@@ -30,19 +45,22 @@ static struct {
 
 // The running machine's side of the core, from retro_load_game on.
 static struct {
-    bool hasContent;
+    Content kind;
     size_t contentSize;
-    uint8_t content[PROGRAM_FILE_MAX];
-    uint32_t frame;  // frames begun since power-on, the first is 1
-    bool padPlugged;
-    uint8_t padKeys[PAD_BUTTON_COUNT];
+    uint8_t content[PROGRAM_FILE_MAX];  // a program's bytes; a tape is in the deck
+    const char* tapeCommand;  // typed to load the tape; null: none
+    uint32_t frame;  // machine frames begun since power-on, the first is 1
+    bool padPlugged[PAD_PORTS];
+    CoreOptions options;
     char systemFolder[SYSTEM_PATH_SIZE];  // empty: the front end has none
     char romPath[SYSTEM_PATH_SIZE], fontPath[SYSTEM_PATH_SIZE];
-    uint8_t keys[HOST_KEY_COUNT];
+    char printerPath[SYSTEM_PATH_SIZE];  // empty: printing goes nowhere
+    bool printerSaid;  // why printing goes nowhere has been said
+    uint8_t keys[HOST_KEY_COUNT];       // as the front end holds them
+    uint8_t frameKeys[HOST_KEY_COUNT];  // and the keys typed for the content
+    StickInput sticks;
     int16_t stereo[2 * SAMPLES_PER_FRAME];
 } session;
-
-static retro_input_descriptor descriptors[PAD_BUTTON_COUNT + 1];
 
 // The line being said, and saying it: through the front end's log, or on
 // standard error without one.
@@ -63,8 +81,13 @@ static const retro_controller_description portTypes[] = {
     {"RetroPad", RETRO_DEVICE_JOYPAD},
     {"Keyboard only", RETRO_DEVICE_KEYBOARD},
 };
+static const retro_controller_description secondPortTypes[] = {
+    {"RetroPad", RETRO_DEVICE_JOYPAD},
+    {"None", RETRO_DEVICE_NONE},
+};
 static const retro_controller_info controllers[] = {
     {portTypes, 2},
+    {secondPortTypes, 2},
     {nullptr, 0},
 };
 
@@ -76,7 +99,7 @@ void retro_set_environment(retro_environment_t environment)
     retro_log_callback log = {nullptr};
     frontend.log = environment(RETRO_ENVIRONMENT_GET_LOG_INTERFACE, &log) ? log.log : nullptr;
     environment(RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, const_cast<retro_controller_info*>(controllers));
-    declarePadOptions(environment);
+    declareCoreOptions(environment);
 }
 
 void retro_set_video_refresh(retro_video_refresh_t video) { frontend.video = video; }
@@ -88,7 +111,7 @@ void retro_set_input_state(retro_input_state_t state) { frontend.inputState = st
 void retro_init()
 {
     std::memset(&session, 0, sizeof session);
-    session.padPlugged = true;  // the front end's default on every port
+    for (bool& plugged : session.padPlugged) plugged = true;  // the front end's default on every port
 }
 
 void retro_deinit() { clearMachine(); }
@@ -100,7 +123,7 @@ void retro_get_system_info(retro_system_info* info)
     *info = {};
     info->library_name = "Tessel";
     info->library_version = TESSEL_VERSION;
-    info->valid_extensions = "vz";
+    info->valid_extensions = "vz|cvz|wav";
     info->need_fullpath = false;
     info->block_extract = false;
 }
@@ -116,46 +139,35 @@ unsigned retro_get_region() { return RETRO_REGION_PAL; }
 
 // ---- Input -------------------------------------------------------------------
 
-// The pad's buttons as the options now map them, for the front end to show.
-static void describePad()
+static void takeOptions()
 {
-    int n = 0;
-    for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
-        if (session.padKeys[b] == NO_KEY) continue;
-        descriptors[n++] = {0, RETRO_DEVICE_JOYPAD, 0, padButtons[b].id, labelOfKey(session.padKeys[b])};
-    }
-    descriptors[n] = {0, 0, 0, 0, nullptr};
-    frontend.environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, descriptors);
-}
-
-static void takePadOptions()
-{
-    readPadOptions(frontend.environment, session.padKeys);
-    describePad();
+    readCoreOptions(frontend.environment, session.options);
+    describeInputs(frontend.environment, session.options);
 }
 
 void retro_set_controller_port_device(unsigned port, unsigned device)
 {
-    if (port == 0) session.padPlugged = (device & 0xFF) == RETRO_DEVICE_JOYPAD;
+    if (port < PAD_PORTS) session.padPlugged[port] = (device & 0xFF) == RETRO_DEVICE_JOYPAD;
 }
 
 // ---- Power and content ----------------------------------------------------------
 
-// The machine file's path in the system folder; false when there is no
-// folder or the path does not fit.
-static bool systemFile(char* path, const char* name)
+// A file's path in a folder of the front end; false when there is no folder
+// or the path does not fit.
+static bool folderFile(char* path, const char* folder, const char* name)
 {
-    if (!session.systemFolder[0]) return false;
-    int length = std::snprintf(path, SYSTEM_PATH_SIZE, "%s/%s", session.systemFolder, name);
+    if (!folder[0]) return false;
+    int length = std::snprintf(path, SYSTEM_PATH_SIZE, "%s/%s", folder, name);
     return length > 0 && length < SYSTEM_PATH_SIZE;
 }
 
 // Off and on again with the system folder's machine files; the content goes
-// in again, as File > Load would put it, before PROGRAM_START_FRAME.
+// in again, as File > Load would put it, before PROGRAM_START_FRAME, and a
+// tape is rewound.
 static void powerOn()
 {
-    bool rom = systemFile(session.romPath, ROM_FILE);
-    bool font = systemFile(session.fontPath, FONT_FILE);
+    bool rom = folderFile(session.romPath, session.systemFolder, ROM_FILE);
+    bool font = folderFile(session.fontPath, session.systemFolder, FONT_FILE);
     clearMachine();
     MachineFiles files = powerOnMachine(rom ? session.romPath : nullptr, font ? session.fontPath : nullptr);
     const char* folder = session.systemFolder[0] ? session.systemFolder : "(the front end gives none)";
@@ -172,19 +184,79 @@ static void powerOn()
     session.frame = 0;
 }
 
+static const char* contentName(const retro_game_info* game) { return game->path ? game->path : "the content"; }
+
+// A tape by its name's extension (.cvz, .wav); without a name, by its first
+// bytes.
+static bool isTape(const retro_game_info* game)
+{
+    const char* dot = game->path ? std::strrchr(game->path, '.') : nullptr;
+    if (dot) {
+        auto is = [dot](const char* extension) {
+            for (size_t i = 0;; ++i) {
+                if (std::tolower(static_cast<unsigned char>(dot[1 + i])) != extension[i]) return false;
+                if (!extension[i]) return true;
+            }
+        };
+        return is("cvz") || is("wav");
+    }
+    const auto* bytes = static_cast<const uint8_t*>(game->data);
+    return bytes && (looksLikeCvz(bytes, game->size) || looksLikeWav(bytes, game->size));
+}
+
+static bool takeProgram(const retro_game_info* game)
+{
+    if (!game->data || game->size < VZ_HEADER_SIZE || game->size > PROGRAM_FILE_MAX) {
+        std::snprintf(line, sizeof line, "tessel: %s is no .vz program, which has %d to %d bytes\n", contentName(game),
+                      VZ_HEADER_SIZE, PROGRAM_FILE_MAX);
+        sayLine(RETRO_LOG_ERROR);
+        return false;
+    }
+    std::memcpy(session.content, game->data, game->size);
+    session.contentSize = game->size;
+    session.kind = Content::Program;
+    return true;
+}
+
+// Into the deck; a tape that cannot be read is left out, and the machine
+// runs without it.
+static void takeTape(const retro_game_info* game)
+{
+    const char* reason = "the front end gave no bytes";
+    if (game->data && insertTape(vz200.tapeDeck, static_cast<const uint8_t*>(game->data), game->size, reason)) {
+        session.kind = Content::Tape;
+        return;
+    }
+    std::snprintf(line, sizeof line, "tessel: %s is not played: %s\n", contentName(game), reason);
+    sayLine(RETRO_LOG_ERROR);
+}
+
+// What is typed for the tape, which needs the ROM; and why, where the
+// first file is no program.
+static void chooseTapeCommand()
+{
+    TapeLaunch launch = tapeLaunch(vz200);
+    session.tapeCommand = launch.command;
+    if (!launch.command) {
+        std::snprintf(line, sizeof line, "tessel: the tape is not played: this ROM has no BASIC to load it\n");
+    } else if (launch.firstType < 0) {
+        std::snprintf(line, sizeof line, "tessel: no file could be read from the tape's start; CRUN is typed\n");
+    } else if (launch.firstType != VZ_TYPE_BASIC && launch.firstType != VZ_TYPE_MACHINE_CODE) {
+        std::snprintf(line, sizeof line, "tessel: the tape's first file is of type 0x%02X, no program: CLOAD only loads it\n",
+                      launch.firstType);
+    } else {
+        return;
+    }
+    sayLine(RETRO_LOG_INFO);
+}
+
 bool retro_load_game(const retro_game_info* game)
 {
-    session.hasContent = false;
-    if (game) {
-        if (!game->data || game->size < VZ_HEADER_SIZE || game->size > PROGRAM_FILE_MAX) {
-            std::snprintf(line, sizeof line, "tessel: %s is no .vz program, which has %d to %d bytes\n",
-                          game->path ? game->path : "the content", VZ_HEADER_SIZE, PROGRAM_FILE_MAX);
-            sayLine(RETRO_LOG_ERROR);
-            return false;
-        }
-        std::memcpy(session.content, game->data, game->size);
-        session.contentSize = game->size;
-        session.hasContent = true;
+    session.kind = Content::None;
+    if (game && isTape(game)) {
+        takeTape(game);
+    } else if (game && !takeProgram(game)) {
+        return false;
     }
     retro_pixel_format format = RETRO_PIXEL_FORMAT_XRGB8888;
     if (!frontend.environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &format)) {
@@ -195,23 +267,31 @@ bool retro_load_game(const retro_game_info* game)
     const char* folder = nullptr;
     if (!frontend.environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &folder) || !folder) folder = "";
     std::snprintf(session.systemFolder, sizeof session.systemFolder, "%s", folder);
-    takePadOptions();
+    folder = nullptr;
+    if (!frontend.environment(RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY, &folder) || !folder) folder = "";
+    if (!folderFile(session.printerPath, folder, PRINTER_FILE)) session.printerPath[0] = '\0';
+    session.printerSaid = false;
+    takeOptions();
     powerOn();
+    if (session.kind == Content::Tape) chooseTapeCommand();
     return true;
 }
 
 bool retro_load_game_special(unsigned, const retro_game_info*, size_t) { return false; }
 
-void retro_unload_game() { session.hasContent = false; }
+void retro_unload_game() { session.kind = Content::None; }
 
 void retro_reset() { powerOn(); }
 
 // ---- The frame ------------------------------------------------------------------
 
-static void sendSound()
+// One frame's sound, or silence while the tape plays fast.
+static void sendSound(bool silent)
 {
     const int16_t* samples = vz200.speaker.samples;
-    for (int i = 0; i < SAMPLES_PER_FRAME; ++i) session.stereo[2 * i] = session.stereo[2 * i + 1] = samples[i];
+    for (int i = 0; i < SAMPLES_PER_FRAME; ++i) {
+        session.stereo[2 * i] = session.stereo[2 * i + 1] = silent ? int16_t(0) : samples[i];
+    }
     if (frontend.audioBatch) {
         // A front end may take them in parts; one that takes none is full.
         for (size_t sent = 0; sent < SAMPLES_PER_FRAME;) {
@@ -220,51 +300,116 @@ static void sendSound()
             sent += taken;
         }
     } else if (frontend.audioSample) {
-        for (int i = 0; i < SAMPLES_PER_FRAME; ++i) frontend.audioSample(samples[i], samples[i]);
+        for (int i = 0; i < SAMPLES_PER_FRAME; ++i) frontend.audioSample(session.stereo[2 * i], session.stereo[2 * i]);
     }
 }
 
-// The launch, and after a BASIC program's RUN typed from the same frame on,
-// as tessel-run --run types it. The typing follows from the frame count
-// alone, which a state keeps, so that a state taken halfway through RUN
-// types the rest when it is loaded.
+// The text typed from PROGRAM_START_FRAME on: RUN after a BASIC program's
+// launch, the tape's command; null for none.
+static const char* typedText()
+{
+    if (session.kind == Content::Tape) return session.tapeCommand;
+    return launchKind(vz200, session.content, session.contentSize) == Launch::Basic ? BASIC_RUN : nullptr;
+}
+
+// The launch, and from the same frame on the typing, as tessel-run --run
+// types RUN; play is pressed once a tape's command is typed, as a user
+// would, so that the loader hears the whole leader. All of it follows from
+// the frame count alone, which a state keeps, so that a state taken halfway
+// through the typing types the rest when it is loaded.
 static void launchContent()
 {
-    if (session.frame == PROGRAM_START_FRAME) {
+    if (session.frame == PROGRAM_START_FRAME && session.kind == Content::Program) {
         Launch launch = launchProgramFromMemory(vz200, session.content, session.contentSize);
         if (const char* note = launchNote(launch)) {
             std::snprintf(line, sizeof line, "tessel: the content %s\n", note);
             sayLine(RETRO_LOG_INFO);
         }
     }
-    constexpr uint32_t TYPING_FRAMES = KEY_FRAMES * (sizeof BASIC_RUN - 1);
+    if (session.frame < PROGRAM_START_FRAME) return;
+    const char* text = typedText();
+    if (!text) return;
     uint32_t typed = session.frame - PROGRAM_START_FRAME;
-    if (session.frame < PROGRAM_START_FRAME || typed >= TYPING_FRAMES) return;
-    if (launchKind(vz200, session.content, session.contentSize) != Launch::Basic) return;
-    pressTypedCharacter(BASIC_RUN[typed / KEY_FRAMES], static_cast<int>(typed % KEY_FRAMES), session.keys);
+    uint32_t typingFrames = KEY_FRAMES * static_cast<uint32_t>(std::strlen(text));
+    if (typed < typingFrames) {
+        pressTypedCharacter(text[typed / KEY_FRAMES], static_cast<int>(typed % KEY_FRAMES), session.frameKeys);
+    } else if (typed == typingFrames && session.kind == Content::Tape) {
+        playTape(vz200.tapeDeck);
+    }
 }
+
+// Whether the user gets this frame's output: not a frame run ahead and
+// thrown away, nor one of a second instance of the core that only runs
+// ahead. What such a frame prints would be printed twice.
+static bool frameIsKept()
+{
+    int enabled = 0;
+    if (!frontend.environment(RETRO_ENVIRONMENT_GET_AUDIO_VIDEO_ENABLE, &enabled)) return true;
+    if (enabled & RETRO_AV_ENABLE_HARD_DISABLE_AUDIO) return false;
+    return (enabled & (RETRO_AV_ENABLE_AUDIO | RETRO_AV_ENABLE_VIDEO)) != 0;
+}
+
+// What the machine printed in its last frame, appended to the printer file;
+// where there is none, or it cannot be written, that is said once.
+static void keepPrintout()
+{
+    const Printer& printer = vz200.printer;
+    if (printer.length == 0) return;
+    std::FILE* file = session.printerPath[0] ? std::fopen(session.printerPath, "ab") : nullptr;
+    if (file) {
+        bool written = std::fwrite(printer.text, 1, static_cast<size_t>(printer.length), file) == size_t(printer.length);
+        if (std::fclose(file) == 0 && written) return;
+    }
+    if (session.printerSaid) return;
+    session.printerSaid = true;
+    if (session.printerPath[0]) {
+        std::snprintf(line, sizeof line, "tessel: what the machine prints cannot be written to %s\n", session.printerPath);
+    } else {
+        std::snprintf(line, sizeof line, "tessel: the front end gives no save folder: what the machine prints goes nowhere\n");
+    }
+    sayLine(RETRO_LOG_WARN);
+}
+
+static void runCoreFrame(bool kept)
+{
+    std::memcpy(session.frameKeys, session.keys, sizeof session.keys);
+    if (session.frame < UINT32_MAX) ++session.frame;
+    if (session.kind != Content::None) launchContent();
+    runMachineFrame(session.frameKeys, &session.sticks);
+    if (kept) keepPrintout();
+}
+
+static bool tapePlaysOn() { return vz200.tapeDeck.playing && !tapeInItsLastLevel(vz200.tapeDeck); }
 
 void retro_run()
 {
     bool optionsChanged = false;
     if (frontend.environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &optionsChanged) && optionsChanged) {
-        takePadOptions();
+        takeOptions();
     }
     frontend.inputPoll();
-    readFrameKeys(frontend.inputState, session.padPlugged, session.padKeys, session.keys);
-    if (session.frame < UINT32_MAX) ++session.frame;
-    if (session.hasContent) launchContent();
-    runMachineFrame(session.keys);
+    readFrameKeys(frontend.inputState, session.padPlugged, session.options, session.keys);
+    readFrameSticks(frontend.inputState, session.padPlugged, session.options, session.sticks);
+    bool kept = frameIsKept();
+    // Whether the tape plays fast follows from the state and the options
+    // alone. It stops with the tape, or where nothing more changes on it (the
+    // silence after a recording), which a program would else run through fast.
+    bool fast = session.options.fastTape && tapePlaysOn();
+    for (int i = 0; i < (fast ? FAST_TAPE_FRAMES : 1); ++i) {
+        runCoreFrame(kept);
+        if (!tapePlaysOn()) break;
+    }
     frontend.video(vz200.backBuffer, BACK_BUFFER_WIDTH, BACK_BUFFER_HEIGHT, BACK_BUFFER_WIDTH * sizeof(uint32_t));
-    sendSound();
+    sendSound(fast);
 }
 
 // ---- Save states ----------------------------------------------------------------
 
-// A state is the machine's snapshot and then the core's part: "CORE", the
-// frames since power-on (so that a state from before frame 100 still
+// A state is the machine's snapshot (which holds the tape deck's place on
+// the tape, so that a load goes on) and then the core's part: "CORE", the
+// machine frames since power-on (so that a state from before frame 100 still
 // launches the content at frame 100, and one from the frames after it types
-// the rest of RUN, in rewind and run-ahead too) and a CRC-32 of
+// the rest of RUN or CRUN, in rewind and run-ahead too) and a CRC-32 of
 // those eight bytes, all little-endian.
 constexpr size_t CORE_PART_SIZE = 12;
 constexpr size_t STATE_SIZE = SNAPSHOT_SIZE + CORE_PART_SIZE;

@@ -1,11 +1,9 @@
 #include "hosts/libretro/core_input.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
 #include "machine/dik.h"
-#include "machine/key_table.h"
 
 // The front end's keys, by their place on a PC keyboard, as the host key
 // codes of the same places.
@@ -34,152 +32,117 @@ static const RetroKey retroKeys[] = {
     {RETROK_HOME, DIK_HOME},           {RETROK_END, DIK_END},
 };
 
-// Each key's option value and label, written out when the options are
-// declared (from retro_set_environment, the front end's first call).
-struct KeyOption {
-    char value[16];
-    char label[40];
+// A pad's buttons that work the stick: the D-pad moves it, and B (the
+// bottom face button, the one a RetroPad user presses most) fires, as the
+// desktop program's pads do; A (the right one) is the arm button.
+struct StickButton {
+    unsigned id;
+    StickControl control;
 };
 
-static KeyOption keyOptions[KEY_COUNT];
-
-static bool isSign(const char* legend) { return legend[1] == '\0' && !std::isalnum(static_cast<unsigned char>(legend[0])); }
-
-static const char* legendAt(uint8_t row, uint8_t bit)
-{
-    for (const MachineKey& key : matrixKeys()) {
-        if (key.row == row && key.bit == bit) return key.legend;
-    }
-    return "";
-}
-
-static void nameKeyOptions()
-{
-    for (int k = 0; k < KEY_COUNT; ++k) {
-        const MachineKey& key = machineKeys[k];
-        KeyOption& option = keyOptions[k];
-        size_t i = 0;
-        for (; key.name[i] && i + 1 < sizeof option.value; ++i) {
-            option.value[i] = key.name[i] == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(key.name[i])));
-        }
-        option.value[i] = '\0';
-        if (k >= MATRIX_KEY_COUNT) {
-            std::snprintf(option.label, sizeof option.label, "%s (CTRL+%s)", key.name, legendAt(key.row, key.bit));
-        } else if (isSign(key.legend)) {
-            std::snprintf(option.label, sizeof option.label, "%s (%s)", key.legend, option.value);
-        } else {
-            std::snprintf(option.label, sizeof option.label, "%s", key.name);
-        }
-    }
-}
-
-const PadButton padButtons[PAD_BUTTON_COUNT] = {
-    {RETRO_DEVICE_ID_JOYPAD_UP, "tessel_pad_up", "D-pad up", "cursor_up"},
-    {RETRO_DEVICE_ID_JOYPAD_DOWN, "tessel_pad_down", "D-pad down", "cursor_down"},
-    {RETRO_DEVICE_ID_JOYPAD_LEFT, "tessel_pad_left", "D-pad left", "cursor_left"},
-    {RETRO_DEVICE_ID_JOYPAD_RIGHT, "tessel_pad_right", "D-pad right", "cursor_right"},
-    {RETRO_DEVICE_ID_JOYPAD_A, "tessel_pad_a", "A", "space"},
-    {RETRO_DEVICE_ID_JOYPAD_B, "tessel_pad_b", "B", "m"},
-    {RETRO_DEVICE_ID_JOYPAD_X, "tessel_pad_x", "X", "none"},
-    {RETRO_DEVICE_ID_JOYPAD_Y, "tessel_pad_y", "Y", "none"},
-    {RETRO_DEVICE_ID_JOYPAD_L, "tessel_pad_l", "L", "none"},
-    {RETRO_DEVICE_ID_JOYPAD_R, "tessel_pad_r", "R", "none"},
-    {RETRO_DEVICE_ID_JOYPAD_SELECT, "tessel_pad_select", "Select", "none"},
-    {RETRO_DEVICE_ID_JOYPAD_START, "tessel_pad_start", "Start", "return"},
+static const StickButton stickButtons[] = {
+    {RETRO_DEVICE_ID_JOYPAD_UP, StickControl::Up},       {RETRO_DEVICE_ID_JOYPAD_DOWN, StickControl::Down},
+    {RETRO_DEVICE_ID_JOYPAD_LEFT, StickControl::Left},   {RETRO_DEVICE_ID_JOYPAD_RIGHT, StickControl::Right},
+    {RETRO_DEVICE_ID_JOYPAD_B, StickControl::Fire},      {RETRO_DEVICE_ID_JOYPAD_A, StickControl::Arm},
 };
 
-uint8_t keyForOptionValue(const char* value)
-{
-    if (!value) return NO_KEY;
-    for (int k = 0; k < KEY_COUNT; ++k) {
-        if (std::strcmp(keyOptions[k].value, value) == 0) return machineKeys[k].keyCode;
-    }
-    return NO_KEY;
-}
-
-const char* labelOfKey(uint8_t keyCode)
-{
-    for (int k = 0; k < KEY_COUNT; ++k) {
-        if (machineKeys[k].keyCode == keyCode) return keyOptions[k].label;
-    }
-    return "none";
-}
-
-// ---- Declaring the options ---------------------------------------------------
-
-static retro_core_option_v2_category optionCategories[] = {
-    {"pad", "RetroPad", "The VZ200 key each button of the RetroPad on port 1 presses."},
-    {nullptr, nullptr, nullptr},
+// The left analog stick moves it too, past a third of its travel.
+struct StickAxis {
+    unsigned id;
+    StickControl toward, away;  // below and above the middle
 };
 
-static retro_core_option_v2_definition optionDefinitions[PAD_BUTTON_COUNT + 1];
-static char optionNames[PAD_BUTTON_COUNT][48];
+static const StickAxis stickAxes[] = {
+    {RETRO_DEVICE_ID_ANALOG_X, StickControl::Left, StickControl::Right},
+    {RETRO_DEVICE_ID_ANALOG_Y, StickControl::Up, StickControl::Down},
+};
+constexpr int AXIS_COUNT = sizeof stickAxes / sizeof stickAxes[0];
+constexpr int AXIS_THRESHOLD = 0x8000 / 3;
 
-// The old interface: "Pad Start; return|none|a|..." with the default first.
-static retro_variable variables[PAD_BUTTON_COUNT + 1];
-static char variableTexts[PAD_BUTTON_COUNT][1024];
-
-static void appendValue(char* text, size_t size, const char* value)
-{
-    size_t used = std::strlen(text);
-    std::snprintf(text + used, size - used, "%s%s", text[used - 1] == ' ' ? "" : "|", value);
-}
-
-void declarePadOptions(retro_environment_t environment)
-{
-    nameKeyOptions();
-    for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
-        const PadButton& button = padButtons[b];
-        std::snprintf(optionNames[b], sizeof optionNames[b], "RetroPad %s", button.name);
-        retro_core_option_v2_definition& d = optionDefinitions[b];
-        d = {};
-        d.key = button.optionKey;
-        d.desc = optionNames[b];
-        d.desc_categorized = button.name;
-        d.info = "The VZ200 key this button presses.";
-        d.category_key = "pad";
-        d.values[0] = {"none", "None"};
-        for (int k = 0; k < KEY_COUNT; ++k) d.values[k + 1] = {keyOptions[k].value, keyOptions[k].label};
-        d.default_value = button.defaultValue;
-
-        char* text = variableTexts[b];
-        std::snprintf(text, sizeof variableTexts[b], "%s; %s", optionNames[b], button.defaultValue);
-        if (std::strcmp(button.defaultValue, "none") != 0) appendValue(text, sizeof variableTexts[b], "none");
-        for (const KeyOption& key : keyOptions) {
-            if (std::strcmp(key.value, button.defaultValue) != 0) appendValue(text, sizeof variableTexts[b], key.value);
-        }
-        variables[b] = {button.optionKey, text};
-    }
-    optionDefinitions[PAD_BUTTON_COUNT] = {};
-    variables[PAD_BUTTON_COUNT] = {nullptr, nullptr};
-
-    unsigned version = 0;
-    if (!environment(RETRO_ENVIRONMENT_GET_CORE_OPTIONS_VERSION, &version)) version = 0;
-    retro_core_options_v2 options = {optionCategories, optionDefinitions};
-    if (version >= 2 && environment(RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2, &options)) return;
-    environment(RETRO_ENVIRONMENT_SET_VARIABLES, variables);
-}
-
-void readPadOptions(retro_environment_t environment, uint8_t padKeys[PAD_BUTTON_COUNT])
-{
-    for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
-        retro_variable variable = {padButtons[b].optionKey, nullptr};
-        bool answered = environment(RETRO_ENVIRONMENT_GET_VARIABLE, &variable) && variable.value;
-        padKeys[b] = keyForOptionValue(answered ? variable.value : padButtons[b].defaultValue);
-    }
-}
-
-void readFrameKeys(retro_input_state_t inputState, bool padPlugged, const uint8_t padKeys[PAD_BUTTON_COUNT],
+void readFrameKeys(retro_input_state_t inputState, const bool padPlugged[PAD_PORTS], const CoreOptions& options,
                    uint8_t keys[HOST_KEY_COUNT])
 {
     std::memset(keys, 0, HOST_KEY_COUNT);
     for (const RetroKey& key : retroKeys) {
         if (inputState(0, RETRO_DEVICE_KEYBOARD, 0, key.retroKey)) keys[key.keyCode] = HOST_KEY_DOWN;
     }
-    if (!padPlugged) return;
+    if (options.padDrives != PadDrives::Keys || !padPlugged[0]) return;
     for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
-        if (padKeys[b] != NO_KEY && inputState(0, RETRO_DEVICE_JOYPAD, 0, padButtons[b].id)) {
-            keys[padKeys[b]] = HOST_KEY_DOWN;
+        uint8_t key = options.padKeys[b];
+        if (key != NO_KEY && inputState(0, RETRO_DEVICE_JOYPAD, 0, padButtons[b].id)) keys[key] = HOST_KEY_DOWN;
+    }
+}
+
+void readFrameSticks(retro_input_state_t inputState, const bool padPlugged[PAD_PORTS], const CoreOptions& options,
+                     StickInput& sticks)
+{
+    sticks = StickInput{};
+    if (options.padDrives != PadDrives::Sticks) return;
+    for (unsigned port = 0; port < PAD_PORTS; ++port) {
+        if (!padPlugged[port]) continue;
+        uint8_t& held = sticks.held[port];
+        for (const StickButton& button : stickButtons) {
+            if (inputState(port, RETRO_DEVICE_JOYPAD, 0, button.id)) held |= stickBit(button.control);
+        }
+        for (const StickAxis& axis : stickAxes) {
+            int value = inputState(port, RETRO_DEVICE_ANALOG, RETRO_DEVICE_INDEX_ANALOG_LEFT, axis.id);
+            if (value < -AXIS_THRESHOLD) held |= stickBit(axis.toward);
+            if (value > AXIS_THRESHOLD) held |= stickBit(axis.away);
         }
     }
+}
+
+// ---- Descriptions ---------------------------------------------------------------
+
+constexpr int STICK_BUTTON_COUNT = sizeof stickButtons / sizeof stickButtons[0];
+constexpr int STICK_INPUTS = STICK_BUTTON_COUNT + AXIS_COUNT;
+constexpr int MOST_DESCRIPTORS = PAD_PORTS * STICK_INPUTS > PAD_BUTTON_COUNT ? PAD_PORTS * STICK_INPUTS : PAD_BUTTON_COUNT;
+
+static retro_input_descriptor descriptors[MOST_DESCRIPTORS + 1];
+static char stickLabels[PAD_PORTS * STICK_INPUTS][40];
+
+// The machine's label of a stick's control: "Fire".
+static const char* controlLabel(unsigned stick, StickControl control)
+{
+    for (const StickControlEntry& entry : stickControlTable) {
+        if (entry.stick == stick && entry.control == control) return entry.label;
+    }
+    return "";
+}
+
+static int describeSticks()
+{
+    int n = 0;
+    for (unsigned port = 0; port < PAD_PORTS; ++port) {
+        for (const StickButton& button : stickButtons) {
+            std::snprintf(stickLabels[n], sizeof stickLabels[n], "Joystick %u %s", port + 1,
+                          controlLabel(port, button.control));
+            descriptors[n] = {port, RETRO_DEVICE_JOYPAD, 0, button.id, stickLabels[n]};
+            ++n;
+        }
+        for (const StickAxis& axis : stickAxes) {
+            std::snprintf(stickLabels[n], sizeof stickLabels[n], "Joystick %u %s/%s", port + 1,
+                          controlLabel(port, axis.toward), controlLabel(port, axis.away));
+            descriptors[n] = {port, RETRO_DEVICE_ANALOG, RETRO_DEVICE_INDEX_ANALOG_LEFT, axis.id, stickLabels[n]};
+            ++n;
+        }
+    }
+    return n;
+}
+
+static int describeKeys(const CoreOptions& options)
+{
+    int n = 0;
+    for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
+        if (options.padKeys[b] == NO_KEY) continue;
+        descriptors[n++] = {0, RETRO_DEVICE_JOYPAD, 0, padButtons[b].id, labelOfKey(options.padKeys[b])};
+    }
+    return n;
+}
+
+void describeInputs(retro_environment_t environment, const CoreOptions& options)
+{
+    int n = options.padDrives == PadDrives::Sticks ? describeSticks() : describeKeys(options);
+    descriptors[n] = {0, 0, 0, 0, nullptr};
+    environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, descriptors);
 }

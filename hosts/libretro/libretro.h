@@ -20,6 +20,7 @@ constexpr unsigned RETRO_API_VERSION = 1;
 constexpr unsigned RETRO_DEVICE_NONE = 0;
 constexpr unsigned RETRO_DEVICE_JOYPAD = 1;  // the RetroPad
 constexpr unsigned RETRO_DEVICE_KEYBOARD = 3;
+constexpr unsigned RETRO_DEVICE_ANALOG = 5;  // the RetroPad's analog sticks
 
 constexpr unsigned RETRO_DEVICE_ID_JOYPAD_B = 0;
 constexpr unsigned RETRO_DEVICE_ID_JOYPAD_Y = 1;
@@ -33,6 +34,11 @@ constexpr unsigned RETRO_DEVICE_ID_JOYPAD_A = 8;
 constexpr unsigned RETRO_DEVICE_ID_JOYPAD_X = 9;
 constexpr unsigned RETRO_DEVICE_ID_JOYPAD_L = 10;
 constexpr unsigned RETRO_DEVICE_ID_JOYPAD_R = 11;
+
+// An analog stick's axes, -0x8000 (left, up) to 0x7FFF (right, down).
+constexpr unsigned RETRO_DEVICE_INDEX_ANALOG_LEFT = 0;
+constexpr unsigned RETRO_DEVICE_ID_ANALOG_X = 0;
+constexpr unsigned RETRO_DEVICE_ID_ANALOG_Y = 1;
 
 // Keyboard ids for the input state callback: the keys' place, named by
 // what a US keyboard prints on them.
@@ -72,7 +78,16 @@ constexpr unsigned RETRO_ENVIRONMENT_SET_VARIABLES = 16;         // const retro_
 constexpr unsigned RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE = 17;   // bool*
 constexpr unsigned RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME = 18;   // const bool*
 constexpr unsigned RETRO_ENVIRONMENT_GET_LOG_INTERFACE = 27;     // retro_log_callback*
+constexpr unsigned RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY = 31;    // const char**
 constexpr unsigned RETRO_ENVIRONMENT_SET_CONTROLLER_INFO = 35;   // const retro_controller_info*
+constexpr unsigned RETRO_ENVIRONMENT_EXPERIMENTAL = 0x10000;
+// int*: whether the front end shows the frame's picture and plays its sound
+// (a frame run ahead or replayed, whose output is thrown away, has neither),
+// and whether this is a second instance of the core that only runs ahead.
+constexpr unsigned RETRO_ENVIRONMENT_GET_AUDIO_VIDEO_ENABLE = 47 | RETRO_ENVIRONMENT_EXPERIMENTAL;
+constexpr int RETRO_AV_ENABLE_VIDEO = 1;
+constexpr int RETRO_AV_ENABLE_AUDIO = 2;
+constexpr int RETRO_AV_ENABLE_HARD_DISABLE_AUDIO = 8;
 constexpr unsigned RETRO_ENVIRONMENT_GET_CORE_OPTIONS_VERSION = 52;  // unsigned*
 constexpr unsigned RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2 = 67;   // const retro_core_options_v2*
 

@@ -1,12 +1,14 @@
 // The libretro core through its API, driven by a small front end of our
 // own: the core is loaded with dlopen, the front end answers the environment
-// calls (system folder, log, pixel format, options), keeps each frame's
-// picture and sound, and holds keys and pad buttons by a script. What comes
-// out is compared with tessel-run's picture and sound of the same run.
+// calls (system and save folders, log, pixel format, options, whether a
+// frame is run ahead), keeps each frame's picture and sound, and holds keys,
+// pad buttons and analog sticks by a script. What comes out is compared with
+// tessel-run's picture, sound and printout of the same run.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdarg>
 #include <cstring>
@@ -15,6 +17,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,7 +53,7 @@ F* coreFunction(const char* name)
 // ---- The front end -------------------------------------------------------------
 
 struct Frontend {
-    std::string systemFolder;
+    std::string systemFolder, saveFolder;  // empty: none
     unsigned optionsVersion;  // what GET_CORE_OPTIONS_VERSION answers
     std::map<std::string, std::string> optionDefaults, options;
     bool optionsChanged;
@@ -59,7 +62,10 @@ struct Frontend {
     std::vector<uint32_t> picture;
     std::vector<int16_t> sound;  // the left channel of every frame
     bool channelsDiffer;
-    std::set<unsigned> keysDown, buttonsDown;
+    std::set<unsigned> keysDown, buttonsDown;  // buttons of port 1's pad
+    std::set<unsigned> secondPad;               // and of port 2's
+    int16_t axes[2][2];                         // each port's left stick, x and y
+    int audioVideo = -1;                        // what GET_AUDIO_VIDEO_ENABLE answers; -1: unanswered
 } frontend;
 
 void logLine(retro_log_level, const char* format, ...)
@@ -86,6 +92,12 @@ bool environment(unsigned command, void* data)
     case RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY:
         *static_cast<const char**>(data) = frontend.systemFolder.c_str();
         return true;
+    case RETRO_ENVIRONMENT_GET_SAVE_DIRECTORY:
+        *static_cast<const char**>(data) = frontend.saveFolder.empty() ? nullptr : frontend.saveFolder.c_str();
+        return !frontend.saveFolder.empty();
+    case RETRO_ENVIRONMENT_GET_AUDIO_VIDEO_ENABLE:
+        *static_cast<int*>(data) = frontend.audioVideo;
+        return frontend.audioVideo >= 0;
     case RETRO_ENVIRONMENT_GET_LOG_INTERFACE:
         static_cast<retro_log_callback*>(data)->log = logLine;
         return true;
@@ -146,11 +158,12 @@ size_t audioBatch(const int16_t* data, size_t frames)
 void audioSample(int16_t, int16_t) { ADD_FAILURE() << "the core sends samples one by one"; }
 void inputPoll() {}
 
-int16_t inputState(unsigned port, unsigned device, unsigned, unsigned id)
+int16_t inputState(unsigned port, unsigned device, unsigned index, unsigned id)
 {
-    if (port != 0) return 0;
-    if (device == RETRO_DEVICE_KEYBOARD) return frontend.keysDown.count(id);
-    if (device == RETRO_DEVICE_JOYPAD) return frontend.buttonsDown.count(id);
+    if (port > 1) return 0;
+    if (device == RETRO_DEVICE_KEYBOARD) return port == 0 ? int16_t(frontend.keysDown.count(id)) : 0;
+    if (device == RETRO_DEVICE_JOYPAD) return (port == 0 ? frontend.buttonsDown : frontend.secondPad).count(id);
+    if (device == RETRO_DEVICE_ANALOG && index == RETRO_DEVICE_INDEX_ANALOG_LEFT && id < 2) return frontend.axes[port][id];
     return 0;
 }
 
@@ -197,6 +210,25 @@ std::vector<Stroke> strokesFor(const std::string& text)
 // Frames run so far, numbered from 1 as tessel-run numbers them.
 int frameNumber;
 
+std::vector<uint8_t> saveState();
+void loadState(const std::vector<uint8_t>& state);
+
+// With run-ahead as RetroArch runs it in one instance: each frame runs with
+// its output thrown away, is saved, is run once more ahead with its output
+// kept, and the state goes back to after the first run.
+bool runAhead;
+
+void runFrame()
+{
+    if (!runAhead) return CORE(retro_run)();
+    frontend.audioVideo = 0;
+    CORE(retro_run)();
+    std::vector<uint8_t> state = saveState();
+    frontend.audioVideo = RETRO_AV_ENABLE_AUDIO | RETRO_AV_ENABLE_VIDEO;
+    CORE(retro_run)();
+    loadState(state);
+}
+
 void runFrames(int count, const std::vector<Stroke>& strokes = {})
 {
     for (int i = 0; i < count; ++i) {
@@ -208,7 +240,7 @@ void runFrames(int count, const std::vector<Stroke>& strokes = {})
             frontend.keysDown.insert(strokes[stroke].keys.begin(), strokes[stroke].keys.end());
             frontend.buttonsDown.insert(strokes[stroke].buttons.begin(), strokes[stroke].buttons.end());
         }
-        CORE(retro_run)();
+        runFrame();
     }
 }
 
@@ -216,12 +248,16 @@ std::vector<uint8_t> contentBytes;
 
 // Starts the core as a front end does, with the content's bytes (none:
 // an empty path) and the system folder.
-void startCore(const std::string& content, const std::string& systemFolder = "", unsigned optionsVersion = 2)
+void startCore(const std::string& content, const std::string& systemFolder = "", unsigned optionsVersion = 2,
+               const std::map<std::string, std::string>& options = {}, const std::string& saveFolder = "")
 {
     frontend = Frontend{};
     frontend.systemFolder = systemFolder;
+    frontend.saveFolder = saveFolder;
     frontend.optionsVersion = optionsVersion;
+    frontend.options = options;
     frameNumber = 0;
+    runAhead = false;
     CORE(retro_set_environment)(environment);
     CORE(retro_init)();
     CORE(retro_set_video_refresh)(video);
@@ -240,6 +276,7 @@ void startCore(const std::string& content, const std::string& systemFolder = "",
     }
     ASSERT_TRUE(loaded);
     CORE(retro_set_controller_port_device)(0, RETRO_DEVICE_JOYPAD);
+    CORE(retro_set_controller_port_device)(1, RETRO_DEVICE_JOYPAD);
 }
 
 void stopCore()
@@ -303,7 +340,7 @@ TEST(LibretroCore, TellsWhatItIs)
     CORE(retro_get_system_info)(&info);
     EXPECT_STREQ(info.library_name, "Tessel");
     EXPECT_STREQ(info.library_version, TESSEL_VERSION);
-    EXPECT_STREQ(info.valid_extensions, "vz");
+    EXPECT_STREQ(info.valid_extensions, "vz|cvz|wav");
     EXPECT_FALSE(info.need_fullpath);
     EXPECT_EQ(CORE(retro_api_version)(), RETRO_API_VERSION);
     startCore("");
@@ -382,6 +419,8 @@ std::vector<uint8_t> saveState()
     EXPECT_TRUE(CORE(retro_serialize)(state.data(), state.size()));
     return state;
 }
+
+void loadState(const std::vector<uint8_t>& state) { ASSERT_TRUE(CORE(retro_unserialize)(state.data(), state.size())); }
 
 // A state saved before the content goes in, and one after: the frames after
 // loading it are the frames after saving it, pictures and sound, the
@@ -482,8 +521,200 @@ TEST(LibretroCore, RefusesWhatIsNoProgram)
     }
 }
 
+// A tape that cannot be read is left out: the log says why, and the machine
+// runs as without content.
+TEST(LibretroCore, RunsWithoutATapeItCannotRead)
+{
+    fs::path dir = scratchDirectory("libretro-bad-tape");
+    writeFile(dir / "cut.cvz", {0x80, 0x80, 0xFE});
+    writeFile(dir / "noise.wav", {'R', 'I', 'F', 'F', 1, 2, 3});
+    Reference reference = tesselRun("--frames 150", dir);
+    for (const char* name : {"cut.cvz", "noise.wav"}) {
+        SCOPED_TRACE(name);
+        startCore((dir / name).string(), dir.string());
+        ASSERT_GE(frontend.log.size(), 1u);
+        EXPECT_NE(frontend.log[0].find(name + std::string(" is not played: ")), std::string::npos) << frontend.log[0];
+        runFrames(150);
+        EXPECT_TRUE(frontend.picture == reference.picture);
+        stopCore();
+    }
+}
+
+// The pads on ports 1 and 2 are the machine's two joysticks by default:
+// D-pad or left analog stick to move, B fire, A arm. The probe program shows
+// what the joystick ports read, as with tessel-run --joystick holding the
+// same controls. A pad unplugged, or driving keys, holds nothing.
+TEST(LibretroCore, PadsAreTheJoysticks)
+{
+    constexpr unsigned UP = RETRO_DEVICE_ID_JOYPAD_UP, DOWN = RETRO_DEVICE_ID_JOYPAD_DOWN,
+                       LEFT = RETRO_DEVICE_ID_JOYPAD_LEFT, RIGHT = RETRO_DEVICE_ID_JOYPAD_RIGHT,
+                       A = RETRO_DEVICE_ID_JOYPAD_A, B = RETRO_DEVICE_ID_JOYPAD_B;
+    const struct {
+        const char* name;
+        std::set<unsigned> first, second;
+        int16_t axes[2][2];
+        std::map<std::string, std::string> options;
+        bool secondUnplugged;
+        std::string held;  // tessel-run's --joystick arguments
+    } cases[] = {
+        {"D-pad and buttons", {UP, B}, {RIGHT, A}, {}, {}, false, "1:up+fire 2:right+arm"},
+        {"every control", {UP, DOWN, LEFT, RIGHT, A, B}, {UP, DOWN, LEFT, RIGHT, A, B}, {}, {}, false,
+         "1:up+down+left+right+fire+arm 2:up+down+left+right+fire+arm"},
+        {"analog sticks", {}, {}, {{-30000, 2000}, {-2000, 30000}}, {}, false, "1:left 2:down"},
+        {"second pad unplugged", {DOWN}, {LEFT, B}, {}, {}, true, "1:down"},
+        {"pads driving keys", {UP, B}, {RIGHT, A}, {{30000, 0}, {0, 0}}, {{"tessel_pad_drives", "keys"}}, false, ""},
+    };
+    fs::path dir = scratchDirectory("libretro-sticks");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string joysticks;
+        std::istringstream held(c.held);
+        for (std::string stick; held >> stick;) joysticks += " --joystick " + stick + "@1-110";
+        Reference reference = tesselRun("--frames 110 --run '" + programs("stick_probe.vz") + "'" + joysticks, dir);
+        startCore(programs("stick_probe.vz"), dir.string(), 2, c.options);
+        if (c.secondUnplugged) CORE(retro_set_controller_port_device)(1, RETRO_DEVICE_NONE);
+        frontend.buttonsDown = c.first;
+        frontend.secondPad = c.second;
+        std::memcpy(frontend.axes, c.axes, sizeof frontend.axes);
+        for (int i = 0; i < 110; ++i) CORE(retro_run)();
+        EXPECT_EQ(coreScreen(), reference.screen);
+        EXPECT_TRUE(frontend.picture == reference.picture);
+        stopCore();
+    }
+}
+
+// What BASIC's LPRINT prints is appended to tessel-printer.txt in the save
+// folder as tessel-run --printer writes it, once also with run-ahead; with
+// no save folder the log says once that it goes nowhere.
+TEST(LibretroCore, PrintsIntoTheSaveFolder)
+{
+    fs::path system = machineFilesFolder("libretro-printer");
+    if (system.empty()) GTEST_SKIP() << "no " << REAL_SOFTWARE.string() << ": no BASIC to LPRINT with";
+    const std::string typed = "LPRINT \"TESSEL\";6*7\nLPRINT 1,2\n";
+    int frames = TYPE_AT + 2 * KEY_HELD * int(typed.size()) + 50;
+    tesselRun("--frames " + std::to_string(frames) + " --printer reference.txt --type '" + typed + "'", system);
+    Bytes printed = readFile(system / "reference.txt");
+    ASSERT_NE(std::string(printed.begin(), printed.end()).find("TESSEL"), std::string::npos);
+    fs::path saves = scratchDirectory("libretro-saves");
+    const struct {
+        const char* name;
+        std::string saveFolder;
+        bool runAhead;
+    } cases[] = {{"save folder", saves.string(), false}, {"run-ahead", saves.string(), true}, {"no save folder", "", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(saves / "tessel-printer.txt");
+        startCore("", system.string(), 2, {}, c.saveFolder);
+        runAhead = c.runAhead;
+        frontend.log.clear();
+        runFrames(frames, strokesFor(typed));
+        if (c.saveFolder.empty()) {
+            EXPECT_EQ(frontend.log, std::vector<std::string>{"tessel: the front end gives no save folder: what the "
+                                                             "machine prints goes nowhere\n"});
+        } else {
+            EXPECT_TRUE(readFile(saves / "tessel-printer.txt") == printed);
+            EXPECT_TRUE(frontend.log.empty());
+        }
+        stopCore();
+    }
+}
+
+// The frames since power-on in a state of the core.
+uint32_t stateFrame(const std::vector<uint8_t>& state)
+{
+    const uint8_t* word = state.data() + state.size() - 8;
+    return word[0] | word[1] << 8 | word[2] << 16 | uint32_t(word[3]) << 24;
+}
+
+// The demo tape with the machine's own ROM and font, or nothing where they
+// are absent.
+struct TapeRun {
+    fs::path system, tape;
+};
+
+TapeRun tapeRun(const std::string& name)
+{
+    TapeRun run = {machineFilesFolder(name), REAL_SOFTWARE / "tapes" / "demo-tape-bar-chart-1.cvz"};
+    if (!fs::exists(run.tape)) run.system.clear();
+    return run;
+}
+
+// Tapes as content, a .cvz and a .wav that tessel-run recorded of CSAVE: CRUN
+// is typed from frame 100 and play pressed once it is typed, as tessel-run's
+// --type and --tape-at do it; the program loads and runs without an error.
+// Fast tape runs the same machine frames, many to a frame while the tape
+// plays, in silence.
+TEST(LibretroCore, LoadsATapeAndRunsIt)
+{
+    TapeRun run = tapeRun("libretro-tape");
+    if (run.system.empty()) GTEST_SKIP() << "no " << run.tape.string() << ": no tape to load";
+    tesselRun("--frames 1200 --type '10 PRINT \"HELLO FROM TAPE\"\\nCSAVE\"HI\"\\n' --tape-out hi.wav", run.system);
+    const struct {
+        fs::path tape;
+        const char* shown;
+    } tapes[] = {{run.tape, "GRAPHIC CHARACTERS"}, {run.system / "hi.wav", "HELLO FROM TAPE"}};
+    constexpr int FRAMES = 1000;
+    for (const auto& t : tapes) {
+        SCOPED_TRACE(t.tape.string());
+        Reference reference = tesselRun("--frames 1000 --type-at 100 --type 'CRUN\\n' --tape-at 130 --tape-in '" +
+                                            t.tape.string() + "'", run.system);
+        EXPECT_EQ(reference.screen.find("ERROR"), std::string::npos) << reference.screen;
+        EXPECT_NE(reference.screen.find(t.shown), std::string::npos) << reference.screen;
+
+        startCore(t.tape.string(), run.system.string(), 2, {{"tessel_fast_tape", "disabled"}});
+        EXPECT_EQ(frontend.log, std::vector<std::string>{});
+        runFrames(FRAMES);
+        EXPECT_EQ(coreScreen(), reference.screen);
+        EXPECT_TRUE(frontend.picture == reference.picture);
+        stopCore();
+
+        // Until the tape stops, each frame runs many of the machine's, silent.
+        startCore(t.tape.string(), run.system.string());
+        runFrames(130);  // typed, and play pressed before the last
+        int playedRuns = 1;
+        for (uint32_t before = stateFrame(saveState());; ++playedRuns) {
+            frontend.sound.clear();
+            runFrames(1);
+            uint32_t after = stateFrame(saveState());
+            if (after - before == 1) break;
+            EXPECT_TRUE(std::all_of(frontend.sound.begin(), frontend.sound.end(), [](int16_t s) { return s == 0; }));
+            before = after;
+        }
+        EXPECT_GT(int(stateFrame(saveState())) - 129, 10 * playedRuns);
+        runFrames(FRAMES - int(stateFrame(saveState())));
+        ASSERT_EQ(stateFrame(saveState()), uint32_t(FRAMES));
+        EXPECT_EQ(coreScreen(), reference.screen);
+        EXPECT_TRUE(frontend.picture == reference.picture);
+        stopCore();
+    }
+}
+
+// A state taken while the tape loads fast goes on to the same pictures when
+// it is loaded again: the deck's place on the tape is the machine's.
+TEST(LibretroCore, AStateTakenDuringALoadGoesOn)
+{
+    TapeRun run = tapeRun("libretro-tape-state");
+    if (run.system.empty()) GTEST_SKIP() << "no " << run.tape.string() << ": no tape to load";
+    startCore(run.tape.string(), run.system.string());
+    runFrames(140);
+    std::vector<uint8_t> midLoad = saveState();
+    std::vector<std::vector<uint32_t>> pictures;
+    for (int i = 0; i < 100; ++i) {
+        runFrames(1);
+        pictures.push_back(frontend.picture);
+    }
+    loadState(midLoad);
+    for (int i = 0; i < 100; ++i) {
+        runFrames(1);
+        ASSERT_TRUE(frontend.picture == pictures[i]) << "frame " << i;
+    }
+    EXPECT_NE(coreScreen().find("GRAPHIC CHARACTERS"), std::string::npos) << coreScreen();
+    stopCore();
+}
+
 // Keys held on the front end's keyboard, and pad buttons by the core's
-// options, type what tessel-run --type types with the same timing.
+// options when the pads drive keys, type what tessel-run --type types with
+// the same timing.
 TEST(LibretroCore, KeyboardAndPadTypeAsTesselRunTypes)
 {
     const std::string legends = "HELLO, WORLD 0123456789 -.;:\n!\"#$%&'()@+*=<>/?\n";
@@ -503,10 +734,12 @@ TEST(LibretroCore, KeyboardAndPadTypeAsTesselRunTypes)
         {"legends", strokesFor(legends), {}, 2, legends, true},
         {"pad defaults", {{{}, {RETRO_DEVICE_ID_JOYPAD_B}}, {{}, {RETRO_DEVICE_ID_JOYPAD_A}},
                           {{}, {RETRO_DEVICE_ID_JOYPAD_START}}, {{}, {RETRO_DEVICE_ID_JOYPAD_X}}},
-         {}, 0, "M \n", false},
+         {{"tessel_pad_drives", "keys"}}, 0, "M \n", false},
         {"pad options", {{{}, {RETRO_DEVICE_ID_JOYPAD_X}}, {{}, {RETRO_DEVICE_ID_JOYPAD_START}},
                          {{}, {RETRO_DEVICE_ID_JOYPAD_A}}},
-         {{"tessel_pad_x", "d"}, {"tessel_pad_start", "0"}, {"tessel_pad_a", "none"}}, 2, "D0", false},
+         {{"tessel_pad_drives", "keys"}, {"tessel_pad_x", "d"}, {"tessel_pad_start", "0"}, {"tessel_pad_a", "none"}},
+         2, "D0", false},
+        {"pad drives sticks", {{{}, {RETRO_DEVICE_ID_JOYPAD_B}}, {{}, {RETRO_DEVICE_ID_JOYPAD_START}}}, {}, 2, "", false},
         {"editing keys", editing, {}, 2, "AC", false},
     };
     fs::path dir = scratchDirectory("libretro-typing");
@@ -518,7 +751,9 @@ TEST(LibretroCore, KeyboardAndPadTypeAsTesselRunTypes)
         for (size_t at = 0; (at = typed.find('\'', at)) != std::string::npos; at += 4) typed.replace(at, 1, "'\\''");
         Reference reference = tesselRun("--frames " + std::to_string(frames) + " --type '" + typed + "'", dir);
         startCore("", dir.string(), c.optionsVersion);
-        EXPECT_EQ(frontend.optionDefaults.size(), 12u);
+        EXPECT_EQ(frontend.optionDefaults.size(), 14u);
+        EXPECT_EQ(frontend.optionDefaults["tessel_pad_drives"], "joystick");
+        EXPECT_EQ(frontend.optionDefaults["tessel_fast_tape"], "enabled");
         EXPECT_EQ(frontend.optionDefaults["tessel_pad_start"], "return");
         EXPECT_EQ(frontend.optionDefaults["tessel_pad_up"], "cursor_up");
         runFrames(1);

@@ -9,6 +9,7 @@
 
 #include "machine/dik.h"
 #include "machine/key_table.h"
+#include "machine/launch.h"
 #include "machine/vz200.h"
 #include "tests/support/files.h"
 
@@ -188,6 +189,45 @@ TEST(TapeDeck, WhatTheRomsCsaveWritesPlaysBackFromItsCvzLevelForLevel)
     }
     EXPECT_EQ(wrong, 0);
     EXPECT_LE(shortened, frames);
+}
+
+// A tape launched: CRUN for a program of either kind, CLOAD for a file of
+// another type, CRUN when no file can be read from the tape's start (read
+// from its signal, as from a .wav's); nothing where the ROM has no BASIC.
+TEST(TapeDeck, ALaunchedTapeTypesTheCommandItsFirstFileNeeds)
+{
+    Bytes basic = ownCvz(), code = ownCvz(), data = ownCvz();
+    code[21] = 0xF1;
+    data[21] = 0x41;
+    Bytes hum(9600);
+    for (size_t i = 0; i < hum.size(); ++i) hum[i] = i / 24 % 2 ? 0xF0 : 0x10;  // 1 kHz
+    Bytes humming = wavFile(48000, 8, 1, hum);
+    const struct {
+        const char* what;
+        Bytes tape;
+        bool basicRom;
+        const char* command;
+        int firstType;
+    } cases[] = {
+        {"BASIC", basic, true, "CRUN\n", 0xF0},
+        {"machine code", code, true, "CRUN\n", 0xF1},
+        {"another type", data, true, "CLOAD\n", 0x41},
+        {"a .wav of a hum", humming, true, "CRUN\n", -1},
+        {"the open ROM", basic, false, nullptr, 0xF0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        clearMachine();
+        powerOnMachine(nullptr, nullptr);
+        // ROM 0x36BB: where CLOAD stores the loaded program's end, as the
+        // launch looks for BASIC.
+        if (c.basicRom) std::memcpy(vz200.memoryImage + 0x36BB, "\x22\xF9\x78", 3);
+        const char* reason = nullptr;
+        ASSERT_TRUE(insertTape(vz200.tapeDeck, c.tape.data(), c.tape.size(), reason)) << reason;
+        TapeLaunch launch = tapeLaunch(vz200);
+        EXPECT_STREQ(launch.command, c.command);
+        EXPECT_EQ(launch.firstType, c.firstType);
+    }
 }
 
 }  // namespace
