@@ -42,20 +42,16 @@ struct HeldState {
 // The three ways through the field list: writing a snapshot from the
 // machine, reading one into a HeldState, and measuring, at compile time,
 // where a field lies.
-// Each goes through the fields of one format version.
 struct Writer {
-    uint32_t version;
     uint8_t* at;
 };
 
 struct Reader {
-    uint32_t version;
     const uint8_t* at;
     bool wellFormed;  // every truth value was 0 or 1
 };
 
 struct Measure {
-    uint32_t version;
     size_t at;
     const void* sought;  // the field whose offset is wanted, or null
     size_t found;
@@ -154,18 +150,18 @@ constexpr void tape(Measure& measure, const HeldState& held)
 
 uint32_t wordAt(const uint8_t* data, size_t offset)
 {
-    Reader reader{SNAPSHOT_VERSION, data + offset, true};
+    Reader reader{data + offset, true};
     uint32_t value = 0;
     u32(reader, value);
     return value;
 }
 
-// The fields from SNAPSHOT_PROCESSOR_AT to the end, in the order of the
-// layout, for saving (a Writer and the machine), restoring (a Reader and a
-// HeldState) and measuring alike. A later version's fields go at the end
-// (snapshot.h says how).
+// The fields from SNAPSHOT_PROCESSOR_AT to the end of a snapshot of this
+// format version, in the order of the layout, for saving (a Writer and the
+// machine), restoring (a Reader and a HeldState) and measuring alike. A
+// later version's fields go at the end (snapshot.h says how).
 template <class Cursor, class State>
-constexpr void stateFields(Cursor& cursor, State& state)
+constexpr void stateFields(Cursor& cursor, State& state, uint32_t version)
 {
     auto& p = state.processor;
     for (auto* pair : {&p.AF, &p.BC, &p.DE, &p.HL, &p.IX, &p.IY, &p.PC, &p.SP, &p.altAF, &p.altBC, &p.altDE, &p.altHL}) {
@@ -189,7 +185,7 @@ constexpr void stateFields(Cursor& cursor, State& state)
     s32(cursor, speaker.lastInput);
     s64(cursor, speaker.lastOutput);
     ram(cursor, state);
-    if (cursor.version < 2) return;
+    if (version < 2) return;
     for (auto& line : state.joystick.pressed) u8(cursor, line);
     flag(cursor, state.printer.afterCarriageReturn);
     auto& deck = state.tapeDeck;
@@ -208,8 +204,8 @@ template <class Pick>
 constexpr size_t layoutOffset(Pick pick, uint32_t version = SNAPSHOT_VERSION)
 {
     HeldState state{};
-    Measure measure{version, SNAPSHOT_PROCESSOR_AT, pick(state), 0};
-    stateFields(measure, state);
+    Measure measure{SNAPSHOT_PROCESSOR_AT, pick(state), 0};
+    stateFields(measure, state, version);
     return measure.sought ? measure.found : measure.at;
 }
 
@@ -299,8 +295,8 @@ const char* refusal(const Vz200& machine, const uint8_t* data, size_t size, Held
     if (wordAt(data, SNAPSHOT_FONT_CRC_AT) != fontCrc(machine)) {
         return "this snapshot was saved with another character generator";
     }
-    Reader reader{version, data + SNAPSHOT_PROCESSOR_AT, true};
-    stateFields(reader, held);
+    Reader reader{data + SNAPSHOT_PROCESSOR_AT, true};
+    stateFields(reader, held, version);
     if (!reader.wellFormed || !processorInRange(held.processor)) return "this snapshot's processor state is out of range";
     if (!speakerStateInRange(held.speaker)) return "this snapshot's speaker state is out of range";
     return tapeRefusal(held);
@@ -320,14 +316,14 @@ uint32_t snapshotChecksum(const uint8_t* data, size_t size)
 void saveSnapshot(const Vz200& machine, uint8_t out[SNAPSHOT_SIZE])
 {
     std::memcpy(out, MAGIC, MAGIC_SIZE);
-    Writer writer{SNAPSHOT_VERSION, out + MAGIC_SIZE};
+    Writer writer{out + MAGIC_SIZE};
     u32(writer, SNAPSHOT_VERSION);
     u32(writer, static_cast<uint32_t>(SNAPSHOT_SIZE));
     u32(writer, uint32_t{0});  // the checksum, once the rest is written
     u32(writer, romCrc(machine));
     u32(writer, fontCrc(machine));
-    stateFields(writer, machine);
-    Writer checksum{SNAPSHOT_VERSION, out + SNAPSHOT_CRC_AT};
+    stateFields(writer, machine, SNAPSHOT_VERSION);
+    Writer checksum{out + SNAPSHOT_CRC_AT};
     u32(checksum, snapshotChecksum(out, SNAPSHOT_SIZE));
 }
 

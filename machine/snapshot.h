@@ -78,10 +78,10 @@ struct Vz200;
 // the widths before them.
 //
 // Versions. A later version keeps the layout before it whole and appends
-// its own fields at the end of the field list, under "if (cursor.version <
-// n) return" for the version n that brought them: the writer and the reader
-// carry the version they go through, and the measure gives each version's
-// length. So every offset here holds in every version. A version 1 snapshot
+// its own fields at the end of the field list, under "if (version < n)
+// return" for the version n that brought them: the writer and the reader go
+// through the fields of the version they write or read, and the measure gives
+// each version's length. So every offset here holds in every version. A version 1 snapshot
 // is checked against version 1's length and read to the end of its memory,
 // and the fields it does not have take what the machine has at power-on
 // (no switch closed, no carriage return, the deck at rest at the start of
