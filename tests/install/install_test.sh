@@ -106,7 +106,7 @@ exports=$(nm -D --defined-only "$core" | awk '{ print $3 }' | grep -v '^retro_' 
 [ -z "$exports" ] || fail "the core exports more than retro_*: $exports"
 nm -D --defined-only "$core" | grep -q ' retro_run$' || fail "the core exports no retro_run"
 info=$root/share/libretro/info/tessel_libretro.info
-for line in 'corename = "Tessel"' 'supported_extensions = "vz"' 'license = "MIT"' 'firmware_count = 2' \
+for line in 'corename = "Tessel"' 'supported_extensions = "vz|cvz|wav"' 'license = "MIT"' 'firmware_count = 2' \
     'firmware0_path = "vzrom.v20"' 'firmware1_path = "vz200.fnt"' "display_version = \"${version#tessel-run (Tessel) }\""; do
   grep -qxF "$line" "$info" || fail "tessel_libretro.info has no line $line"
 done
