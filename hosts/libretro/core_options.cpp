@@ -36,11 +36,11 @@ static void nameKeyOptions()
         }
         option.value[i] = '\0';
         if (k >= MATRIX_KEY_COUNT) {
-            std::snprintf(option.label, sizeof option.label, "%s (CTRL+%s)", key.name, legendAt(key.row, key.bit));
+            std::snprintf(option.label, sizeof option.label, "%.20s (CTRL+%.8s)", key.name, legendAt(key.row, key.bit));
         } else if (isSign(key.legend)) {
-            std::snprintf(option.label, sizeof option.label, "%s (%s)", key.legend, option.value);
+            std::snprintf(option.label, sizeof option.label, "%.8s (%.15s)", key.legend, option.value);
         } else {
-            std::snprintf(option.label, sizeof option.label, "%s", key.name);
+            std::snprintf(option.label, sizeof option.label, "%.39s", key.name);
         }
     }
 }
