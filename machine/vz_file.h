@@ -2,8 +2,6 @@
 // consecutive addresses from the load address.
 #pragma once
 
-#include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -27,7 +25,7 @@ inline void makeVzHeader(uint8_t header[VZ_HEADER_SIZE], const char* name, uint8
 {
     std::memset(header, 0, VZ_HEADER_SIZE);
     std::memcpy(header, VZ_SIGNATURE, sizeof VZ_SIGNATURE);
-    std::memcpy(header + VZ_NAME_OFFSET, name, std::min(std::strlen(name), static_cast<size_t>(VZ_NAME_SIZE)));
+    for (int i = 0; i < VZ_NAME_SIZE && name[i]; ++i) header[VZ_NAME_OFFSET + i] = static_cast<uint8_t>(name[i]);
     header[VZ_TYPE_OFFSET] = type;
     header[VZ_ADDRESS_OFFSET] = static_cast<uint8_t>(address & 0xFF);
     header[VZ_ADDRESS_OFFSET + 1] = static_cast<uint8_t>(address >> 8);
