@@ -126,8 +126,9 @@ void saveSnapshot(const Vz200& machine, uint8_t out[SNAPSHOT_SIZE]);
 
 // False, with reason set to a sentence in plain words and nothing of the
 // machine changed, unless every check passes: what it is, its version,
-// length and checksum, the ROM and font it was saved with, and that the
-// processor and speaker values are ones they can run from. Then the
+// length and checksum, the ROM and font it was saved with, that the
+// processor and speaker values are ones they can run from, and that a tape
+// it was playing is the one in the recorder (the layout above). Then the
 // machine takes the snapshot's state, the atlas is rebuilt and the picture
 // drawn from video memory; the last frame's samples, which the host has
 // had, read as silence.
