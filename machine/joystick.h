@@ -48,6 +48,20 @@ struct StickControlEntry {
 constexpr int STICK_TABLE_SIZE = STICK_COUNT * STICK_CONTROL_COUNT;
 extern const StickControlEntry stickControlTable[STICK_TABLE_SIZE];
 
+// An analogue stick as the directions it pushes: x right and y down, each
+// from the middle, where an end lies travel away. An axis pushes past a
+// third of its travel, on every front end alike.
+constexpr uint8_t stickAxesHeld(int32_t x, int32_t y, int32_t travel)
+{
+    int32_t pushed = travel / 3;
+    uint8_t held = 0;
+    if (y < -pushed) held |= stickBit(StickControl::Up);
+    if (y > pushed) held |= stickBit(StickControl::Down);
+    if (x < -pushed) held |= stickBit(StickControl::Left);
+    if (x > pushed) held |= stickBit(StickControl::Right);
+    return held;
+}
+
 // The interface's switches from the frame's stick snapshot.
 void applyStickInput(JoystickPorts& ports, const StickInput& input);
 

@@ -9,8 +9,6 @@
 
 namespace {
 
-// Past about a third of its travel, the analogue stick counts as pushed.
-constexpr Sint16 AXIS_THRESHOLD = 12000;
 
 SDL_GameController* controllers[STICK_COUNT];
 bool initialised;
@@ -55,11 +53,11 @@ uint8_t heldControls(SDL_GameController* controller)
     auto button = [&](SDL_GameControllerButton b) { return SDL_GameControllerGetButton(controller, b) != 0; };
     Sint16 x = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX);
     Sint16 y = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY);
-    uint8_t held = 0;
-    if (button(SDL_CONTROLLER_BUTTON_DPAD_UP) || y < -AXIS_THRESHOLD) held |= stickBit(StickControl::Up);
-    if (button(SDL_CONTROLLER_BUTTON_DPAD_DOWN) || y > AXIS_THRESHOLD) held |= stickBit(StickControl::Down);
-    if (button(SDL_CONTROLLER_BUTTON_DPAD_LEFT) || x < -AXIS_THRESHOLD) held |= stickBit(StickControl::Left);
-    if (button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || x > AXIS_THRESHOLD) held |= stickBit(StickControl::Right);
+    uint8_t held = stickAxesHeld(x, y, SDL_JOYSTICK_AXIS_MAX);
+    if (button(SDL_CONTROLLER_BUTTON_DPAD_UP)) held |= stickBit(StickControl::Up);
+    if (button(SDL_CONTROLLER_BUTTON_DPAD_DOWN)) held |= stickBit(StickControl::Down);
+    if (button(SDL_CONTROLLER_BUTTON_DPAD_LEFT)) held |= stickBit(StickControl::Left);
+    if (button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) held |= stickBit(StickControl::Right);
     if (button(SDL_CONTROLLER_BUTTON_A)) held |= stickBit(StickControl::Fire);
     if (button(SDL_CONTROLLER_BUTTON_B)) held |= stickBit(StickControl::Arm);
     return held;

@@ -57,7 +57,7 @@ static const StickAxis stickAxes[] = {
     {RETRO_DEVICE_ID_ANALOG_Y, StickControl::Up, StickControl::Down},
 };
 constexpr int AXIS_COUNT = sizeof stickAxes / sizeof stickAxes[0];
-constexpr int AXIS_THRESHOLD = 0x8000 / 3;
+constexpr int32_t AXIS_TRAVEL = 0x7FFF;
 
 void readFrameKeys(retro_input_state_t inputState, const bool padPlugged[PAD_PORTS], const CoreOptions& options,
                    uint8_t keys[HOST_KEY_COUNT])
@@ -84,11 +84,8 @@ void readFrameSticks(retro_input_state_t inputState, const bool padPlugged[PAD_P
         for (const StickButton& button : stickButtons) {
             if (inputState(port, RETRO_DEVICE_JOYPAD, 0, button.id)) held |= stickBit(button.control);
         }
-        for (const StickAxis& axis : stickAxes) {
-            int value = inputState(port, RETRO_DEVICE_ANALOG, RETRO_DEVICE_INDEX_ANALOG_LEFT, axis.id);
-            if (value < -AXIS_THRESHOLD) held |= stickBit(axis.toward);
-            if (value > AXIS_THRESHOLD) held |= stickBit(axis.away);
-        }
+        auto axis = [&](unsigned id) { return inputState(port, RETRO_DEVICE_ANALOG, RETRO_DEVICE_INDEX_ANALOG_LEFT, id); };
+        held |= stickAxesHeld(axis(RETRO_DEVICE_ID_ANALOG_X), axis(RETRO_DEVICE_ID_ANALOG_Y), AXIS_TRAVEL);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -14,11 +15,11 @@
 
 namespace {
 
-// A pad pushed this far from its middle, in its radii, moves the stick: a
-// gamepad's stick past about a third of its travel (as on the desktop),
-// the drawn pad anywhere outside its middle quarter.
-constexpr double GAMEPAD_DEAD_ZONE = 0.37;
+// The drawn pad moves the stick anywhere outside its middle quarter, in its
+// radii.
 constexpr double DRAWN_PAD_DEAD_ZONE = 0.25;
+// A gamepad's axes, -1 to 1, in the steps stickAxesHeld counts.
+constexpr int32_t GAMEPAD_TRAVEL = 1000;
 // sin 22.5 degrees: the pad falls into eight sectors of 45 degrees, each
 // diagonal's between the two directions it joins.
 constexpr double SECTOR_EDGE = 0.38268343236508984;
@@ -111,7 +112,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webGamepad(int stick, double x, double y, i
 {
     if (stick < 0 || stick >= STICK_COUNT) return;
     auto pressed = [buttons](int button) { return (buttons >> button) & 1; };
-    uint8_t held = directionsAt(x, y, GAMEPAD_DEAD_ZONE);
+    auto axis = [](double value) {
+        return std::isfinite(value) ? static_cast<int32_t>(std::clamp(value, -1.0, 1.0) * GAMEPAD_TRAVEL) : 0;
+    };
+    uint8_t held = stickAxesHeld(axis(x), axis(y), GAMEPAD_TRAVEL);
     if (pressed(GAMEPAD_DPAD_UP)) held |= stickBit(StickControl::Up);
     if (pressed(GAMEPAD_DPAD_DOWN)) held |= stickBit(StickControl::Down);
     if (pressed(GAMEPAD_DPAD_LEFT)) held |= stickBit(StickControl::Left);

@@ -19,9 +19,11 @@ struct AxisRange {
 
 AxisRange ranges[STICK_COUNT];
 
-// Past a third of the way from the centre to either end, an axis is pushed.
-bool below(DWORD value, DWORD low, DWORD high) { return value < low + (high - low) / 3; }
-bool above(DWORD value, DWORD low, DWORD high) { return value > high - (high - low) / 3; }
+// An axis's position from its middle, in halves of its range.
+int32_t fromMiddle(DWORD value, DWORD low, DWORD high)
+{
+    return static_cast<int32_t>(2 * static_cast<int64_t>(value) - static_cast<int64_t>(low) - static_cast<int64_t>(high));
+}
 
 // The hat's angle in hundredths of a degree, clockwise from up, as pushes.
 uint8_t hatControls(DWORD pov)
@@ -57,10 +59,9 @@ uint8_t readStick(int stick)
         return 0;
     }
     uint8_t held = (info.dwFlags & JOY_RETURNPOV) ? hatControls(info.dwPOV) : 0;
-    if (below(info.dwYpos, range.yMin, range.yMax)) held |= stickBit(StickControl::Up);
-    if (above(info.dwYpos, range.yMin, range.yMax)) held |= stickBit(StickControl::Down);
-    if (below(info.dwXpos, range.xMin, range.xMax)) held |= stickBit(StickControl::Left);
-    if (above(info.dwXpos, range.xMin, range.xMax)) held |= stickBit(StickControl::Right);
+    // Each axis against its own range.
+    held |= stickAxesHeld(fromMiddle(info.dwXpos, range.xMin, range.xMax), 0, static_cast<int32_t>(range.xMax - range.xMin));
+    held |= stickAxesHeld(0, fromMiddle(info.dwYpos, range.yMin, range.yMax), static_cast<int32_t>(range.yMax - range.yMin));
     if (info.dwButtons & JOY_BUTTON1) held |= stickBit(StickControl::Fire);
     if (info.dwButtons & JOY_BUTTON2) held |= stickBit(StickControl::Arm);
     return held;

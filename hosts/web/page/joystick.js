@@ -111,19 +111,9 @@ const pageStick = {
       this.padPointer(event);
       this.draw();
     });
-    const lift = (event) => {
-      Module._webStickPointerUp(event.pointerId);
-      this.draw();
-    };
-    for (const type of ['pointerup', 'pointercancel', 'lostpointercapture']) stick.addEventListener(type, lift);
-    stick.addEventListener('mousedown', (event) => event.preventDefault());
-    stick.addEventListener('contextmenu', (event) => event.preventDefault());
-    // A press without a pointer (a screen reader's): a tap.
-    stick.addEventListener('click', (event) => {
-      const button = event.target.closest('.stick-control');
-      if (event.detail !== 0 || !button) return;
-      Module._webStickControlPointer(NO_POINTER, Number(button.dataset.control));
-      Module._webStickPointerUp(NO_POINTER);
+    const press = (pointer, button) => Module._webStickControlPointer(pointer, Number(button.dataset.control));
+    takeFingers(stick, '.stick-control', press, (pointer) => {
+      Module._webStickPointerUp(pointer);
       this.draw();
     });
     // The program lets every control go when the page goes behind.

@@ -11,6 +11,23 @@ const KEY_LATCHED = 2;
 // A press without a pointer (a screen reader's): a tap.
 const NO_POINTER = -1;
 
+// What the keyboard and the stick on the page share: each pointer's lift,
+// no mouse events made up after a touch and no context menu, and a press of
+// a control (found by selector) without a pointer as a tap of it.
+function takeFingers(element, selector, press, lift) {
+  for (const type of ['pointerup', 'pointercancel', 'lostpointercapture']) {
+    element.addEventListener(type, (event) => lift(event.pointerId));
+  }
+  element.addEventListener('mousedown', (event) => event.preventDefault());
+  element.addEventListener('contextmenu', (event) => event.preventDefault());
+  element.addEventListener('click', (event) => {
+    const control = event.target.closest(selector);
+    if (event.detail !== 0 || !control) return;
+    press(NO_POINTER, control);
+    lift(NO_POINTER);
+  });
+}
+
 const screenKeyboard = {
   element: document.getElementById('keyboard'),
 
@@ -69,16 +86,7 @@ const screenKeyboard = {
       key.setPointerCapture(event.pointerId);
       this.down(event.pointerId, key);
     });
-    const lift = (event) => this.up(event.pointerId);
-    for (const type of ['pointerup', 'pointercancel', 'lostpointercapture']) keyboard.addEventListener(type, lift);
-    keyboard.addEventListener('mousedown', (event) => event.preventDefault());
-    keyboard.addEventListener('contextmenu', (event) => event.preventDefault());
-    keyboard.addEventListener('click', (event) => {
-      const key = event.target.closest('.key');
-      if (event.detail !== 0 || !key) return;
-      this.down(NO_POINTER, key);
-      this.up(NO_POINTER);
-    });
+    takeFingers(keyboard, '.key', (pointer, key) => this.down(pointer, key), (pointer) => this.up(pointer));
   },
 
   show(shown) {
